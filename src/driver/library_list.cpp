@@ -1,0 +1,34 @@
+#include "driver/library_list.h"
+
+#include <cstdio>
+
+#include "driver/platform.h"
+
+namespace dovla {
+
+std::string LibraryList::configurationPath() {
+    std::string path = platform::configPathInCurrentDirectory();
+    if (std::FILE* file = std::fopen(path.c_str(), "r")) {
+        std::fclose(file);
+        return path;
+    }
+    return platform::configPathBesideProgram();
+}
+
+// The list ends at the first missing or empty key: keys behind a gap are not
+// read.
+int LibraryList::readLibraryList() {
+    std::string path = configurationPath();
+    libraryCount_ = 0;
+    for (int n = 0; n < maxLibraries; ++n) {
+        char key[16];
+        std::snprintf(key, sizeof key, "LIB%d", n);
+        if (platform::getProfileString("Library", key, "", libraryPaths_[n], pathSize,
+                                       path.c_str()) == 0)
+            break;
+        ++libraryCount_;
+    }
+    return 0;
+}
+
+} // namespace dovla

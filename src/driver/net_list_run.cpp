@@ -1,0 +1,36 @@
+#include "driver/net_list_run.h"
+
+#include "connect/net_builder.h"
+
+namespace dovla {
+
+int NetListRun::runNetList(const char* sheetName) {
+    libraries.readLibraryList();
+    sheet.openSheetFile(sheetName);
+    parts.instances().resetPartInstances();
+    store.createPointGrid(planeWidth, planeHeight);
+    sheet.readSheetFile(store, parts.instances());
+    for (int i = 0; i < libraries.libraryCount(); ++i)
+        parts.readLibrary(libraries.libraryPath(i));
+    parts.resolvePartInstances();
+    reports.setOutput(options.outputStream);
+    reports.setLongListing(options.longListing);
+    if (options.packageFormat)
+        reports.writePackageList(parts.instances());
+    else
+        reports.writePartList(parts.instances());
+    // The part list is written before the pins exist, the net list once the
+    // nets are complete.
+    parts.createPinObjects(store, options.packageFormat);
+    NetBuilder(store, excluded, options.scanStep).buildNets();
+    if (options.packageFormat) {
+        reports.writePackageNets(store);
+        std::fputs("$END\n", options.outputStream);
+    } else {
+        reports.writeNetList(store);
+        std::fputs("\n#End\n", options.outputStream);
+    }
+    return 0;
+}
+
+} // namespace dovla

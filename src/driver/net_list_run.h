@@ -1,0 +1,41 @@
+#pragma once
+
+#include "connect/object_store.h"
+#include "driver/library_list.h"
+#include "driver/options.h"
+#include "library/part_library.h"
+#include "report/reports.h"
+#include "sheet/sheet_reader.h"
+
+namespace dovla {
+
+class AllocPool;
+class ExcludedNameList;
+
+// One run from sheet file to report: the state of every stage, owned once
+// by the process (and made afresh by tests and fuzz targets).
+class NetListRun {
+  public:
+    static constexpr std::int32_t planeWidth = 96000;
+    static constexpr std::int32_t planeHeight = 64000;
+
+    NetListRun(ExcludedNameList& excluded, AllocPool& objectPool, AllocPool& partPool)
+        : excluded(excluded), store(objectPool), parts(partPool), reports(excluded) {}
+
+    int runNetList(const char* sheetName);
+
+    ExcludedNameList& excluded;
+    RunOptions options;
+    LibraryList libraries;
+    SheetReader sheet;
+    ObjectStore store;
+    PartLibrary parts;
+    ReportWriter reports;
+};
+
+// The entry point: banner, options, output, usage, the run, and the check
+// that the whole report was written. Returns the exit status of a complete
+// run; every error ends through fatal.
+int dovlaMain(int argc, char* const* argv, NetListRun& run);
+
+} // namespace dovla

@@ -1,0 +1,41 @@
+#include "driver/platform.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "driver/ini_profile.h"
+
+namespace dovla::platform {
+
+std::string configPathInCurrentDirectory() {
+    char directory[4096];
+    if (::getcwd(directory, sizeof directory) == nullptr)
+        return "TAVEL.INI";
+    return std::string(directory) + "/TAVEL.INI";
+}
+
+std::string configPathBesideProgram() {
+    char path[4096];
+    ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return "TAVEL.INI";
+    std::string program(path, static_cast<std::size_t>(length));
+    return program.substr(0, program.rfind('/') + 1) + "TAVEL.INI";
+}
+
+int getProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                     int size, const char* path) {
+    return readProfileFile(path, section, key, defaultValue, buffer, size);
+}
+
+bool isSameExistingFile(const char* first, const char* second) {
+    struct stat a;
+    struct stat b;
+    if (::stat(first, &a) != 0 || ::stat(second, &b) != 0)
+        return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+} // namespace dovla::platform

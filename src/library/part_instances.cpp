@@ -1,0 +1,50 @@
+#include "library/part_instances.h"
+
+#include <cstring>
+
+#include "driver/alloc_pool.h"
+#include "driver/messages.h"
+
+namespace dovla {
+
+namespace {
+
+template <std::size_t N> void copyField(char (&field)[N], const char* text) {
+    std::strncpy(field, text, N - 1);
+    field[N - 1] = '\0';
+}
+
+} // namespace
+
+void PartInstanceTable::resetPartInstances() {
+    pool_.release(entries_);
+    entries_ = nullptr;
+    count_ = 0;
+    capacity_ = 0;
+}
+
+void PartInstanceTable::addPartInstance(std::int32_t kind, std::int32_t x, std::int32_t y,
+                                        const char* ref, std::int32_t dir, std::int32_t block,
+                                        const char* name, const char* libName) {
+    if (count_ >= capacity_) {
+        std::uint32_t capacity = capacity_ + 50;
+        void* grown = pool_.reallocate(entries_, capacity * sizeof(PartInstance));
+        if (grown == nullptr)
+            fatal("can't alloc memory!\n");
+        entries_ = static_cast<PartInstance*>(grown);
+        capacity_ = capacity;
+    }
+    PartInstance& entry = entries_[count_];
+    entry.kind = kind;
+    entry.x = x;
+    entry.y = y;
+    copyField(entry.ref, ref);
+    entry.dir = dir;
+    entry.block = block;
+    copyField(entry.name, name);
+    copyField(entry.libName, libName);
+    entry.libPart = nullptr;
+    ++count_;
+}
+
+} // namespace dovla

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+
+namespace dovla {
+
+class AllocPool;
+struct LibPart;
+
+// One part placed on a sheet.
+struct PartInstance {
+    std::int32_t kind;
+    std::int32_t x, y; // the body corner of greatest x and y, absolute
+    char ref[8];
+    std::int32_t dir;   // bits 0-1 rotation, bit 2 mirror
+    std::int32_t block; // zero-based block of a multi-block part
+    char name[16];
+    char libName[16];
+    LibPart* libPart; // null when no loaded library part has libName
+};
+
+// The placed parts of all sheets, in file order: one contiguous array in the
+// pool, grown 50 entries at a time.
+class PartInstanceTable {
+  public:
+    explicit PartInstanceTable(AllocPool& pool) : pool_(pool) {}
+    PartInstanceTable(const PartInstanceTable&) = delete;
+    PartInstanceTable& operator=(const PartInstanceTable&) = delete;
+
+    void resetPartInstances();
+    // The texts are copied whole; the caller keeps them within their fields.
+    void addPartInstance(std::int32_t kind, std::int32_t x, std::int32_t y, const char* ref,
+                         std::int32_t dir, std::int32_t block, const char* name,
+                         const char* libName);
+
+    std::uint32_t count() const { return count_; }
+    std::uint32_t capacity() const { return capacity_; }
+    PartInstance& operator[](std::uint32_t index) { return entries_[index]; }
+    const PartInstance& operator[](std::uint32_t index) const { return entries_[index]; }
+    PartInstance* begin() { return entries_; }
+    PartInstance* end() { return entries_ + count_; }
+    const PartInstance* begin() const { return entries_; }
+    const PartInstance* end() const { return entries_ + count_; }
+
+  private:
+    AllocPool& pool_;
+    PartInstance* entries_ = nullptr;
+    std::uint32_t count_ = 0;
+    std::uint32_t capacity_ = 0;
+};
+
+} // namespace dovla

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "library/lib_part.h"
+#include "library/part_instances.h"
+
+namespace dovla {
+
+class AllocPool;
+class ObjectStore;
+
+// The part libraries subsystem: the placed parts, the library parts loaded
+// for them, the binding of the two and the pins placed from it.
+class PartLibrary {
+  public:
+    explicit PartLibrary(AllocPool& pool) : pool_(pool), instances_(pool) {}
+    PartLibrary(const PartLibrary&) = delete;
+    PartLibrary& operator=(const PartLibrary&) = delete;
+
+    PartInstanceTable& instances() { return instances_; }
+    const PartInstanceTable& instances() const { return instances_; }
+
+    // Reads one library file and loads the parts that some instance names.
+    void readLibrary(const char* path);
+    bool isPartUsed(const char* name);
+
+    void resolvePartInstances();
+    LibPart* findLibPart(const char* name) const;
+    // Every pin of every bound instance becomes a Pin object, with its text
+    // in the package style when packageFormat is set.
+    void createPinObjects(ObjectStore& store, bool packageFormat);
+
+    std::uint32_t libPartCount() const { return libPartCount_; }
+    const LibPart& libPart(std::uint32_t index) const { return libParts_[index]; }
+
+  private:
+    struct LibraryFile;
+    void readLibPart(LibraryFile& file, const char* name, std::uint32_t index);
+    void readLibPin(LibraryFile& file, LibPin& pin, std::uint8_t blockCount);
+    LibPart& appendLibPart();
+
+    AllocPool& pool_;
+    PartInstanceTable instances_;
+    LibPart* libParts_ = nullptr;
+    std::uint32_t libPartCount_ = 0;
+    std::uint32_t libPartCapacity_ = 0;
+    // Lookups by name, with the results of scanning the tables in order:
+    // the library names that instances ask for, and the first loaded part
+    // of each name.
+    std::unordered_set<std::string> usedNames_;
+    std::uint32_t usedNamesCounted_ = 0;
+    std::unordered_map<std::string, std::uint32_t> firstPartByName_;
+};
+
+} // namespace dovla

@@ -1,0 +1,85 @@
+#include "support/run_program.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+
+namespace dovla::testing {
+
+std::vector<std::string> programCommand() {
+    std::vector<std::string> command;
+    if (const char* runner = std::getenv("DOVLA32_RUNNER")) {
+        std::istringstream words(runner);
+        for (std::string word; words >> word;)
+            command.push_back(word);
+    }
+    const char* program = std::getenv("DOVLA32_PROGRAM");
+    command.push_back(program != nullptr ? program : DOVLA32_BINARY);
+    return command;
+}
+
+RunResult runProgram(const std::vector<std::string>& arguments, const std::string& directory) {
+    std::vector<std::string> command = programCommand();
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return runCommand(command, directory);
+}
+
+RunResult runCommand(const std::vector<std::string>& command, const std::string& directory) {
+    TempDir capture;
+    std::string outPath = capture.file("stdout");
+    std::string errPath = capture.file("stderr");
+    pid_t child = ::fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        int in = ::open("/dev/null", O_RDONLY);
+        int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0 || ::chdir(directory.c_str()) != 0)
+            ::_exit(127);
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        std::vector<char*> argv;
+        for (const std::string& word : command)
+            argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+    }
+    RunResult result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        result.files.push_back(entry.path().filename().string());
+    std::sort(result.files.begin(), result.files.end());
+    return result;
+}
+
+std::string lines(const std::string& text) {
+    if (std::getenv("DOVLA32_CRLF") == nullptr)
+        return text;
+    std::string converted;
+    for (char c : text) {
+        if (c == '\n')
+            converted += '\r';
+        converted += c;
+    }
+    return converted;
+}
+
+std::string banner() {
+    return lines("Tavel Net List Utility - Version 1.11\n");
+}
+
+} // namespace dovla::testing

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace dovla::testing {
+
+struct RunResult {
+    std::string out;                // the exact bytes of standard output
+    std::string err;                // the exact bytes of standard error
+    int status = -1;                // exit status; -1 when the program did not exit normally
+    std::vector<std::string> files; // names left in the working directory, sorted
+};
+
+// The command that runs the program under test: DOVLA32_RUNNER (for example
+// "wine"), when set, in front of DOVLA32_PROGRAM, or of the built binary.
+std::vector<std::string> programCommand();
+
+// Runs the program with the arguments in the directory, with nothing on its
+// standard input.
+RunResult runProgram(const std::vector<std::string>& arguments, const std::string& directory);
+RunResult runCommand(const std::vector<std::string>& command, const std::string& directory);
+
+// Text as the program writes it: with DOVLA32_CRLF set (a Windows build),
+// every "\n" becomes "\r\n".
+std::string lines(const std::string& text);
+
+// The banner that starts every run's standard error.
+std::string banner();
+
+} // namespace dovla::testing
