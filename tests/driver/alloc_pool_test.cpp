@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "driver/alloc_pool.h"
+
+namespace dovla {
+namespace {
+
+TEST(AllocPool, ListsWhatItHandsOutUntilGivenBack) {
+    AllocPool pool;
+    void* a = pool.allocate(16);
+    void* b = pool.allocate(0); // zero-length tables are valid
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(pool.blockCount(), 2u);
+    pool.release(a);
+    EXPECT_FALSE(pool.holds(a));
+    EXPECT_TRUE(pool.holds(b));
+    EXPECT_EQ(pool.blockCount(), 1u);
+    pool.releaseAll();
+    EXPECT_EQ(pool.blockCount(), 0u);
+    // A pool emptied once can be used again.
+    EXPECT_NE(pool.allocate(8), nullptr);
+}
+
+TEST(AllocPool, ReallocateKeepsContentsAndListsOnlyTheNewAddress) {
+    AllocPool pool;
+    auto* first = static_cast<char*>(pool.reallocate(nullptr, 8));
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(pool.holds(first));
+    std::memcpy(first, "abcdefg", 8);
+    auto* grown = static_cast<char*>(pool.reallocate(first, 1 << 20));
+    ASSERT_NE(grown, nullptr);
+    EXPECT_STREQ(grown, "abcdefg");
+    EXPECT_EQ(pool.blockCount(), 1u);
+    EXPECT_TRUE(pool.holds(grown));
+}
+
+TEST(AllocPool, FailedRequestsReturnNothingAndKeepTheOldBlock) {
+    AllocPool pool;
+    void* block = pool.allocate(32);
+    EXPECT_EQ(pool.allocate(static_cast<std::size_t>(-1)), nullptr);
+    EXPECT_EQ(pool.reallocate(block, static_cast<std::size_t>(-1)), nullptr);
+    EXPECT_TRUE(pool.holds(block));
+    EXPECT_EQ(pool.blockCount(), 1u);
+}
+
+TEST(AllocPool, ZeroedBlocksReadAsZero) {
+    AllocPool pool;
+    auto* bytes = static_cast<unsigned char*>(pool.allocateZeroed(4096));
+    ASSERT_NE(bytes, nullptr);
+    for (int i = 0; i < 4096; ++i)
+        ASSERT_EQ(bytes[i], 0) << i;
+}
+
+} // namespace
+} // namespace dovla
