@@ -1,12 +1,19 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 namespace dovla {
 
-// A pool of plain heap blocks that lists every block it has handed out and
-// not yet been given back, oldest first, and frees what is left when it is
-// torn down. Blocks carry their list links in a small header in front of
+// A pool of heap blocks that keeps track of every block it has handed out
+// and not yet been given back, and frees what is left when it is torn down.
+//
+// Small blocks (the objects, ring nodes and heads the connectivity store
+// takes by the hundred thousand) are cut from large slabs and given back to
+// a free list of their size, so neither taking nor giving one back costs a
+// trip to the heap, and tearing down costs one free per slab. Large blocks
+// come from the heap and carry their list links in a header in front of
 // them, so giving one back costs the same however many blocks the pool holds.
 class AllocPool {
   public:
@@ -28,21 +35,46 @@ class AllocPool {
     void releaseAll();
 
     std::size_t blockCount() const { return count_; }
-    // Whether the block is listed; walks the list, for tests.
+    // Whether the block is one this pool has handed out and not taken back.
     bool holds(const void* block) const;
 
   private:
-    struct alignas(std::max_align_t) Header {
-        Header* prev;
-        Header* next;
+    // Every block is preceded by its tag; `size` tells small blocks (their
+    // rounded size, at most smallLimit) from large ones (largeBlock). Small
+    // blocks are aligned for pointers and 64-bit integers, which is all that
+    // the pooled data holds; large blocks for any type.
+    struct Tag {
+        Tag* next; // small blocks, while free: the free list
+        std::uint32_t size;
+        std::uint32_t live;
     };
-    void link(Header* header);
-    static void unlink(Header* header);
-    static Header* headerOf(void* block);
-    static void* blockOf(Header* header);
+    struct alignas(std::max_align_t) Large {
+        Large* prev;
+        Large* next;
+        std::size_t size;
+        std::size_t padding; // keeps the tag right in front of the block
+        Tag tag;
+    };
+    static_assert(sizeof(Large) % alignof(std::max_align_t) == 0 &&
+                  offsetof(Large, tag) + sizeof(Tag) == sizeof(Large));
+    static constexpr std::uint32_t largeBlock = 0xFFFFFFFFu;
+    static constexpr std::size_t smallLimit = 256;
+    static constexpr std::size_t smallStep = 8;
+    static constexpr std::size_t slabSize = 1 << 16;
 
-    Header list_;
+    void* allocateSmall(std::size_t size);
+    void* allocateLarge(std::size_t size, bool zeroed);
+    void link(Large* large);
+    static void unlink(Large* large);
+    static Tag* tagOf(const void* block);
+    static Large* largeOf(Tag* tag);
+
+    Large list_;
     std::size_t count_ = 0;
+    std::vector<void*> slabs_;
+    char* slabNext_ = nullptr;
+    char* slabEnd_ = nullptr;
+    Tag* freeLists_[smallLimit / smallStep + 1] = {};
 };
 
 } // namespace dovla
