@@ -56,3 +56,39 @@ TEST(AllocPool, ZeroedBlocksReadAsZero) {
 
 } // namespace
 } // namespace dovla
+
+namespace dovla {
+namespace {
+
+TEST(AllocPool, SmallBlocksGivenBackAreHandedOutAgain) {
+    AllocPool pool;
+    void* first = pool.allocate(24);
+    void* other = pool.allocate(24);
+    pool.release(first);
+    EXPECT_FALSE(pool.holds(first));
+    EXPECT_TRUE(pool.holds(other));
+    void* again = pool.allocateZeroed(24);
+    EXPECT_EQ(again, first);
+    EXPECT_TRUE(pool.holds(again));
+    auto* bytes = static_cast<unsigned char*>(again);
+    for (int i = 0; i < 24; ++i)
+        EXPECT_EQ(bytes[i], 0);
+    // Shrinking a large block into a small one keeps what fits.
+    auto* large = static_cast<char*>(pool.allocate(1000));
+    std::memcpy(large, "kept", 5);
+    auto* small = static_cast<char*>(pool.reallocate(large, 16));
+    EXPECT_STREQ(small, "kept");
+    EXPECT_EQ(pool.blockCount(), 3u);
+}
+
+TEST(AllocPool, ManySmallBlocksSpanSlabsAndAllGoAtOnce) {
+    AllocPool pool;
+    for (int i = 0; i < 100000; ++i)
+        ASSERT_NE(pool.allocate(static_cast<std::size_t>(i % 300)), nullptr);
+    EXPECT_EQ(pool.blockCount(), 100000u);
+    pool.releaseAll();
+    EXPECT_EQ(pool.blockCount(), 0u);
+}
+
+} // namespace
+} // namespace dovla
