@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 namespace dovla {
 
@@ -14,38 +13,23 @@ FatalHandler fatalHandler = exitProcessOnFatal;
 std::FILE* messageStream = nullptr;
 bool messageStreamSet = false;
 
-std::FILE* messages() {
-    return messageStreamSet ? messageStream : stderr;
-}
+std::FILE* messages() { return messageStreamSet ? messageStream : stderr; }
 
-std::string formatMessage(const char* format, std::va_list args) {
-    std::va_list copy;
-    va_copy(copy, args);
-    int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    if (length <= 0)
-        return {};
-    std::string text(static_cast<std::size_t>(length), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    return text;
-}
-
-void writeMessage(bool withPrefix, const std::string& text) {
+// Messages are written straight to the stream, without taking memory: the
+// one that reports exhausted memory must get out too.
+void writeMessage(bool withPrefix, const char* format, std::va_list args) {
     std::FILE* stream = messages();
     if (stream == nullptr)
         return;
     if (withPrefix && programName != nullptr)
         std::fprintf(stream, "%s: ", programName);
-    // fwrite, not fputs: "unknown option: %c" may carry a NUL byte.
-    std::fwrite(text.data(), 1, text.size(), stream);
+    std::vfprintf(stream, format, args);
     std::fflush(stream);
 }
 
 } // namespace
 
-void setFatalHandler(FatalHandler handler) {
-    fatalHandler = handler;
-}
+void setFatalHandler(FatalHandler handler) { fatalHandler = handler; }
 
 void setMessageStream(std::FILE* stream) {
     messageStream = stream;
@@ -59,17 +43,21 @@ void exitProcessOnFatal(const char*) {
     std::exit(1);
 }
 
-void throwOnFatal(const char* message) {
-    throw FatalError(message);
-}
+void throwOnFatal(const char* message) { throw FatalError(message); }
 
 void fatal(const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    std::string text = formatMessage(format, args);
+    std::va_list again;
+    va_copy(again, args);
+    writeMessage(true, format, args);
     va_end(args);
-    writeMessage(true, text);
-    fatalHandler(text.c_str());
+    // The handler gets the message text too (cut to the buffer; the stream
+    // has it whole).
+    char text[1024];
+    std::vsnprintf(text, sizeof text, format, again);
+    va_end(again);
+    fatalHandler(text);
     // A handler that returns would let a failed stage go on; never allow it.
     std::exit(1);
 }
@@ -77,17 +65,15 @@ void fatal(const char* format, ...) {
 void warn(const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    std::string text = formatMessage(format, args);
+    writeMessage(true, format, args);
     va_end(args);
-    writeMessage(true, text);
 }
 
 void notice(const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    std::string text = formatMessage(format, args);
+    writeMessage(false, format, args);
     va_end(args);
-    writeMessage(false, text);
 }
 
 } // namespace dovla
