@@ -90,16 +90,24 @@ void appendPinNumber(std::string& text, std::uint16_t pinNumber) {
 std::string formatPinText(const char* ref, std::int32_t block, std::uint8_t blockCount,
                           const char* partName, std::uint16_t pinNumber, const char* pinName) {
     std::string text = ref;
-    if (blockCount > 1)
-        text += "(" + std::to_string(block + 1) + "/" + std::to_string(blockCount) + ")";
+    if (blockCount > 1) {
+        text += '(';
+        text += std::to_string(block + 1);
+        text += '/';
+        text += std::to_string(blockCount);
+        text += ')';
+    }
     if (ref[0] != '\0' || blockCount > 1)
         text += ':';
     text += '\t';
     text += partName;
     text += " [";
     appendPinNumber(text, pinNumber);
-    if (pinName[0] != '\0')
-        text += "(" + escapePinName(pinName) + ")";
+    if (pinName[0] != '\0') {
+        text += '(';
+        text += escapePinName(pinName);
+        text += ')';
+    }
     text += ']';
     return text;
 }

@@ -78,6 +78,10 @@ std::string lines(const std::string& text) {
     return converted;
 }
 
+bool testingWindowsBuild() {
+    return std::getenv("DOVLA32_PROGRAM") != nullptr;
+}
+
 std::string banner() {
     return lines("Tavel Net List Utility - Version 1.11\n");
 }

@@ -27,6 +27,12 @@ RunResult runCommand(const std::vector<std::string>& command, const std::string&
 // every "\n" becomes "\r\n".
 std::string lines(const std::string& text);
 
+// Whether the program under test is another build than the one beside the
+// tests (DOVLA32_PROGRAM is set): the Windows build, run through
+// DOVLA32_RUNNER. Tests of what only the POSIX build can do (a copy of the
+// built binary, paths such as /dev/full) skip themselves then.
+bool testingWindowsBuild();
+
 // The banner that starts every run's standard error.
 std::string banner();
 

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/run_program.h"
+#include "writers/library_writer.h"
+#include "writers/sheet_writer.h"
+
+// The Windows build finds TAVEL.INI through the system's own services and
+// reads it with the system's private-profile reader; these runs check that
+// the two places are searched, in order, and that the reader is given paths
+// it takes as they are.
+namespace dovla::testing {
+namespace {
+
+class WindowsBuild : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!testingWindowsBuild())
+            GTEST_SKIP() << "only for the Windows build (DOVLA32_PROGRAM)";
+        writers::SheetWriter sheet;
+        sheet.header().part(500, 500, "R1", "RES", "RES").part(900, 500, "C1", "CAP", "CAP");
+        sheet.save(work.file("bench.sch"));
+        // A blank in the name: a value whose quotes were kept names no file.
+        writers::LibraryWriter().simple("RES", 2).save(work.file("my parts.lib"));
+        writers::LibraryWriter().simple("CAP", 2).save(work.file("caps.lib"));
+    }
+    TempDir work;
+};
+
+const std::string benchReport = "\n#PartList\n\nR1:\tRES\nC1:\tCAP\n\n#NetList\n\n\n#End\n";
+
+struct ProfileCase {
+    const char* description;
+    std::string text;
+};
+
+void PrintTo(const ProfileCase& c, std::ostream* out) {
+    *out << c.description;
+}
+
+class WindowsProfileText : public WindowsBuild,
+                           public ::testing::WithParamInterface<ProfileCase> {};
+
+TEST_P(WindowsProfileText, NamesBothLibraries) {
+    work.write("TAVEL.INI", GetParam().text);
+    RunResult result = runProgram({"bench.sch"}, work.path());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, banner());
+    EXPECT_EQ(result.out, lines(benchReport));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WindowsProfileText,
+    ::testing::Values(ProfileCase{"lower-case names, double quotes",
+                                  "[library]\r\nlib0=\"my parts.lib\"\r\nlib1=caps.lib\r\n"},
+                      ProfileCase{"upper-case section, mixed-case keys, single quotes, blanks",
+                                  "; parts of the bench\r\n[Editor]\r\nLIB0=nothing.lib\r\n\r\n"
+                                  "[LIBRARY]\r\nLib0 = 'my parts.lib'\r\nLiB1 = \"caps.lib\"\r\n"},
+                      ProfileCase{"line feeds alone",
+                                  "[Library]\nLIB0=\"my parts.lib\"\nLIB1=caps.lib\n"}));
+
+TEST_F(WindowsBuild, TheCurrentDirectoryWinsOverTheProgramsDirectory) {
+    TempDir programDir;
+    const std::vector<std::string> command = programCommand();
+    const std::string program = programDir.file("dovla32.exe");
+    std::filesystem::copy_file(command.back(), program);
+    programDir.write("TAVEL.INI", "[Library]\r\nLIB0=" + work.file("caps.lib") + "\r\n");
+    std::vector<std::string> copied = command;
+    copied.back() = program;
+    copied.push_back("bench.sch");
+
+    RunResult beside = runCommand(copied, work.path());
+    EXPECT_EQ(beside.status, 0);
+    EXPECT_EQ(beside.err, banner() + lines("dovla32: can't find RES\n"));
+
+    work.write("TAVEL.INI", "[Library]\r\nLIB0=\"my parts.lib\"\r\n");
+    RunResult current = runCommand(copied, work.path());
+    EXPECT_EQ(current.status, 0);
+    EXPECT_EQ(current.err, banner() + lines("dovla32: can't find CAP\n"));
+    EXPECT_EQ(current.out, lines(benchReport));
+}
+
+// Names are compared without regard to letter case and take either
+// separator; the output must still be refused before it empties the sheet.
+TEST_F(WindowsBuild, TheOutputMayNotBeTheSheetUnderAnotherSpelling) {
+    const std::string before = work.read("bench.sch");
+    const std::vector<std::string> outputs = {"-oBENCH.SCH", "-o.\\bench.sch",
+                                              "-o" + work.file("Bench.sch")};
+    for (const std::string& output : outputs) {
+        RunResult result = runProgram({output, "bench.sch"}, work.path());
+        EXPECT_EQ(result.status, 1) << output;
+        EXPECT_EQ(result.err, banner() + lines("dovla32: can't open: " + output.substr(2) + "\n"));
+        EXPECT_EQ(work.read("bench.sch"), before) << output;
+    }
+}
+
+} // namespace
+} // namespace dovla::testing
