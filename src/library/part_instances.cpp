@@ -21,6 +21,7 @@ void PartInstanceTable::resetPartInstances() {
     entries_ = nullptr;
     count_ = 0;
     capacity_ = 0;
+    ++resets_;
 }
 
 void PartInstanceTable::addPartInstance(std::int32_t kind, std::int32_t x, std::int32_t y,

@@ -35,6 +35,9 @@ class PartInstanceTable {
 
     std::uint32_t count() const { return count_; }
     std::uint32_t capacity() const { return capacity_; }
+    // How often the table was emptied: a reader that keeps what it learnt
+    // from the entries tells a refilled table from a grown one by it.
+    std::uint32_t resets() const { return resets_; }
     PartInstance& operator[](std::uint32_t index) { return entries_[index]; }
     const PartInstance& operator[](std::uint32_t index) const { return entries_[index]; }
     PartInstance* begin() { return entries_; }
@@ -47,6 +50,7 @@ class PartInstanceTable {
     PartInstance* entries_ = nullptr;
     std::uint32_t count_ = 0;
     std::uint32_t capacity_ = 0;
+    std::uint32_t resets_ = 0;
 };
 
 } // namespace dovla

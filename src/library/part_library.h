@@ -14,6 +14,7 @@ namespace dovla {
 
 class AllocPool;
 class ObjectStore;
+struct LibraryFile;
 
 // The part libraries subsystem: the placed parts, the library parts loaded
 // for them, the binding of the two and the pins placed from it.
@@ -40,9 +41,7 @@ class PartLibrary {
     const LibPart& libPart(std::uint32_t index) const { return libParts_[index]; }
 
   private:
-    struct LibraryFile;
     void readLibPart(LibraryFile& file, const char* name, std::uint32_t index);
-    void readLibPin(LibraryFile& file, LibPin& pin, std::uint8_t blockCount);
     LibPart& appendLibPart();
 
     AllocPool& pool_;
@@ -55,6 +54,7 @@ class PartLibrary {
     // of each name.
     std::unordered_set<std::string> usedNames_;
     std::uint32_t usedNamesCounted_ = 0;
+    std::uint32_t usedNamesResets_ = 0; // the instance table's resets() they came from
     std::unordered_map<std::string, std::uint32_t> firstPartByName_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <stdexcept>
+#include <utility>
 
 #include "writers/sheet_writer.h"
 
@@ -47,14 +48,21 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
     if (count > 0xFFFF)
         throw std::length_error("a library holds at most 65535 parts");
     std::vector<std::uint8_t> strings;
-    std::map<std::string, std::uint32_t> pinNamePositions;
+    // Pin names are shared by name and length byte.
+    using PinNameKey = std::pair<std::string, int>;
+    auto keyOf = [](const LibPinSpec& pin) {
+        return PinNameKey(pin.name,
+                          pin.nameLength < 0 ? static_cast<int>(pin.name.size()) : pin.nameLength);
+    };
+    std::map<PinNameKey, std::uint32_t> pinNamePositions;
     strings.push_back(0); // position 0 holds nothing
     for (const LibPartSpec& part : parts_) {
         for (const LibPinSpec& pin : part.pins) {
-            if (pin.name.empty() || pinNamePositions.count(pin.name))
+            PinNameKey key = keyOf(pin);
+            if (pin.name.empty() || pinNamePositions.count(key))
                 continue;
-            pinNamePositions[pin.name] = static_cast<std::uint32_t>(strings.size());
-            strings.push_back(static_cast<std::uint8_t>(pin.name.size()));
+            pinNamePositions[key] = static_cast<std::uint32_t>(strings.size());
+            strings.push_back(static_cast<std::uint8_t>(key.second));
             strings.insert(strings.end(), pin.name.begin(), pin.name.end());
         }
     }
@@ -77,7 +85,7 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
         push16(record, (part.pins.size() & 0xFFF) | (part.pinWordHighBits & 0xF) << 12);
         for (const LibPinSpec& pin : part.pins) {
             push16(record, pin.position);
-            push16(record, pin.name.empty() ? 0xFFFF : pinNamePositions.at(pin.name));
+            push16(record, pin.name.empty() ? 0xFFFF : pinNamePositions.at(keyOf(pin)));
             for (int block = 0; block < part.blockCount; ++block)
                 push16(record,
                        block < static_cast<int>(pin.numbers.size()) ? pin.numbers[block] : 0);
@@ -88,7 +96,8 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
             data.insert(data.end(), record.begin(), record.end());
         if (found->second > 0xFFFF)
             throw std::length_error("part records exceed 64 KiB");
-        partOffsets.push_back(found->second);
+        partOffsets.push_back(
+            part.recordOffset < 0 ? found->second : static_cast<std::uint32_t>(part.recordOffset));
     }
     const std::size_t nameTable = 54;
     const std::size_t partTable = nameTable + 4 * count;

@@ -21,6 +21,9 @@ struct LibPinSpec {
     std::uint16_t position = 0;
     std::string name;                   // empty: the pin has no name
     std::vector<std::uint16_t> numbers; // one per block
+    // The length byte stored in front of the name, when not the name's own
+    // length (damaged libraries: 0, or more than the name's field holds).
+    int nameLength = -1;
 };
 
 struct LibPartSpec {
@@ -30,6 +33,9 @@ struct LibPartSpec {
     int blockCount = 1;
     int pinWordHighBits = 0; // bits 12-15 of the pin word
     std::vector<LibPinSpec> pins;
+    // The part offset table's entry, when not the place of the part's own
+    // record: a record placed by hand, or one past the end of the file.
+    int recordOffset = -1;
 };
 
 // Builds library files. Identical part records share their bytes, so that
