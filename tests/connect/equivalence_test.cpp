@@ -1,0 +1,360 @@
+// The production builder against the plain one, on many random designs
+// crowded enough that objects touch, cross and overlap all the time. Both
+// must leave the store in exactly the same state: the same objects in the
+// same order (so the same splits), the same cell orders, and the same
+// members in the same order in every net and bus group.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "connect/net_builder.h"
+#include "connect/object_store.h"
+#include "driver/alloc_pool.h"
+#include "net_fixture.h"
+#include "reference_net_builder.h"
+#include "report/excluded_names.h"
+
+namespace dovla::testing {
+namespace {
+
+struct ObjectSpec {
+    std::int32_t kind, attr, x1, y1, x2, y2;
+    SecondEnd secondEnd;
+    std::string name;
+};
+
+using Design = std::vector<ObjectSpec>;
+
+// Random designs on a small field. Most coordinates lie on the 10-unit
+// raster, some on the 5-unit one and some anywhere, so that the fine scan
+// finds what the coarse one passes by.
+class DesignGenerator {
+  public:
+    DesignGenerator(std::uint32_t seed, std::int32_t originX, std::int32_t originY)
+        : random_(seed), originX_(originX), originY_(originY) {}
+
+    Design make() {
+        design_.clear();
+        if (chance(0.6))
+            busStructure();
+        if (chance(0.3))
+            busStructure();
+        int count = between(30, 110);
+        for (int i = 0; i < count; ++i)
+            randomObject();
+        return design_;
+    }
+
+  private:
+    static constexpr std::int32_t fieldWidth = 200;
+    static constexpr std::int32_t fieldHeight = 140;
+
+    bool chance(double p) { return std::uniform_real_distribution<double>(0, 1)(random_) < p; }
+    int between(int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random_);
+    }
+    template <std::size_t N> const char* pick(const char* const (&names)[N]) {
+        return names[between(0, N - 1)];
+    }
+
+    std::int32_t coordinate(std::int32_t limit) {
+        double roll = std::uniform_real_distribution<double>(0, 1)(random_);
+        if (roll < 0.8)
+            return 10 * between(0, limit / 10);
+        if (roll < 0.9)
+            return 5 * between(0, limit / 5);
+        return between(0, limit);
+    }
+    std::int32_t length() {
+        double roll = std::uniform_real_distribution<double>(0, 1)(random_);
+        if (roll < 0.8)
+            return 10 * between(1, 12);
+        return between(1, 120);
+    }
+
+    void add(std::int32_t kind, std::int32_t attr, std::int32_t x1, std::int32_t y1,
+             std::int32_t x2, std::int32_t y2, SecondEnd secondEnd, const char* name = "") {
+        if (secondEnd == SecondEnd::Present) {
+            x2 += originX_;
+            y2 += originY_;
+        } else {
+            // One-ended objects carry the negated target point.
+            x2 -= originX_;
+            y2 -= originY_;
+        }
+        design_.push_back({kind, attr, x1 + originX_, y1 + originY_, x2, y2, secondEnd, name});
+    }
+
+    // A line object with its ends in the order the sheet reader gives them
+    // (end 1 at the smaller y, or at the smaller x on one line), now and
+    // then the other way round.
+    void line(std::int32_t kind, std::int32_t attr) {
+        std::int32_t x = coordinate(fieldWidth), y = coordinate(fieldHeight);
+        std::int32_t x2 = x, y2 = y;
+        double roll = std::uniform_real_distribution<double>(0, 1)(random_);
+        if (roll < 0.45)
+            x2 = x + length();
+        else if (roll < 0.82)
+            y2 = y + length();
+        else if (roll < 0.9)
+            ; // zero length
+        else {
+            x2 = x + (chance(0.5) ? 1 : -1) * length();
+            y2 = y + length();
+        }
+        if (chance(0.05))
+            add(kind, attr, x2, y2, x, y, SecondEnd::Present);
+        else
+            add(kind, attr, x, y, x2, y2, SecondEnd::Present);
+    }
+
+    void randomObject() {
+        static const char* const labelNames[] = {"D0", "D1", "A", "CLK"};
+        static const char* const tagNames[] = {"D0", "DBUS", "CLK", "A", "ABUS"};
+        static const char* const pinNames[] = {"VCC", "GND", "VCC5", "U1", "U2", "GNDA", "VCC"};
+        double roll = std::uniform_real_distribution<double>(0, 1)(random_);
+        std::int32_t x = coordinate(fieldWidth), y = coordinate(fieldHeight);
+        if (roll < 0.30) {
+            line(Wire, between(0, 255));
+        } else if (roll < 0.40) {
+            line(Bus, between(0, 255));
+        } else if (roll < 0.52) {
+            std::int32_t attr = between(0, 255);
+            std::int32_t dx = (attr & 1) ? -10 : 10;
+            if (chance(0.2))
+                dx = between(-15, 15);
+            add(BusEntry, attr, x, y, x + dx, y - 10, SecondEnd::Present);
+        } else if (roll < 0.62) {
+            add(Junction, between(0, 255), x, y, -x, -y, SecondEnd::Absent);
+        } else if (roll < 0.72) {
+            add(Label, between(0, 255), x, y, -x, -y, SecondEnd::Absent, pick(labelNames));
+        } else if (roll < 0.80) {
+            add(Tag, between(0, 255), x, y, x + 10 * between(1, 5), y, SecondEnd::Present,
+                pick(tagNames));
+        } else {
+            static const std::int32_t directions[][2] = {{10, 0},  {-10, 0}, {0, 10},
+                                                         {0, -10}, {10, 10}, {-20, 0}};
+            const auto& d = directions[between(0, 5)];
+            std::int32_t rootX = x + d[0], rootY = y + d[1];
+            add(Pin, 0, x, y, -rootX, -rootY, SecondEnd::Absent, pick(pinNames));
+        }
+    }
+
+    // A bus with wire entries and labelled wires at their free ends, and
+    // tags at the bus ends: the material of the bus stages, which random
+    // objects alone assemble only rarely.
+    void busStructure() {
+        static const char* const labelNames[] = {"D0", "D1", "D0", "A"};
+        static const char* const tagNames[] = {"DBUS", "ABUS", "DBUS"};
+        std::int32_t y = 10 * between(4, 16);
+        std::int32_t x = 10 * between(0, 6);
+        std::int32_t x2 = x + 10 * between(8, 18);
+        add(Bus, 0, x, y, x2, y, SecondEnd::Present);
+        if (chance(0.7))
+            add(Tag, 0, x2, y, x2 + 30, y, SecondEnd::Present, pick(tagNames));
+        int entries = between(1, 4);
+        for (int i = 0; i < entries; ++i) {
+            std::int32_t ex = x + 10 * between(1, (x2 - x) / 10);
+            std::int32_t attr = chance(0.8) ? 2 : 0;
+            add(BusEntry, attr, ex, y, ex + 10, y - 10, SecondEnd::Present);
+            std::int32_t top = y - 10 - 10 * between(3, 8);
+            add(Wire, 0, ex + 10, top, ex + 10, y - 10, SecondEnd::Present);
+            std::int32_t labelY = top + 10 * between(1, 2);
+            if (chance(0.8))
+                add(Label, chance(0.85) ? 8 : 0, ex + 10, labelY, -(ex + 10), -labelY,
+                    SecondEnd::Absent, pick(labelNames));
+        }
+    }
+
+    std::mt19937 random_;
+    std::int32_t originX_, originY_;
+    Design design_;
+};
+
+// The complete state of a store after building: objects by position in the
+// object ring, with their groups, the objects met at each of their ends in
+// search order, and the members of every group.
+std::string renderState(ObjectStore& store) {
+    std::unordered_map<const SheetObject*, int> index;
+    std::unordered_map<const RingNode*, std::string> groupName;
+    int n = 0;
+    forEachMember(store.objectRing(), [&](SheetObject* object) { index[object] = n++; });
+    int g = 0;
+    for (RingNode* node = store.netRing()->next; node != store.netRing(); node = node->next)
+        groupName[static_cast<RingNode*>(node->data)] = "N" + std::to_string(g++);
+    g = 0;
+    for (RingNode* node = store.busGroupRing()->next; node != store.busGroupRing();
+         node = node->next)
+        groupName[static_cast<RingNode*>(node->data)] = "G" + std::to_string(g++);
+
+    std::ostringstream out;
+    auto searchAt = [&](std::int32_t x, std::int32_t y) {
+        PointSearch search(store, x, y);
+        while (SheetObject* found = search.next())
+            out << ' ' << index[found];
+    };
+    forEachMember(store.objectRing(), [&](SheetObject* o) {
+        out << index[o] << ": kind " << o->kind << " attr " << o->attr << " (" << o->x1 << ","
+            << o->y1 << ")-(" << o->x2 << "," << o->y2 << ") " << (o->hasEnd2 ? "two" : "one")
+            << " dir " << o->dir1 << "/" << o->dir2 << " joined " << o->joined1 << o->joined2
+            << " '" << o->name << "' '" << o->text << "' in "
+            << (o->net ? groupName[o->net] : std::string("-")) << " | at end 1:";
+        searchAt(o->x1, o->y1);
+        if (o->hasEnd2) {
+            out << " | at end 2:";
+            searchAt(o->x2, o->y2);
+        }
+        out << '\n';
+    });
+    auto groups = [&](RingNode* ring, const char* what) {
+        for (RingNode* node = ring->next; node != ring; node = node->next) {
+            auto* head = static_cast<RingNode*>(node->data);
+            out << what << ' ' << groupName[head] << ":";
+            forEachMember(head, [&](SheetObject* member) { out << ' ' << index[member]; });
+            if (head->data != nullptr)
+                out << " (working list left)";
+            out << '\n';
+        }
+    };
+    groups(store.netRing(), "net");
+    groups(store.busGroupRing(), "bus group");
+    return out.str();
+}
+
+// What the builder did, summed over all designs: shows that the designs
+// exercise every stage, so that agreement means something.
+struct Coverage {
+    int designs = 0;
+    int splits = 0;
+    int emptiedNets = 0;
+    int emptiedBusGroups = 0;
+    int busGroups = 0;
+    int namedBusNets = 0; // nets that joined two labels of one name
+};
+
+void addCoverage(Coverage& coverage, ObjectStore& store, std::size_t designSize) {
+    ++coverage.designs;
+    std::size_t objects = 0;
+    forEachMember(store.objectRing(), [&](SheetObject*) { ++objects; });
+    coverage.splits += static_cast<int>(objects - designSize);
+    for (RingNode* node = store.netRing()->next; node != store.netRing(); node = node->next) {
+        auto* head = static_cast<RingNode*>(node->data);
+        if (ringIsEmpty(head))
+            ++coverage.emptiedNets;
+        int labels = 0;
+        forEachMember(head, [&](SheetObject* m) { labels += m->kind == Label && m->attr == 8; });
+        coverage.namedBusNets += labels >= 2;
+    }
+    for (RingNode* node = store.busGroupRing()->next; node != store.busGroupRing();
+         node = node->next) {
+        ++coverage.busGroups;
+        coverage.emptiedBusGroups += ringIsEmpty(static_cast<RingNode*>(node->data));
+    }
+}
+
+void buildInto(ObjectStore& store, const Design& design) {
+    store.createPointGrid(planeWidth, planeHeight);
+    for (const ObjectSpec& o : design)
+        store.addObject(o.kind, o.attr, o.x1, o.y1, o.x2, o.y2, o.secondEnd, o.name.c_str(),
+                        nullptr);
+}
+
+std::string describe(const Design& design) {
+    std::ostringstream out;
+    for (const ObjectSpec& o : design)
+        out << "  kind " << o.kind << " attr " << o.attr << " (" << o.x1 << "," << o.y1 << ")-("
+            << o.x2 << "," << o.y2 << ") " << (o.secondEnd == SecondEnd::Present ? "two" : "one")
+            << " '" << o.name << "'\n";
+    return out.str();
+}
+
+// The first line in which two renderings differ, with its neighbours.
+std::string firstDifference(const std::string& expected, const std::string& actual) {
+    std::istringstream e(expected), a(actual);
+    std::string le, la;
+    int line = 0;
+    while (true) {
+        bool he = static_cast<bool>(std::getline(e, le));
+        bool ha = static_cast<bool>(std::getline(a, la));
+        if (!he && !ha)
+            return "no difference";
+        if (!he || !ha || le != la)
+            return "line " + std::to_string(line) + "\n  reference:  " + (he ? le : "<end>") +
+                   "\n  production: " + (ha ? la : "<end>");
+        ++line;
+    }
+}
+
+struct EquivalenceCase {
+    const char* what;
+    std::int32_t step;
+    std::int32_t originX, originY;
+    std::uint32_t firstSeed;
+    int designs;
+};
+
+class BuilderEquivalence : public ::testing::TestWithParam<EquivalenceCase> {};
+
+TEST_P(BuilderEquivalence, SameStoreAsThePlainBuilder) {
+    const EquivalenceCase& c = GetParam();
+    ExcludedNameList excluded;
+    Coverage coverage;
+    int failures = 0;
+    for (int i = 0; i < c.designs && failures < 3; ++i) {
+        std::uint32_t seed = c.firstSeed + static_cast<std::uint32_t>(i);
+        Design design = DesignGenerator(seed, c.originX, c.originY).make();
+
+        AllocPool referencePool;
+        ObjectStore reference(referencePool);
+        buildInto(reference, design);
+        ReferenceNetBuilder(reference, excluded, c.step).buildNets();
+
+        AllocPool productionPool;
+        ObjectStore production(productionPool);
+        buildInto(production, design);
+        NetBuilder(production, excluded, c.step).buildNets();
+
+        std::string expected = renderState(reference);
+        std::string actual = renderState(production);
+        if (expected != actual) {
+            ++failures;
+            ADD_FAILURE() << "seed " << seed << ", step " << c.step << ": "
+                          << firstDifference(expected, actual) << "\ndesign:\n"
+                          << describe(design);
+        }
+        addCoverage(coverage, reference, design.size());
+    }
+    // Designs that never touched would make the comparison hollow.
+    EXPECT_GT(coverage.splits, coverage.designs);
+    EXPECT_GT(coverage.emptiedNets, coverage.designs / 4);
+    EXPECT_GT(coverage.emptiedBusGroups, coverage.designs / 20);
+    EXPECT_GT(coverage.busGroups, coverage.designs / 2);
+    EXPECT_GT(coverage.namedBusNets, coverage.designs / 20);
+    RecordProperty("splits", coverage.splits);
+    RecordProperty("emptiedNets", coverage.emptiedNets);
+    RecordProperty("emptiedBusGroups", coverage.emptiedBusGroups);
+    RecordProperty("namedBusNets", coverage.namedBusNets);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RandomDesigns, BuilderEquivalence,
+    ::testing::Values(EquivalenceCase{"step10", 10, 3000, 2000, 1000, 300},
+                      EquivalenceCase{"step1", 1, 3000, 2000, 5000, 300},
+                      // Across the origin, and across the far edges of the plane
+                      // into the 32nd sheet's area.
+                      EquivalenceCase{"step10_origin", 10, -120, -80, 9000, 60},
+                      EquivalenceCase{"step1_origin", 1, -125, -75, 9500, 60},
+                      EquivalenceCase{"step10_edge", 10, 95880, 63920, 12000, 60},
+                      EquivalenceCase{"step1_edge", 1, 95885, 63925, 12500, 60}),
+    [](const ::testing::TestParamInfo<EquivalenceCase>& info) {
+        return std::string(info.param.what);
+    });
+
+} // namespace
+} // namespace dovla::testing
