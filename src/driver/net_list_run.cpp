@@ -5,14 +5,7 @@
 namespace dovla {
 
 int NetListRun::runNetList(const char* sheetName) {
-    libraries.readLibraryList();
-    sheet.openSheetFile(sheetName);
-    parts.instances().resetPartInstances();
-    store.createPointGrid(planeWidth, planeHeight);
-    sheet.readSheetFile(store, parts.instances());
-    for (int i = 0; i < libraries.libraryCount(); ++i)
-        parts.readLibrary(libraries.libraryPath(i));
-    parts.resolvePartInstances();
+    readDesign(sheetName);
     reports.setOutput(options.outputStream);
     reports.setLongListing(options.longListing);
     if (options.packageFormat)
@@ -21,8 +14,7 @@ int NetListRun::runNetList(const char* sheetName) {
         reports.writePartList(parts.instances());
     // The part list is written before the pins exist, the net list once the
     // nets are complete.
-    parts.createPinObjects(store, options.packageFormat);
-    NetBuilder(store, excluded, options.scanStep).buildNets();
+    connectDesign();
     if (options.packageFormat) {
         reports.writePackageNets(store);
         std::fputs("$END\n", options.outputStream);
@@ -31,6 +23,22 @@ int NetListRun::runNetList(const char* sheetName) {
         std::fputs("\n#End\n", options.outputStream);
     }
     return 0;
+}
+
+void NetListRun::readDesign(const char* sheetName) {
+    libraries.readLibraryList();
+    sheet.openSheetFile(sheetName);
+    parts.instances().resetPartInstances();
+    store.createPointGrid(planeWidth, planeHeight);
+    sheet.readSheetFile(store, parts.instances());
+    for (int i = 0; i < libraries.libraryCount(); ++i)
+        parts.readLibrary(libraries.libraryPath(i));
+    parts.resolvePartInstances();
+}
+
+void NetListRun::connectDesign() {
+    parts.createPinObjects(store, options.packageFormat);
+    NetBuilder(store, excluded, options.scanStep).buildNets();
 }
 
 } // namespace dovla

@@ -23,6 +23,10 @@ class NetListRun {
         : excluded(excluded), store(objectPool), parts(partPool), reports(excluded) {}
 
     int runNetList(const char* sheetName);
+    // The stages of the run that make no output: the library list, the
+    // sheet, the libraries and the binding; then the pins and the nets.
+    void readDesign(const char* sheetName);
+    void connectDesign();
 
     ExcludedNameList& excluded;
     RunOptions options;

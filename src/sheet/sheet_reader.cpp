@@ -34,6 +34,31 @@ int signedByte(unsigned char byte) {
     return static_cast<std::int8_t>(byte);
 }
 
+// The texts of a label, tag or part record, checked against their fields.
+void takeTexts(SheetRecord& record) {
+    const unsigned char* body = record.body;
+    switch (record.type) {
+    case LabelRecord:
+    case TagRecord:
+        takeText(record.text, body + field::text, signedByte(body[field::textLength]),
+                 field::maxTextLength);
+        break;
+    case PartRecord: {
+        takeText(record.text, body + field::partName, signedByte(body[field::partNameLength]),
+                 field::maxPartNameLength);
+        takeText(record.ref, body + field::ref, signedByte(body[field::refLength]),
+                 field::maxRefLength);
+        const unsigned char* libField = body + field::libName;
+        if (std::memchr(libField, '\0', field::libNameSize) == nullptr)
+            notSheetFile();
+        record.libName = reinterpret_cast<const char*>(libField);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
 } // namespace
 
 void SheetReader::openSheetFile(const char* name) {
@@ -49,6 +74,20 @@ void SheetReader::readBody(unsigned char* body, std::size_t size) {
 }
 
 void SheetReader::readSheetFile(ObjectStore& store, PartInstanceTable& instances) {
+    struct Records : SheetRecordSink {
+        Records(SheetReader& reader, ObjectStore& store, PartInstanceTable& instances)
+            : reader(reader), store(store), instances(instances) {}
+        void takeRecord(const SheetRecord& record) override {
+            reader.addRecord(record, store, instances);
+        }
+        SheetReader& reader;
+        ObjectStore& store;
+        PartInstanceTable& instances;
+    } records(*this, store, instances);
+    readRecords(records);
+}
+
+void SheetReader::readRecords(SheetRecordSink& sink, bool withExtensionData) {
     unsigned char body[59];
     for (;;) {
         int type = std::fgetc(stream_.get());
@@ -57,51 +96,73 @@ void SheetReader::readSheetFile(ObjectStore& store, PartInstanceTable& instances
                 readError();
             return;
         }
+        SheetRecord record{};
+        record.type = type;
+        record.body = body;
         if (type >= FirstExtensionRecord) {
-            skipExtension();
+            readExtension(body, record, withExtensionData);
         } else if (type >= FirstInvalidRecord) {
             notSheetFile();
         } else if (type == SheetHeaderRecord) {
-            readSheetHeader();
+            readSheetHeader(body);
+            record.bodySize = bodySizes[type];
+            record.sizeCode = sheetSizeCode(body);
         } else {
             readBody(body, bodySizes[type]);
-            addRecord(type, body, store, instances);
+            record.bodySize = bodySizes[type];
+            takeTexts(record);
         }
+        record.sheet = sheetCount_;
+        record.offsetX = sheetOffsetX_;
+        record.offsetY = sheetOffsetY_;
+        sink.takeRecord(record);
     }
 }
 
-void SheetReader::skipExtension() {
-    unsigned char head[extensionHeadSize];
+void SheetReader::readExtension(unsigned char* head, SheetRecord& record, bool withData) {
     readBody(head, extensionHeadSize);
-    std::int32_t length = readInt16(head + 9);
+    record.bodySize = extensionHeadSize;
+    std::int32_t length = readInt16(head + field::extensionLength);
     // A length below the head's own would move back into the record and
     // read it again for ever.
-    if (length < 14)
+    if (length < static_cast<std::int32_t>(field::minExtensionLength))
         notSheetFile();
-    if (std::fseek(stream_.get(), length - 14, SEEK_CUR) != 0)
+    record.extensionLength = length;
+    if (!withData) {
+        if (std::fseek(stream_.get(), length - 14, SEEK_CUR) != 0)
+            readError();
+        return;
+    }
+    // A record that reaches past the end of the file ends the reading at
+    // the next type byte, as a skip past the end does.
+    extensionData_.resize(static_cast<std::size_t>(length - 14));
+    std::size_t got = std::fread(extensionData_.data(), 1, extensionData_.size(), stream_.get());
+    if (got != extensionData_.size() && std::ferror(stream_.get()))
         readError();
+    record.extensionData = extensionData_.data();
+    record.extensionDataSize = got;
 }
 
-void SheetReader::readSheetHeader() {
+void SheetReader::readSheetHeader(unsigned char* body) {
     if (sheetCount_ == maxSheets)
         fatal("too many sheet!\n");
     ++sheetCount_;
     sheetOffsetX_ = 3000 * sheetCount_;
     sheetOffsetY_ = 2000 * sheetCount_;
-    unsigned char body[59];
-    readBody(body, sizeof body);
+    readBody(body, bodySizes[SheetHeaderRecord]);
     // The sheet size code (byte 0, or byte 33 when byte 0 is 32) changes
     // nothing in the net list, so only the magic is checked.
-    if (std::memcmp(body + 1, sheetMagic, sheetMagicLength) != 0)
+    if (std::memcmp(body + field::magic, sheetMagic, sheetMagicLength) != 0)
         notSheetFile();
 }
 
-void SheetReader::addRecord(int type, const unsigned char* body, ObjectStore& store,
+void SheetReader::addRecord(const SheetRecord& record, ObjectStore& store,
                             PartInstanceTable& instances) {
-    const std::int32_t attr = body[0];
-    const std::int32_t x = readInt16(body + 1) + sheetOffsetX_;
-    const std::int32_t y = readInt16(body + 3) + sheetOffsetY_;
-    char text[16];
+    const int type = record.type;
+    const unsigned char* body = record.body;
+    const std::int32_t attr = body[field::attr];
+    const std::int32_t x = readInt16(body + field::x) + record.offsetX;
+    const std::int32_t y = readInt16(body + field::y) + record.offsetY;
     switch (type) {
     case JunctionRecord:
         store.addObject(Junction, attr, x, y, -x, -y, SecondEnd::Absent, "", nullptr);
@@ -115,8 +176,8 @@ void SheetReader::addRecord(int type, const unsigned char* body, ObjectStore& st
     case WireRecord: {
         // Ends ordered on the stored values: end 1 has the smaller y, and on
         // equal y the smaller x.
-        std::int16_t ax = readInt16(body + 1), ay = readInt16(body + 3);
-        std::int16_t bx = readInt16(body + 5), by = readInt16(body + 7);
+        std::int16_t ax = readInt16(body + field::x), ay = readInt16(body + field::y);
+        std::int16_t bx = readInt16(body + field::x2), by = readInt16(body + field::y2);
         if (ax > bx) {
             std::swap(ax, bx);
             std::swap(ay, by);
@@ -125,35 +186,25 @@ void SheetReader::addRecord(int type, const unsigned char* body, ObjectStore& st
             std::swap(ax, bx);
             std::swap(ay, by);
         }
-        store.addObject(type == BusRecord ? Bus : Wire, attr, ax + sheetOffsetX_,
-                        ay + sheetOffsetY_, bx + sheetOffsetX_, by + sheetOffsetY_,
+        store.addObject(type == BusRecord ? Bus : Wire, attr, ax + record.offsetX,
+                        ay + record.offsetY, bx + record.offsetX, by + record.offsetY,
                         SecondEnd::Present, "", nullptr);
         break;
     }
     case LabelRecord:
-        takeText(text, body + 6, signedByte(body[5]), 11);
-        store.addObject(Label, attr, x, y, -x, -y, SecondEnd::Absent, text, nullptr);
+        store.addObject(Label, attr, x, y, -x, -y, SecondEnd::Absent, record.text, nullptr);
         break;
     case TagRecord: {
-        int length = signedByte(body[5]);
-        takeText(text, body + 6, length, 11);
-        store.addObject(Tag, attr, x, y, x + tagWidths[length], y, SecondEnd::Present, text,
+        int length = signedByte(body[field::textLength]);
+        store.addObject(Tag, attr, x, y, x + tagWidths[length], y, SecondEnd::Present, record.text,
                         nullptr);
         break;
     }
-    case PartRecord: {
-        char name[16];
-        char ref[8];
-        takeText(name, body + 12, signedByte(body[11]), 15);
-        takeText(ref, body + 32, signedByte(body[31]), 7);
-        const unsigned char* libField = body + 43;
-        if (std::memchr(libField, '\0', 16) == nullptr)
-            notSheetFile();
-        instances.addPartInstance(Pin, x, y, ref, body[9], body[10], name,
-                                  reinterpret_cast<const char*>(libField));
+    case PartRecord:
+        instances.addPartInstance(Pin, x, y, record.ref, body[field::partDir],
+                                  body[field::partBlock], record.text, record.libName);
         break;
-    }
-    default: // types 4 and 7 carry nothing the net list needs
+    default: // types 4, 7 and the extension records carry nothing the net list needs
         break;
     }
 }

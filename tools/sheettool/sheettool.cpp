@@ -1,0 +1,204 @@
+#include "sheettool.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "check.h"
+#include "driver/messages.h"
+#include "text_syntax.h"
+
+namespace dovla::sheettool {
+
+namespace {
+
+constexpr char usageText[] = "usage: sheettool dump <file>\n"
+                             "       sheettool build <text> -o <file>\n"
+                             "       sheettool check <sheet> [-p] [-w<name>] [-s]\n";
+
+int usage() {
+    std::fputs(usageText, stderr);
+    return exitTrouble;
+}
+
+int trouble(const std::string& message) {
+    std::fprintf(stderr, "sheettool: %s\n", message.c_str());
+    return exitTrouble;
+}
+
+// The message of a fatal error without its line feed.
+std::string messageOf(const FatalError& error) {
+    std::string message = error.what();
+    if (!message.empty() && message.back() == '\n')
+        message.pop_back();
+    return message;
+}
+
+void writeOut(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+bool finishStdout() {
+    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+}
+
+int dumpCommand(int argc, char** argv) {
+    if (argc != 1)
+        return usage();
+    std::string path = argv[0];
+    std::string out;
+    try {
+        if (isLibraryFile(path))
+            dumpLibrary(path, out);
+        else
+            dumpSheet(path, out);
+    } catch (const FatalError& error) {
+        writeOut(out);
+        std::fflush(stdout);
+        return trouble(messageOf(error));
+    }
+    writeOut(out);
+    return finishStdout() ? exitClean : trouble("can't write the text");
+}
+
+bool readText(const std::string& path, std::string& text) {
+    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    char chunk[1 << 14];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        text.append(chunk, got);
+    bool read = !std::ferror(file);
+    if (file != stdin)
+        std::fclose(file);
+    return read;
+}
+
+bool writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::FILE* file = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    bool written =
+        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    written = std::fflush(file) == 0 && written;
+    if (file != stdout)
+        written = std::fclose(file) == 0 && written;
+    return written;
+}
+
+int buildCommand(int argc, char** argv) {
+    const char* textPath = nullptr;
+    const char* outPath = nullptr;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc && outPath == nullptr)
+            outPath = argv[++i];
+        else if (std::strncmp(argv[i], "-o", 2) == 0 && argv[i][2] != '\0' && outPath == nullptr)
+            outPath = argv[i] + 2;
+        else if ((argv[i][0] != '-' || std::strcmp(argv[i], "-") == 0) && textPath == nullptr)
+            textPath = argv[i];
+        else
+            return usage();
+    }
+    if (textPath == nullptr || outPath == nullptr)
+        return usage();
+    std::string text;
+    if (!readText(textPath, text))
+        return trouble(std::string("can't open: ") + textPath);
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = buildFile(text);
+    } catch (const TextError& error) {
+        std::string name = std::strcmp(textPath, "-") == 0 ? "<stdin>" : textPath;
+        std::fprintf(stderr, "%s:%d:%d: %s\n", name.c_str(), error.line, error.column,
+                     error.what());
+        return exitTrouble;
+    }
+    if (!writeBytes(outPath, bytes))
+        return trouble(std::string("can't write: ") + outPath);
+    return exitClean;
+}
+
+int checkCommand(int argc, char** argv) {
+    CheckOptions options;
+    const char* sheet = nullptr;
+    for (int i = 0; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (argument[0] != '-') {
+            if (sheet != nullptr)
+                return usage();
+            sheet = argument;
+        } else if (std::strcmp(argument, "-p") == 0) {
+            options.implicitPowerNames = false;
+        } else if (std::strcmp(argument, "-s") == 0) {
+            options.scanStep = 1;
+        } else if (argument[1] == 'w') {
+            if (argument[2] == '\0') {
+                trouble("no option argument: w");
+                return usage();
+            }
+            options.powerNames.push_back(argument + 2);
+        } else {
+            trouble(std::string("unknown option: ") + argument);
+            return usage();
+        }
+    }
+    if (sheet == nullptr)
+        return usage();
+    std::string out;
+    int status;
+    try {
+        status = checkDesign(sheet, options, out);
+    } catch (const FatalError& error) {
+        return trouble(messageOf(error));
+    }
+    writeOut(out);
+    return finishStdout() ? status : trouble("can't write the findings");
+}
+
+} // namespace
+
+std::vector<std::uint8_t> buildFile(const std::string& text) {
+    std::vector<TextLine> lines = splitLines(text);
+    if (lines.empty())
+        throw TextError(1, 1,
+                        std::string("the text is empty; it begins with ") + sheetTextKeyword +
+                            " or " + libraryTextKeyword);
+    const TextLine& first = lines[0];
+    bool sheet = first.keyword == sheetTextKeyword;
+    if (!sheet && first.keyword != libraryTextKeyword)
+        throw TextError(first.number, first.column,
+                        std::string("the text begins with ") + sheetTextKeyword + " or " +
+                            libraryTextKeyword);
+    if (!first.fields.empty())
+        throw TextError(first.number, first.fields[0].column,
+                        first.keyword + " stands alone on its line");
+    return sheet ? buildSheet(lines) : buildLibrary(lines);
+}
+
+int sheettoolMain(int argc, char** argv) {
+    // The readers report through dovla32's message routines: silenced, and
+    // thrown, so that the messages come out here in this tool's form.
+    setMessageStream(nullptr);
+    setFatalHandler(throwOnFatal);
+    if (argc < 2)
+        return usage();
+    std::string command = argv[1];
+    if (command == "--help" || command == "-h") {
+        std::fputs(usageText, stdout);
+        return exitClean;
+    }
+    if (command == "--version") {
+        std::puts("sheettool 1.11");
+        return exitClean;
+    }
+    if (command == "dump")
+        return dumpCommand(argc - 2, argv + 2);
+    if (command == "build")
+        return buildCommand(argc - 2, argv + 2);
+    if (command == "check")
+        return checkCommand(argc - 2, argv + 2);
+    return usage();
+}
+
+} // namespace dovla::sheettool

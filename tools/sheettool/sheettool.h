@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// sheettool: sheet and library files as text, and a check of a design's
+// connectivity. The binary formats are read by the program's own readers.
+namespace dovla::sheettool {
+
+// Exit statuses, as diff has them.
+constexpr int exitClean = 0;
+constexpr int exitFound = 1;
+constexpr int exitTrouble = 2;
+
+// The first line of each kind of text.
+constexpr char sheetTextKeyword[] = "sheet-file";
+constexpr char libraryTextKeyword[] = "library-file";
+
+// Whether the file holds a library: the library magic at offset 0.
+bool isLibraryFile(const std::string& path);
+
+// The text of a file, appended to `out` item by item. A damaged file ends
+// with the reader's FatalError, `out` holding the items before the damage
+// and a comment that says where it is.
+void dumpSheet(const std::string& path, std::string& out);
+void dumpLibrary(const std::string& path, std::string& out);
+
+// The bytes that a text describes; an error in it is a TextError.
+std::vector<std::uint8_t> buildFile(const std::string& text);
+
+struct TextLine;
+std::vector<std::uint8_t> buildSheet(const std::vector<TextLine>& lines);
+std::vector<std::uint8_t> buildLibrary(const std::vector<TextLine>& lines);
+
+// The whole program: "dump", "build", "check".
+int sheettoolMain(int argc, char** argv);
+
+} // namespace dovla::sheettool
