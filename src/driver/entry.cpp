@@ -77,6 +77,9 @@ int dovlaMain(int argc, char* const* argv, NetListRun& run) {
     if (errors != 0 || sheetName == nullptr)
         fatal("usage: %s [-t] [-w<name>] [-l] [-p] [-s] [-o<output>] <sheet>\n", "dovla32");
     run.runNetList(sheetName);
+    // finishOutput closes the file even when it fails; the run holds it no
+    // longer, so that nobody closes it twice.
+    run.options.outputStream = stdout;
     finishOutput(out);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "support/run_program.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,9 @@
 #include <stdexcept>
 
 namespace dovla::testing {
+
+const char* const sanitizerReports[] = {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer",
+                                        ": runtime error: ", "SUMMARY: UndefinedBehaviorSanitizer"};
 
 std::vector<std::string> programCommand() {
     std::vector<std::string> command;
@@ -46,6 +50,16 @@ RunResult runCommand(const std::vector<std::string>& command, const std::string&
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
+        // A sanitizer that finds a fault or a leak must not end the program
+        // with its own exit status 1 and so pass for a fatal error; an exit
+        // code set in the environment still wins, since it comes later.
+        for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+            const char* options = std::getenv(name);
+            std::string value = "exitcode=23";
+            if (options != nullptr && *options != '\0')
+                value += std::string(":") + options;
+            ::setenv(name, value.c_str(), 1);
+        }
         std::vector<char*> argv;
         for (const std::string& word : command)
             argv.push_back(const_cast<char*>(word.c_str()));
@@ -60,6 +74,12 @@ RunResult runCommand(const std::vector<std::string>& command, const std::string&
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.out = readFile(outPath);
     result.err = readFile(errPath);
+    // A sanitizer's report fails the test whatever the test expects, also on
+    // a run that was meant to end with exit status 1.
+    for (const char* report : sanitizerReports) {
+        if (result.err.find(report) != std::string::npos)
+            ADD_FAILURE() << command[0] << " reported \"" << report << "\":\n" << result.err;
+    }
     for (const auto& entry : std::filesystem::directory_iterator(directory))
         result.files.push_back(entry.path().filename().string());
     std::sort(result.files.begin(), result.files.end());
