@@ -1,0 +1,46 @@
+#include <fstream>
+#include <sstream>
+
+#include "sheettool_fixture.h"
+
+namespace dovla::sheettool::testing {
+namespace {
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The text without its leading comment block: what dump gives back.
+std::string withoutLeadingComments(const std::string& text) {
+    std::size_t start = 0;
+    while (start < text.size() && text[start] == '#')
+        start = text.find('\n', start) + 1;
+    return text.substr(start);
+}
+
+// The example's sources are texts in the form dump writes, and the build
+// turns each into the file that dovla32 reads.
+class ShippedExample : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ShippedExample, SourceIsTheDumpOfTheBuiltFile) {
+    std::string file = GetParam();
+    RunResult dump = runTool({"dump", file}, EXAMPLE_BUILD_DIR);
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    EXPECT_EQ(dump.out, withoutLeadingComments(fileText(EXAMPLE_SOURCE_DIR "/" + file + ".txt")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ShippedExample,
+                         ::testing::Values("demo.sch", "basic.lib", "logic.lib"));
+
+TEST(ShippedExampleCheck, FindsNothing) {
+    RunResult run = runTool({"check", "demo.sch"}, EXAMPLE_BUILD_DIR);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+}
+
+} // namespace
+} // namespace dovla::sheettool::testing
