@@ -144,8 +144,8 @@ TEST_F(Example, PackageReport) {
 }
 
 // The coordinates of the second sheet are shifted by (6000, 4000), those of
-// the first by (3000, 2000). The wires on which R1 and R2
-// end are cut there.
+// the first by (3000, 2000). The wires on which R1 and R2 end are
+// cut there.
 TEST_F(Example, LongListing) {
     RunResult result = run({"-l"});
     EXPECT_EQ(result.status, 0);
