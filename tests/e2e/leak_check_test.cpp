@@ -57,18 +57,6 @@ TEST(LeakCheck, TheSanitizersExitWithAStatusOfTheirOwn) {
     EXPECT_EQ(line.substr(second + 1), "exitcode=23:print_stacktrace=1");
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool addressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool addressSanitizer = true;
-#else
-constexpr bool addressSanitizer = false;
-#endif
-#else
-constexpr bool addressSanitizer = false;
-#endif
-
 // The one fatal path that ordinary inputs never reach: a request that the
 // heap refuses. AddressSanitizer refuses the point grid's block when told
 // to, and the run must still end with its message and free the rest.

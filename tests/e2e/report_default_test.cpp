@@ -284,18 +284,6 @@ TEST(DefaultReport, MissingPartIsReportedAndLeftUnconnected) {
                                                                      "}\n"));
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool addressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool addressSanitizer = true;
-#else
-constexpr bool addressSanitizer = false;
-#endif
-#else
-constexpr bool addressSanitizer = false;
-#endif
-
 // The part list is written before the pins are made. A design whose pins
 // do not fit the memory that the program may use ends in a fatal error
 // after that; what was written stays in the output file.

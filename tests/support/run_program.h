@@ -33,6 +33,21 @@ std::string lines(const std::string& text);
 // built binary, paths such as /dev/full) skip themselves then.
 bool testingWindowsBuild();
 
+// Whether the tests, and so the program beside them, are built with
+// AddressSanitizer (DOVLA32_SANITIZE): its allocator answers memory limits
+// in its own way.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool addressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool addressSanitizer = true;
+#else
+inline constexpr bool addressSanitizer = false;
+#endif
+#else
+inline constexpr bool addressSanitizer = false;
+#endif
+
 // The banner that starts every run's standard error.
 std::string banner();
 
