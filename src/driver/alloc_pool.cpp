@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "driver/platform.h"
+
 namespace dovla {
 
 namespace {
@@ -48,15 +50,8 @@ void* AllocPool::allocateSmall(std::size_t size) {
         freeList = tag->next;
     } else {
         std::size_t need = sizeof(Tag) + rounded;
-        if (static_cast<std::size_t>(slabEnd_ - slabNext_) < need) {
-            slabs_.reserve(slabs_.size() + 1);
-            auto* slab = static_cast<char*>(std::malloc(slabSize));
-            if (slab == nullptr)
-                return nullptr;
-            slabs_.push_back(slab);
-            slabNext_ = slab;
-            slabEnd_ = slab + slabSize;
-        }
+        if (static_cast<std::size_t>(slabEnd_ - slabNext_) < need && !addSlab())
+            return nullptr;
         tag = reinterpret_cast<Tag*>(slabNext_);
         slabNext_ += need;
         tag->size = static_cast<std::uint32_t>(rounded);
@@ -64,6 +59,19 @@ void* AllocPool::allocateSmall(std::size_t size) {
     tag->live = 1;
     ++count_;
     return tag + 1;
+}
+
+bool AllocPool::addSlab() {
+    slabs_.reserve(slabs_.size() + 1);
+    bool big = slabs_.size() >= smallSlabCount;
+    std::size_t size = big ? bigSlabSize : slabSize;
+    auto* slab = static_cast<char*>(big ? platform::allocateSlab(size) : std::malloc(size));
+    if (slab == nullptr)
+        return false;
+    slabs_.push_back({slab, size});
+    slabNext_ = slab;
+    slabEnd_ = slab + size;
+    return true;
 }
 
 void* AllocPool::allocateLarge(std::size_t size, bool zeroed) {
@@ -149,8 +157,12 @@ void AllocPool::releaseAll() {
         large = next;
     }
     list_.prev = list_.next = &list_;
-    for (void* slab : slabs_)
-        std::free(slab);
+    for (const Slab& slab : slabs_) {
+        if (slab.size == slabSize)
+            std::free(slab.start);
+        else
+            platform::releaseSlab(slab.start);
+    }
     slabs_.clear();
     slabNext_ = slabEnd_ = nullptr;
     for (Tag*& freeList : freeLists_)
@@ -163,10 +175,9 @@ bool AllocPool::holds(const void* block) const {
         if (&large->tag + 1 == block)
             return large->tag.live != 0;
     }
-    for (void* slab : slabs_) {
-        const char* start = static_cast<const char*>(slab);
-        const char* at = static_cast<const char*>(block);
-        if (at > start && at < start + slabSize)
+    const char* at = static_cast<const char*>(block);
+    for (const Slab& slab : slabs_) {
+        if (at > slab.start && at < slab.start + slab.size)
             return tagOf(block)->live != 0;
     }
     return false;

@@ -12,7 +12,10 @@ namespace dovla {
 // Small blocks (the objects, ring nodes and heads the connectivity store
 // takes by the hundred thousand) are cut from large slabs and given back to
 // a free list of their size, so neither taking nor giving one back costs a
-// trip to the heap, and tearing down costs one free per slab. Large blocks
+// trip to the heap, and tearing down costs one free per slab. The first
+// slabs are small, so a small design stays small; once those are full the
+// slabs are big ones from the platform, on large pages where it has them.
+// Large blocks
 // come from the heap and carry their list links in a header in front of
 // them, so giving one back costs the same however many blocks the pool holds.
 class AllocPool {
@@ -61,6 +64,12 @@ class AllocPool {
     static constexpr std::size_t smallLimit = 256;
     static constexpr std::size_t smallStep = 8;
     static constexpr std::size_t slabSize = 1 << 16;
+    static constexpr std::size_t bigSlabSize = 1 << 21;
+    static constexpr std::size_t smallSlabCount = 32;
+    struct Slab {
+        char* start;
+        std::size_t size;
+    };
 
     void* allocateSmall(std::size_t size);
     void* allocateLarge(std::size_t size, bool zeroed);
@@ -71,7 +80,9 @@ class AllocPool {
 
     Large list_;
     std::size_t count_ = 0;
-    std::vector<void*> slabs_;
+    bool addSlab();
+
+    std::vector<Slab> slabs_;
     char* slabNext_ = nullptr;
     char* slabEnd_ = nullptr;
     Tag* freeLists_[smallLimit / smallStep + 1] = {};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The services of the operating system that the program uses, one file per
@@ -15,6 +16,13 @@ std::string configPathBesideProgram();
 // size - 1 characters. Returns the number of characters copied.
 int getProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
                      int size, const char* path);
+
+// A block of `size` bytes (a power of two) for the allocation pools' big
+// slabs, or nullptr. Where the system can, the block is aligned to its size
+// and backed by large pages, which spares a design of many objects most of
+// its page faults and address translations. Given back with releaseSlab.
+void* allocateSlab(std::size_t size);
+void releaseSlab(void* slab);
 
 // Whether both names exist and are one and the same file.
 bool isSameExistingFile(const char* first, const char* second);

@@ -1,8 +1,10 @@
 #include "driver/platform.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "driver/ini_profile.h"
@@ -28,6 +30,21 @@ std::string configPathBesideProgram() {
 int getProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
                      int size, const char* path) {
     return readProfileFile(path, section, key, defaultValue, buffer, size);
+}
+
+void* allocateSlab(std::size_t size) {
+    void* slab = nullptr;
+    if (posix_memalign(&slab, size, size) != 0)
+        return nullptr;
+#ifdef MADV_HUGEPAGE
+    // Only advice: without large pages the slab works the same.
+    madvise(slab, size, MADV_HUGEPAGE);
+#endif
+    return slab;
+}
+
+void releaseSlab(void* slab) {
+    std::free(slab);
 }
 
 bool isSameExistingFile(const char* first, const char* second) {

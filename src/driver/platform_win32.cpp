@@ -83,6 +83,16 @@ bool fileIdentity(const char* name, BY_HANDLE_FILE_INFORMATION& info) {
 
 } // namespace
 
+// Large pages on Windows need a privilege that users seldom hold; the heap
+// serves the slabs as it serves every other block.
+void* allocateSlab(std::size_t size) {
+    return std::malloc(size);
+}
+
+void releaseSlab(void* slab) {
+    std::free(slab);
+}
+
 bool isSameExistingFile(const char* first, const char* second) {
     BY_HANDLE_FILE_INFORMATION a;
     BY_HANDLE_FILE_INFORMATION b;

@@ -81,11 +81,24 @@ TEST(AllocPool, SmallBlocksGivenBackAreHandedOutAgain) {
     EXPECT_EQ(pool.blockCount(), 3u);
 }
 
+// About 16 MB of small blocks: past the first, small slabs into the big ones.
 TEST(AllocPool, ManySmallBlocksSpanSlabsAndAllGoAtOnce) {
     AllocPool pool;
-    for (int i = 0; i < 100000; ++i)
-        ASSERT_NE(pool.allocate(static_cast<std::size_t>(i % 300)), nullptr);
+    void* first = nullptr;
+    void* last = nullptr;
+    for (int i = 0; i < 100000; ++i) {
+        last = pool.allocate(static_cast<std::size_t>(i % 300));
+        ASSERT_NE(last, nullptr);
+        std::memset(last, 0xA5, static_cast<std::size_t>(i % 300));
+        if (i == 0)
+            first = last;
+    }
     EXPECT_EQ(pool.blockCount(), 100000u);
+    EXPECT_TRUE(pool.holds(first));
+    EXPECT_TRUE(pool.holds(last));
+    pool.release(last);
+    EXPECT_FALSE(pool.holds(last));
+    EXPECT_EQ(pool.allocate(99999 % 300), last);
     pool.releaseAll();
     EXPECT_EQ(pool.blockCount(), 0u);
 }
