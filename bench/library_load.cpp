@@ -41,7 +41,7 @@ writers::LibraryWriter bigLibrary() {
     writers::LibraryWriter library;
     static const char* const pinNames[] = {"", "A", "B", "Y", "VCC", "GND", "CLK", ""};
     for (int i = 0; i < libraryParts; ++i) {
-        writers::LibPartSpec part;
+        writers::LibPartDescription part;
         part.name = partName(i);
         int pins = 1 + i % 16;
         part.width = 4;

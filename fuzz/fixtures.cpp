@@ -5,7 +5,7 @@
 
 namespace dovla::fuzz {
 
-using writers::LibPartSpec;
+using writers::LibPartDescription;
 using writers::LibraryWriter;
 using writers::pinAt;
 using writers::pinNumber;
@@ -19,8 +19,8 @@ constexpr int verticalLabel = 8; // label attribute: names a vertical wire
 
 // A gate of four blocks with pins on all four sides, lettered numbers and a
 // name with a byte above 0x7F.
-LibPartSpec quadGate() {
-    LibPartSpec gate{"U", 6, 6, 4, 0, {}};
+LibPartDescription quadGate() {
+    LibPartDescription gate{"U", 6, 6, 4, 0, {}};
     gate.pins = {
         {pinAt(left, 1), "A", {pinNumber(1), pinNumber(4), pinNumber(9), pinNumber(12)}},
         {pinAt(left, 3), "B", {pinNumber(2), pinNumber(5), pinNumber(10), pinNumber(13)}},
@@ -121,7 +121,7 @@ std::vector<std::vector<std::uint8_t>> seedLibraries() {
     }
     {
         LibraryWriter lib;
-        LibPartSpec wide{"CON", 255, 255, 2, 0, {}};
+        LibPartDescription wide{"CON", 255, 255, 2, 0, {}};
         for (int i = 0; i < 64; ++i)
             wide.pins.push_back({pinAt(i % 4, i * 4),
                                  i % 3 ? "" : "N" + std::to_string(i),

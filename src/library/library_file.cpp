@@ -64,11 +64,11 @@ void LibraryFile::readHeader() {
     read(header, headerSize);
     if (std::memcmp(header, magic, magicLength) != 0)
         fatal("don't part file!\n");
-    partCount = le16(header + partCountField);
-    nameTableOffset = le32(header + nameTableOffsetField);
-    partTableOffset = le32(header + partTableOffsetField);
-    partDataBase = le32(header + partDataBaseField);
-    stringBase = le32(header + stringBaseField);
+    partCount = readUint16(header + partCountField);
+    nameTableOffset = readInt32(header + nameTableOffsetField);
+    partTableOffset = readInt32(header + partTableOffsetField);
+    partDataBase = readInt32(header + partDataBaseField);
+    stringBase = readInt32(header + stringBaseField);
 }
 
 void LibraryFile::readTables(AllocPool& pool) {
@@ -82,7 +82,7 @@ void LibraryFile::readTables(AllocPool& pool) {
         auto* raw = reinterpret_cast<unsigned char*>(nameOffsets);
         read(raw, count * nameOffsetSize);
         for (std::size_t i = count; i-- > 0;)
-            nameOffsets[i] = le32(raw + nameOffsetSize * i);
+            nameOffsets[i] = readInt32(raw + nameOffsetSize * i);
     }
 
     partOffsets = static_cast<std::uint16_t*>(pool.allocate(count * partOffsetSize));
@@ -93,7 +93,7 @@ void LibraryFile::readTables(AllocPool& pool) {
         auto* raw = reinterpret_cast<unsigned char*>(partOffsets);
         read(raw, count * partOffsetSize);
         for (std::size_t i = count; i-- > 0;)
-            partOffsets[i] = le16(raw + partOffsetSize * i);
+            partOffsets[i] = readUint16(raw + partOffsetSize * i);
     }
 
     names = static_cast<char(*)[16]>(pool.allocate(count * 16));
@@ -124,8 +124,8 @@ void LibraryFile::readPin(AllocPool& pool, LibPin& pin, std::uint8_t blockCount,
                           std::uint16_t* namePositionOut) const {
     unsigned char entry[pinEntryHeadSize];
     read(entry, pinEntryHeadSize);
-    pin.position = le16(entry);
-    std::uint16_t namePosition = le16(entry + 2);
+    pin.position = readUint16(entry);
+    std::uint16_t namePosition = readUint16(entry + 2);
     if (namePositionOut != nullptr)
         *namePositionOut = namePosition;
     pin.numbers = static_cast<std::uint16_t*>(pool.allocate(blockCount * sizeof(std::uint16_t)));
@@ -134,7 +134,7 @@ void LibraryFile::readPin(AllocPool& pool, LibPin& pin, std::uint8_t blockCount,
     auto* raw = reinterpret_cast<unsigned char*>(pin.numbers);
     read(raw, blockCount * 2u);
     for (std::size_t i = blockCount; i-- > 0;)
-        pin.numbers[i] = le16(raw + 2 * i);
+        pin.numbers[i] = readUint16(raw + 2 * i);
     pin.name[0] = '\0';
     if (namePosition == noPinName)
         return;

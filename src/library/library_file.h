@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "driver/byte_order.h"
 #include "library/lib_part.h"
 
 namespace dovla {
@@ -38,16 +39,6 @@ constexpr std::size_t pinEntryHeadSize = 4;
 constexpr std::uint16_t noPinName = 0xFFFF;
 constexpr int partNameWidth = 15;
 constexpr int pinNameWidth = 31;
-
-inline std::uint16_t le16(const unsigned char* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
-inline std::int32_t le32(const unsigned char* bytes) {
-    return static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-        static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
-}
 
 } // namespace libraryformat
 

@@ -56,7 +56,7 @@ void PartLibrary::readLibPart(LibraryFile& file, const char* name, std::uint32_t
     part.height = record[1];
     part.blockCount = record[2];
     std::memcpy(part.unused, record + recordUnused, sizeof part.unused);
-    part.pinWord = le16(record + recordPinWord);
+    part.pinWord = readUint16(record + recordPinWord);
     part.pins = static_cast<LibPin*>(pool_.allocate(part.pinCount() * sizeof(LibPin)));
     if (part.pins == nullptr)
         fatal("can't alloc memory!\n");

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "driver/byte_order.h"
+
 // The sheet file's record types, body sizes and field layout.
 namespace dovla::sheetformat {
 
@@ -66,10 +68,6 @@ constexpr std::size_t minExtensionLength = 14;
 
 // Width of a tag by the length of its text; 7 and 8 characters both give 80.
 constexpr std::int32_t tagWidths[13] = {20, 20, 30, 40, 50, 60, 70, 80, 80, 90, 100, 110, 120};
-
-inline std::int16_t readInt16(const unsigned char* bytes) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8));
-}
 
 // The sheet size code of a header's body; it changes nothing in the net
 // list.

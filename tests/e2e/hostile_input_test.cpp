@@ -14,7 +14,7 @@
 namespace dovla::testing {
 namespace {
 
-using writers::LibPartSpec;
+using writers::LibPartDescription;
 using writers::LibraryWriter;
 using writers::pinAt;
 using writers::pinNumber;
@@ -139,7 +139,7 @@ TEST_F(HostileInput, ALibraryOfAllPartsItCanHold) {
 // point and make one net, in the order of the first pin of each.
 TEST_F(HostileInput, APartWithTheMostPins) {
     constexpr int pinCount = 4095;
-    LibPartSpec big{"BIG", 255, 255, 1, 0, {}};
+    LibPartDescription big{"BIG", 255, 255, 1, 0, {}};
     auto number = [](int pin) { return pin % 511 + 1; };
     for (int pin = 0; pin < pinCount; ++pin)
         big.pins.push_back(

@@ -293,7 +293,7 @@ TEST(ReportOutput, FatalErrorKeepsTheReportWrittenBeforeIt) {
     if (addressSanitizer)
         GTEST_SKIP() << "the address sanitizer reserves more address space than the limit";
     Design d;
-    writers::LibPartSpec big{"BIG", 255, 255, 1, 0, {}};
+    writers::LibPartDescription big{"BIG", 255, 255, 1, 0, {}};
     for (int i = 0; i < 4095; ++i)
         big.pins.push_back({writers::pinAt(i % 4, i / 4 % 256), "", {writers::pinNumber(i % 512)}});
     d.library.add(big);

@@ -10,7 +10,7 @@
 namespace dovla::testing {
 namespace {
 
-using writers::LibPartSpec;
+using writers::LibPartDescription;
 using writers::LibraryWriter;
 using writers::pinAt;
 using writers::pinNumber;

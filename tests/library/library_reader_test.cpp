@@ -10,13 +10,13 @@
 namespace dovla::testing {
 namespace {
 
-using writers::LibPartSpec;
+using writers::LibPartDescription;
 using writers::LibPinSpec;
 using writers::LibraryWriter;
 using writers::pinAt;
 using writers::pinNumber;
 
-LibPartSpec nand() {
+LibPartDescription nand() {
     return {"NAND",
             5,
             6,
@@ -46,13 +46,13 @@ TEST_F(LibraryTest, LoadsTheUsedPartsInLibraryOrderWithTheirPins) {
         EXPECT_EQ(part.unused[i], 0xA0 + i) << i;
     EXPECT_EQ(part.pinWord, 3);
     ASSERT_EQ(part.pinCount(), 3u);
-    const LibPartSpec spec = nand();
+    const LibPartDescription expected = nand();
     for (std::uint32_t i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(part.pins[i].position, spec.pins[i].position);
-        EXPECT_EQ(std::string(part.pins[i].name), spec.pins[i].name);
-        EXPECT_EQ(part.pins[i].numbers[0], spec.pins[i].numbers[0]);
-        EXPECT_EQ(part.pins[i].numbers[1], spec.pins[i].numbers[1]);
+        EXPECT_EQ(part.pins[i].position, expected.pins[i].position);
+        EXPECT_EQ(std::string(part.pins[i].name), expected.pins[i].name);
+        EXPECT_EQ(part.pins[i].numbers[0], expected.pins[i].numbers[0]);
+        EXPECT_EQ(part.pins[i].numbers[1], expected.pins[i].numbers[1]);
     }
     const LibPart& led = library.libPart(1);
     EXPECT_EQ(led.pinCount(), 3u);
@@ -116,14 +116,14 @@ std::vector<std::uint8_t> cut(std::size_t size) {
 
 // A library whose second part's record lies past the end of the file.
 std::vector<std::uint8_t> recordPastTheEnd() {
-    LibPartSpec broken = nand();
+    LibPartDescription broken = nand();
     broken.recordOffset = 0xFFFF;
     return LibraryWriter().simple("GOOD", 2).add(broken).bytes();
 }
 
 // A library whose second part has a pin whose name's length byte is 0.
 std::vector<std::uint8_t> zeroLengthPinName() {
-    LibPartSpec broken = nand();
+    LibPartDescription broken = nand();
     broken.pins[0].nameLength = 0;
     return LibraryWriter().simple("GOOD", 2).add(broken).bytes();
 }
@@ -256,13 +256,13 @@ void PrintTo(const PinNameCase& c, std::ostream* out) {
 class PinNames : public LibraryTest, public ::testing::WithParamInterface<PinNameCase> {};
 
 TEST_P(PinNames, AreCutToTheirLengthByte) {
-    LibPartSpec part{"P",
-                     4,
-                     3,
-                     1,
-                     0,
-                     {{pinAt(0, 1), GetParam().written, {pinNumber(7)}, GetParam().length},
-                      {pinAt(2, 2), "XY", {pinNumber(8)}}}};
+    LibPartDescription part{"P",
+                            4,
+                            3,
+                            1,
+                            0,
+                            {{pinAt(0, 1), GetParam().written, {pinNumber(7)}, GetParam().length},
+                             {pinAt(2, 2), "XY", {pinNumber(8)}}}};
     use({"P"});
     read(LibraryWriter().add(part));
     ASSERT_EQ(library.libPartCount(), 1u);
@@ -288,10 +288,10 @@ INSTANTIATE_TEST_SUITE_P(
                       PinNameCase{letters40, 200, letters40.substr(0, 31)}));
 
 TEST_F(LibraryTest, ThePinCountIsTheLowTwelveBitsOfThePinWord) {
-    LibPartSpec two{"TWO", 4,
-                    3,     1,
-                    0xF,   {{pinAt(0, 1), "A", {pinNumber(1)}}, {pinAt(0, 2), "", {pinNumber(2)}}}};
-    LibPartSpec none{"NONE", 4, 3, 1, 0x8, {}};
+    LibPartDescription two{
+        "TWO", 4,   3,
+        1,     0xF, {{pinAt(0, 1), "A", {pinNumber(1)}}, {pinAt(0, 2), "", {pinNumber(2)}}}};
+    LibPartDescription none{"NONE", 4, 3, 1, 0x8, {}};
     use({"TWO", "NONE"});
     read(LibraryWriter().add(two).add(none));
     ASSERT_EQ(library.libPartCount(), 2u);
@@ -303,7 +303,7 @@ TEST_F(LibraryTest, ThePinCountIsTheLowTwelveBitsOfThePinWord) {
 }
 
 TEST_F(LibraryTest, PinsOfAPartWithoutBlocksHaveNoNumbers) {
-    LibPartSpec part{
+    LibPartDescription part{
         "NB", 4, 3, 0, 0, {{pinAt(0, 1), "A", {}}, {pinAt(2, 2), "", {}}, {pinAt(3, 3), "C", {}}}};
     use({"NB", "AFTER"});
     read(LibraryWriter().add(part).simple("AFTER", 2));
@@ -321,7 +321,7 @@ TEST_F(LibraryTest, PinsOfAPartWithoutBlocksHaveNoNumbers) {
 // in table order; lookups find the first one loaded.
 TEST_F(LibraryTest, DuplicatesLoadInOrderAndTheFirstIsFound) {
     auto widthPart = [](const char* name, int width) {
-        return LibPartSpec{name, width, 3, 1, 0, {{pinAt(0, 1), "", {pinNumber(1)}}}};
+        return LibPartDescription{name, width, 3, 1, 0, {{pinAt(0, 1), "", {pinNumber(1)}}}};
     };
     use({"Y", "X"});
     read(LibraryWriter().add(widthPart("X", 1)).add(widthPart("Y", 9)), "first.lib");

@@ -8,7 +8,7 @@
 namespace dovla::sheettool::testing {
 namespace {
 
-using writers::LibPartSpec;
+using writers::LibPartDescription;
 using writers::LibraryWriter;
 using writers::pinAt;
 using writers::pinNumber;
@@ -20,7 +20,8 @@ using writers::SheetWriter;
 class CheckRun : public ::testing::Test {
   protected:
     void SetUp() override {
-        LibPartSpec gate{"GATE", 4, 2, 2, 0, {{pinAt(0, 1), "", {pinNumber(1), pinNumber(2)}}}};
+        LibPartDescription gate{"GATE", 4, 2,
+                                2,      0, {{pinAt(0, 1), "", {pinNumber(1), pinNumber(2)}}}};
         LibraryWriter().simple("RES", 2).simple("TP", 1).simple("GND", 1).add(gate).save(
             dir.file("test.lib"));
         dir.write("TAVEL.INI", std::string("[Library]\nLIB0=test.lib\n"));

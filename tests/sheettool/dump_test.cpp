@@ -40,7 +40,7 @@ TEST(Dump, NamesEveryFieldOfASheet) {
 
 TEST(Dump, NamesEveryFieldOfALibrary) {
     TempDir dir;
-    writers::LibPartSpec gate{"NAND", 4, 4, 2, 0, {}};
+    writers::LibPartDescription gate{"NAND", 4, 4, 2, 0, {}};
     gate.pins = {{writers::pinAt(0, 1), "A", {writers::pinNumber(1), writers::pinNumber(4, 'B')}},
                  {writers::pinAt(2, 2), "", {writers::pinNumber(3), writers::pinNumber(6)}}};
     LibraryWriter().add(gate).simple("RES", 1).simple("R2", 1).save(dir.file("a.lib"));
@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Damages, DamagedSheet, ::testing::ValuesIn(damages()),
 
 TEST(DamagedLibrary, IsDumpedUpToThePartThatCannotBeRead) {
     TempDir dir;
-    writers::LibPartSpec bad{"BAD", 4, 3, 1, 0, {{writers::pinAt(0, 1), "X", {1}, 0}}};
+    writers::LibPartDescription bad{"BAD", 4, 3, 1, 0, {{writers::pinAt(0, 1), "X", {1}, 0}}};
     LibraryWriter().simple("GOOD", 1).add(bad).save(dir.file("bad.lib"));
     RunResult run = runTool({"dump", "bad.lib"}, dir.path());
     EXPECT_EQ(run.status, 2);

@@ -9,7 +9,7 @@
 namespace dovla::sheettool::testing {
 namespace {
 
-using writers::LibPartSpec;
+using writers::LibPartDescription;
 using writers::LibPinSpec;
 using writers::LibraryWriter;
 using writers::pinAt;
@@ -185,12 +185,12 @@ std::vector<Fixture> libraryFixtures() {
                                          .simple("R2", 2)
                                          .bytes()});
     LibraryWriter named;
-    LibPartSpec gate{"7400", 4, 4, 4, 0, {}};
+    LibPartDescription gate{"7400", 4, 4, 4, 0, {}};
     gate.pins = {{pinAt(0, 1), "A", {pinNumber(1), pinNumber(4), pinNumber(9), pinNumber(12)}},
                  {pinAt(0, 3), "B", {pinNumber(2), pinNumber(5), pinNumber(10), pinNumber(13)}},
                  {pinAt(2, 2), "Y", {pinNumber(3), pinNumber(6), pinNumber(8), pinNumber(11)}}};
     named.add(gate);
-    LibPartSpec odd{"ODD", 6, 2, 1, 5, {}};
+    LibPartDescription odd{"ODD", 6, 2, 1, 5, {}};
     odd.pins = {{pinAt(1, 2), "A", {pinNumber(12, 'B')}},
                 {pinAt(3, 4), "\xc1\x80", {pinNumber(511, 'Z')}},
                 {pinAt(2, 1), "SP ACE", {pinNumber(7, '_')}},

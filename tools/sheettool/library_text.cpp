@@ -194,7 +194,7 @@ class LibraryDumper {
         unsigned char record[partRecordSize];
         lib_.readPartRecord(index, record);
         const unsigned blocks = record[2];
-        const std::uint16_t pinWord = le16(record + recordPinWord);
+        const std::uint16_t pinWord = readUint16(record + recordPinWord);
         const unsigned pinCount = pinWord & 0xFFF;
         line += " width=" + std::to_string(record[0]) + " height=" + std::to_string(record[1]) +
                 " blocks=" + std::to_string(blocks) + " pins=" + std::to_string(pinCount);

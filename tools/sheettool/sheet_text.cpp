@@ -198,11 +198,6 @@ class SheetDumper : public SheetRecordSink {
     std::size_t position_ = 0;
 };
 
-void put16(std::vector<std::uint8_t>& out, std::size_t at, std::int32_t value) {
-    out[at] = static_cast<std::uint8_t>(value & 0xFF);
-    out[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-}
-
 void putBytes(std::vector<std::uint8_t>& out, std::size_t at, const std::string& bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i)
         out[at + i] = static_cast<std::uint8_t>(bytes[i]);
@@ -244,7 +239,7 @@ std::vector<std::uint8_t> buildRecord(const TextLine& line, bool last, int& shee
         std::vector<std::uint8_t> bytes(1 + extensionHeadSize, 0);
         bytes[0] = static_cast<std::uint8_t>(extensionType);
         putBytes(bytes, 1, fields.hexBytes("head", field::extensionLength));
-        put16(bytes, 1 + field::extensionLength, static_cast<std::int32_t>(length));
+        writeUint16(bytes.data() + 1 + field::extensionLength, static_cast<std::uint32_t>(length));
         putBytes(bytes, 1 + extensionHead11, fields.hexBytes("head11", 2));
         bytes.insert(bytes.end(), data.begin(), data.end());
         return bytes;
@@ -257,8 +252,8 @@ std::vector<std::uint8_t> buildRecord(const TextLine& line, bool last, int& shee
                            {"at", "attr"});
         std::int32_t x, y;
         fields.point("at", x, y);
-        put16(body, field::x, x);
-        put16(body, field::y, y);
+        writeUint16(body.data() + field::x, static_cast<std::uint32_t>(x));
+        writeUint16(body.data() + field::y, static_cast<std::uint32_t>(y));
         body[field::attr] = static_cast<std::uint8_t>(fields.bits("attr", attrBitsOf(type), 255));
         break;
     }
@@ -268,10 +263,10 @@ std::vector<std::uint8_t> buildRecord(const TextLine& line, bool last, int& shee
         std::int32_t x, y, x2, y2;
         fields.point("from", x, y);
         fields.point("to", x2, y2);
-        put16(body, field::x, x);
-        put16(body, field::y, y);
-        put16(body, field::x2, x2);
-        put16(body, field::y2, y2);
+        writeUint16(body.data() + field::x, static_cast<std::uint32_t>(x));
+        writeUint16(body.data() + field::y, static_cast<std::uint32_t>(y));
+        writeUint16(body.data() + field::x2, static_cast<std::uint32_t>(x2));
+        writeUint16(body.data() + field::y2, static_cast<std::uint32_t>(y2));
         body[field::attr] = static_cast<std::uint8_t>(fields.bits("attr", attrBitsOf(type), 255));
         break;
     }
@@ -281,8 +276,8 @@ std::vector<std::uint8_t> buildRecord(const TextLine& line, bool last, int& shee
                            {"at", "text", "text-rest", "attr"});
         std::int32_t x, y;
         fields.point("at", x, y);
-        put16(body, field::x, x);
-        put16(body, field::y, y);
+        writeUint16(body.data() + field::x, static_cast<std::uint32_t>(x));
+        writeUint16(body.data() + field::y, static_cast<std::uint32_t>(y));
         putText(fields, body, "text", "text-rest", field::textLength, field::text, field::textSize,
                 field::maxTextLength);
         body[field::attr] = static_cast<std::uint8_t>(fields.bits("attr", attrBitsOf(type), 255));
@@ -294,8 +289,8 @@ std::vector<std::uint8_t> buildRecord(const TextLine& line, bool last, int& shee
                             "lib-rest", "unused0", "unused5"});
         std::int32_t x, y;
         fields.point("at", x, y);
-        put16(body, field::x, x);
-        put16(body, field::y, y);
+        writeUint16(body.data() + field::x, static_cast<std::uint32_t>(x));
+        writeUint16(body.data() + field::y, static_cast<std::uint32_t>(y));
         putText(fields, body, "ref", "ref-rest", field::refLength, field::ref, field::refSize,
                 field::maxRefLength);
         putText(fields, body, "name", "name-rest", field::partNameLength, field::partName,

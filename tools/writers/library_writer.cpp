@@ -4,21 +4,12 @@
 #include <stdexcept>
 #include <utility>
 
+#include "driver/byte_order.h"
 #include "writers/sheet_writer.h"
 
 namespace dovla::writers {
 
 namespace {
-
-void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-    out[at] = static_cast<std::uint8_t>(value);
-    out[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-    put16(out, at, value & 0xFFFF);
-    put16(out, at + 2, value >> 16);
-}
 
 void push16(std::vector<std::uint8_t>& out, std::uint32_t value) {
     out.push_back(static_cast<std::uint8_t>(value));
@@ -27,13 +18,13 @@ void push16(std::vector<std::uint8_t>& out, std::uint32_t value) {
 
 } // namespace
 
-LibraryWriter& LibraryWriter::add(const LibPartSpec& part) {
+LibraryWriter& LibraryWriter::add(const LibPartDescription& part) {
     parts_.push_back(part);
     return *this;
 }
 
 LibraryWriter& LibraryWriter::simple(const std::string& name, int pinCount) {
-    LibPartSpec part;
+    LibPartDescription part;
     part.name = name;
     part.height = pinCount + 1;
     for (int i = 1; i <= pinCount; ++i)
@@ -56,7 +47,7 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
     };
     std::map<PinNameKey, std::uint32_t> pinNamePositions;
     strings.push_back(0); // position 0 holds nothing
-    for (const LibPartSpec& part : parts_) {
+    for (const LibPartDescription& part : parts_) {
         for (const LibPinSpec& pin : part.pins) {
             PinNameKey key = keyOf(pin);
             if (pin.name.empty() || pinNamePositions.count(key))
@@ -69,7 +60,7 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
     if (strings.size() > 0xFFFF)
         throw std::length_error("pin names exceed 64 KiB");
     std::vector<std::uint32_t> nameOffsets;
-    for (const LibPartSpec& part : parts_) {
+    for (const LibPartDescription& part : parts_) {
         nameOffsets.push_back(static_cast<std::uint32_t>(strings.size()));
         strings.insert(strings.end(), part.name.begin(), part.name.end());
         strings.push_back(0);
@@ -77,7 +68,7 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
     std::vector<std::uint8_t> data;
     std::map<std::vector<std::uint8_t>, std::uint32_t> shared;
     std::vector<std::uint32_t> partOffsets;
-    for (const LibPartSpec& part : parts_) {
+    for (const LibPartDescription& part : parts_) {
         std::vector<std::uint8_t> record = {static_cast<std::uint8_t>(part.width),
                                             static_cast<std::uint8_t>(part.height),
                                             static_cast<std::uint8_t>(part.blockCount)};
@@ -107,11 +98,11 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
     const std::string magic = "LIB FOR KV";
     for (std::size_t i = 0; i < magic.size(); ++i)
         out[i] = static_cast<std::uint8_t>(magic[i]);
-    put16(out, 16, static_cast<std::uint32_t>(count));
-    put32(out, 18, static_cast<std::uint32_t>(nameTable));
-    put32(out, 22, static_cast<std::uint32_t>(partTable));
-    put32(out, 26, static_cast<std::uint32_t>(partData));
-    put32(out, 38, static_cast<std::uint32_t>(stringBase));
+    writeUint16(out.data() + 16, static_cast<std::uint32_t>(count));
+    writeUint32(out.data() + 18, static_cast<std::uint32_t>(nameTable));
+    writeUint32(out.data() + 22, static_cast<std::uint32_t>(partTable));
+    writeUint32(out.data() + 26, static_cast<std::uint32_t>(partData));
+    writeUint32(out.data() + 38, static_cast<std::uint32_t>(stringBase));
     for (std::uint32_t offset : nameOffsets) {
         push16(out, offset & 0xFFFF);
         push16(out, offset >> 16);

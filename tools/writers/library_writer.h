@@ -26,7 +26,7 @@ struct LibPinSpec {
     int nameLength = -1;
 };
 
-struct LibPartSpec {
+struct LibPartDescription {
     std::string name;
     int width = 4;  // units of 10
     int height = 3; // units of 10
@@ -42,7 +42,7 @@ struct LibPartSpec {
 // libraries of many parts fit the 64 KiB the part offsets reach.
 class LibraryWriter {
   public:
-    LibraryWriter& add(const LibPartSpec& part);
+    LibraryWriter& add(const LibPartDescription& part);
     // Shorthand: a part with pins 1..pinCount on the left side, one block.
     LibraryWriter& simple(const std::string& name, int pinCount);
 
@@ -50,7 +50,7 @@ class LibraryWriter {
     void save(const std::string& path) const;
 
   private:
-    std::vector<LibPartSpec> parts_;
+    std::vector<LibPartDescription> parts_;
 };
 
 } // namespace dovla::writers
