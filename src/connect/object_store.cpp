@@ -48,9 +48,7 @@ RingNode* ObjectStore::gridRegister(std::int32_t x, std::int32_t y, SheetObject*
 SheetObject* ObjectStore::addObject(std::int32_t kind, std::int32_t attr, std::int32_t x1,
                                     std::int32_t y1, std::int32_t x2, std::int32_t y2,
                                     SecondEnd secondEnd, const char* name, const char* text) {
-    auto* object = static_cast<SheetObject*>(pool_.allocate(sizeof(SheetObject)));
-    if (object == nullptr)
-        fatal("can't alloc memory!\n");
+    auto* object = static_cast<SheetObject*>(requireMemory(pool_.allocate(sizeof(SheetObject))));
     object->kind = kind;
     object->attr = attr;
     object->x1 = x1;

@@ -13,9 +13,7 @@ void PointGrid::create(AllocPool& pool, std::int32_t width, std::int32_t height)
     columns_ = width > 0 ? (width - 1) / cellSize + 1 : 0;
     rows_ = height > 0 ? (height - 1) / cellSize + 1 : 0;
     std::size_t count = static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_);
-    cells_ = static_cast<RingNode*>(pool.allocateZeroed(count * sizeof(RingNode)));
-    if (cells_ == nullptr)
-        fatal("can't alloc memory!\n");
+    cells_ = static_cast<RingNode*>(requireMemory(pool.allocateZeroed(count * sizeof(RingNode))));
     outside_.clear();
 }
 

@@ -28,9 +28,7 @@ bool ringIsEmpty(const RingNode* head) {
 }
 
 RingNode* newRingNode(AllocPool& pool) {
-    auto* node = static_cast<RingNode*>(pool.allocate(sizeof(RingNode)));
-    if (node == nullptr)
-        fatal("can't alloc memory!\n");
+    auto* node = static_cast<RingNode*>(requireMemory(pool.allocate(sizeof(RingNode))));
     ringInit(node);
     return node;
 }

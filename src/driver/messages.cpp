@@ -13,7 +13,9 @@ FatalHandler fatalHandler = exitProcessOnFatal;
 std::FILE* messageStream = nullptr;
 bool messageStreamSet = false;
 
-std::FILE* messages() { return messageStreamSet ? messageStream : stderr; }
+std::FILE* messages() {
+    return messageStreamSet ? messageStream : stderr;
+}
 
 // Messages are written straight to the stream, without taking memory: the
 // one that reports exhausted memory must get out too.
@@ -29,7 +31,9 @@ void writeMessage(bool withPrefix, const char* format, std::va_list args) {
 
 } // namespace
 
-void setFatalHandler(FatalHandler handler) { fatalHandler = handler; }
+void setFatalHandler(FatalHandler handler) {
+    fatalHandler = handler;
+}
 
 void setMessageStream(std::FILE* stream) {
     messageStream = stream;
@@ -43,7 +47,9 @@ void exitProcessOnFatal(const char*) {
     std::exit(1);
 }
 
-void throwOnFatal(const char* message) { throw FatalError(message); }
+void throwOnFatal(const char* message) {
+    throw FatalError(message);
+}
 
 void fatal(const char* format, ...) {
     std::va_list args;
@@ -74,6 +80,12 @@ void notice(const char* format, ...) {
     va_start(args, format);
     writeMessage(false, format, args);
     va_end(args);
+}
+
+void* requireMemory(void* block) {
+    if (block == nullptr)
+        fatal("can't alloc memory!\n");
+    return block;
 }
 
 } // namespace dovla

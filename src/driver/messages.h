@@ -28,6 +28,10 @@ class FatalError : public std::runtime_error {
 void warn(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void notice(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// The block a pool handed out, or fatal "can't alloc memory!" when it
+// handed out none.
+void* requireMemory(void* block);
+
 // Where the messages go; the standard error stream unless a test or a fuzz
 // target wants them elsewhere (nullptr silences them).
 void setMessageStream(std::FILE* stream);

@@ -74,9 +74,7 @@ void LibraryFile::readHeader() {
 void LibraryFile::readTables(AllocPool& pool) {
     std::size_t count = partCount;
 
-    nameOffsets = static_cast<std::int32_t*>(pool.allocate(count * nameOffsetSize));
-    if (nameOffsets == nullptr)
-        fatal("can't alloc memory!\n");
+    nameOffsets = static_cast<std::int32_t*>(requireMemory(pool.allocate(count * nameOffsetSize)));
     seekTo(nameTableOffset);
     {
         auto* raw = reinterpret_cast<unsigned char*>(nameOffsets);
@@ -85,9 +83,7 @@ void LibraryFile::readTables(AllocPool& pool) {
             nameOffsets[i] = readInt32(raw + nameOffsetSize * i);
     }
 
-    partOffsets = static_cast<std::uint16_t*>(pool.allocate(count * partOffsetSize));
-    if (partOffsets == nullptr)
-        fatal("can't alloc memory!\n");
+    partOffsets = static_cast<std::uint16_t*>(requireMemory(pool.allocate(count * partOffsetSize)));
     seekTo(partTableOffset);
     {
         auto* raw = reinterpret_cast<unsigned char*>(partOffsets);
@@ -96,9 +92,7 @@ void LibraryFile::readTables(AllocPool& pool) {
             partOffsets[i] = readUint16(raw + partOffsetSize * i);
     }
 
-    names = static_cast<char(*)[16]>(pool.allocate(count * 16));
-    if (names == nullptr)
-        fatal("can't alloc memory!\n");
+    names = static_cast<char(*)[16]>(requireMemory(pool.allocate(count * 16)));
     for (std::size_t i = 0; i < count; ++i) {
         seekTo(static_cast<std::int64_t>(stringBase) + nameOffsets[i]);
         readToken(names[i], partNameWidth);
@@ -128,9 +122,8 @@ void LibraryFile::readPin(AllocPool& pool, LibPin& pin, std::uint8_t blockCount,
     std::uint16_t namePosition = readUint16(entry + 2);
     if (namePositionOut != nullptr)
         *namePositionOut = namePosition;
-    pin.numbers = static_cast<std::uint16_t*>(pool.allocate(blockCount * sizeof(std::uint16_t)));
-    if (pin.numbers == nullptr)
-        fatal("can't alloc memory!\n");
+    pin.numbers = static_cast<std::uint16_t*>(
+        requireMemory(pool.allocate(blockCount * sizeof(std::uint16_t))));
     auto* raw = reinterpret_cast<unsigned char*>(pin.numbers);
     read(raw, blockCount * 2u);
     for (std::size_t i = blockCount; i-- > 0;)

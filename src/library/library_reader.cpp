@@ -36,10 +36,8 @@ bool PartLibrary::isPartUsed(const char* name) {
 LibPart& PartLibrary::appendLibPart() {
     if (libPartCount_ >= libPartCapacity_) {
         std::uint32_t capacity = libPartCapacity_ + 50;
-        void* grown = pool_.reallocate(libParts_, capacity * sizeof(LibPart));
-        if (grown == nullptr)
-            fatal("can't alloc memory!\n");
-        libParts_ = static_cast<LibPart*>(grown);
+        libParts_ = static_cast<LibPart*>(
+            requireMemory(pool_.reallocate(libParts_, capacity * sizeof(LibPart))));
         libPartCapacity_ = capacity;
     }
     LibPart& part = libParts_[libPartCount_];
@@ -57,9 +55,8 @@ void PartLibrary::readLibPart(LibraryFile& file, const char* name, std::uint32_t
     part.blockCount = record[2];
     std::memcpy(part.unused, record + recordUnused, sizeof part.unused);
     part.pinWord = readUint16(record + recordPinWord);
-    part.pins = static_cast<LibPin*>(pool_.allocate(part.pinCount() * sizeof(LibPin)));
-    if (part.pins == nullptr)
-        fatal("can't alloc memory!\n");
+    part.pins =
+        static_cast<LibPin*>(requireMemory(pool_.allocate(part.pinCount() * sizeof(LibPin))));
     for (std::uint32_t i = 0; i < part.pinCount(); ++i)
         file.readPin(pool_, part.pins[i], part.blockCount);
     firstPartByName_.try_emplace(part.name, libPartCount_);

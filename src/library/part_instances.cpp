@@ -29,10 +29,8 @@ void PartInstanceTable::addPartInstance(std::int32_t kind, std::int32_t x, std::
                                         const char* name, const char* libName) {
     if (count_ >= capacity_) {
         std::uint32_t capacity = capacity_ + 50;
-        void* grown = pool_.reallocate(entries_, capacity * sizeof(PartInstance));
-        if (grown == nullptr)
-            fatal("can't alloc memory!\n");
-        entries_ = static_cast<PartInstance*>(grown);
+        entries_ = static_cast<PartInstance*>(
+            requireMemory(pool_.reallocate(entries_, capacity * sizeof(PartInstance))));
         capacity_ = capacity;
     }
     PartInstance& entry = entries_[count_];

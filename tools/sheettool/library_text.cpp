@@ -112,13 +112,10 @@ class LibraryDumper {
                 part(i);
             gaps();
         } catch (const FatalError& error) {
-            std::string message = error.what();
-            if (!message.empty() && message.back() == '\n')
-                message.pop_back();
             out_ += "# damaged";
             if (damagedPart_ >= 0)
                 out_ += " in part " + std::to_string(damagedPart_);
-            out_ += ": " + message + "\n";
+            out_ += ": " + messageOf(error) + "\n";
             throw;
         }
         lib_.releaseTables(pool_);

@@ -347,10 +347,8 @@ void dumpSheet(const std::string& path, std::string& out) {
     try {
         reader.readRecords(dumper, true);
     } catch (const FatalError& error) {
-        std::string message = error.what();
-        if (!message.empty() && message.back() == '\n')
-            message.pop_back();
-        out += "# damaged at offset " + std::to_string(dumper.position()) + ": " + message + "\n";
+        out += "# damaged at offset " + std::to_string(dumper.position()) + ": " +
+               messageOf(error) + "\n";
         throw;
     }
 }

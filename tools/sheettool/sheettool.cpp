@@ -10,6 +10,13 @@
 
 namespace dovla::sheettool {
 
+std::string messageOf(const FatalError& error) {
+    std::string message = error.what();
+    if (!message.empty() && message.back() == '\n')
+        message.pop_back();
+    return message;
+}
+
 namespace {
 
 constexpr char usageText[] = "usage: sheettool dump <file>\n"
@@ -24,14 +31,6 @@ int usage() {
 int trouble(const std::string& message) {
     std::fprintf(stderr, "sheettool: %s\n", message.c_str());
     return exitTrouble;
-}
-
-// The message of a fatal error without its line feed.
-std::string messageOf(const FatalError& error) {
-    std::string message = error.what();
-    if (!message.empty() && message.back() == '\n')
-        message.pop_back();
-    return message;
 }
 
 void writeOut(const std::string& text) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/messages.h"
+
 // sheettool: sheet and library files as text, and a check of a design's
 // connectivity. The binary formats are read by the program's own readers.
 namespace dovla::sheettool {
@@ -16,6 +18,9 @@ constexpr int exitTrouble = 2;
 // The first line of each kind of text.
 constexpr char sheetTextKeyword[] = "sheet-file";
 constexpr char libraryTextKeyword[] = "library-file";
+
+// The message of one of the readers' fatal errors, without its line feed.
+std::string messageOf(const FatalError& error);
 
 // Whether the file holds a library: the library magic at offset 0.
 bool isLibraryFile(const std::string& path);
