@@ -4,12 +4,17 @@
 
 namespace dovla {
 
-// A private-profile reader for INI text. Section and key names are compared
-// without regard to letter case; blanks around names, around "=" and around
-// the value are ignored; one pair of quotes (double or single) around a
-// whole value is removed; lines whose first non-blank character is ";" are
-// comments; lines end with LF or CR LF. Only the first section of the name
+// A private-profile reader for INI text, as the Windows build's system
+// service reads it. Section and key names are compared without regard to
+// letter case; blanks around names, around "=" and around the value are
+// ignored; one pair of quotes (double or single) around a whole value is
+// removed; lines whose first non-blank character is ";" are comments;
+// lines end with LF, CR LF or CR alone. Only the first section of the name
 // is searched, and there the first line of the key wins.
+//
+// A text that begins with a byte-order mark is read in its encoding: UTF-8
+// (the mark is dropped) or UTF-16, little- or big-endian (the text is read
+// as UTF-8). The text is read as a stream: memory does not grow with it.
 //
 // Copies the value (or the default, for a missing or empty key) into the
 // buffer, cut to size - 1 characters, and returns the number of characters

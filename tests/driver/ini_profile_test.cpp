@@ -22,6 +22,18 @@ void PrintTo(const ProfileCase& c, std::ostream* out) {
     *out << c.description;
 }
 
+// The text in UTF-16 with its byte-order mark.
+std::string utf16(const std::u16string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        char high = static_cast<char>(unit >> 8);
+        char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
 class ProfileText : public ::testing::TestWithParam<ProfileCase> {};
 
 TEST_P(ProfileText, GivesTheValueAndItsLength) {
@@ -84,7 +96,42 @@ INSTANTIATE_TEST_SUITE_P(
                     std::string(259, 'p')},
         ProfileCase{"a value of 259 characters", "[Library]\nLIB0=" + std::string(259, 'q') + "\n",
                     "LIB0", std::string(259, 'q')},
-        ProfileCase{"an empty text", "", "LIB0", ""}));
+        ProfileCase{"an empty text", "", "LIB0", ""},
+        ProfileCase{"carriage returns alone end lines", "[Library]\rLIB0=a.lib\rLIB1=b.lib\r",
+                    "LIB1", "b.lib"},
+        ProfileCase{"a carriage return ends a value", "[Library]\nLIB0=a.lib\rb\n", "LIB0",
+                    "a.lib"},
+        ProfileCase{"a UTF-8 byte-order mark is dropped",
+                    "\xEF\xBB\xBF[Library]\nLIB0=\xC3\x84.lib\n", "LIB0", "\xC3\x84.lib"},
+        ProfileCase{"the mark counts only at the start",
+                    "[Library]\nLIB0=\xEF\xBB\xBF"
+                    "a.lib\n",
+                    "LIB0",
+                    "\xEF\xBB\xBF"
+                    "a.lib"},
+        ProfileCase{"two bytes of a mark are text", "\xEF\xBB[Library]\nLIB0=a.lib\n", "LIB0", ""},
+        ProfileCase{"UTF-16, little-endian, read as UTF-8",
+                    utf16(u"[Library]\r\nLIB0=\u00C4\u20AC.lib\r\n", false), "LIB0",
+                    "\xC3\x84\xE2\x82\xAC.lib"},
+        ProfileCase{"UTF-16, big-endian", utf16(u"[Library]\nLIB0=b.lib\n", true), "LIB0", "b.lib"},
+        ProfileCase{"UTF-16 beyond the basic plane",
+                    utf16(u"[Library]\nLIB0=\U0001F600.lib\n", false), "LIB0",
+                    "\xF0\x9F\x98\x80.lib"},
+        ProfileCase{"a lone UTF-16 surrogate",
+                    utf16(u"[Library]\nLIB0=", false) + std::string("\x00\xD8", 2) +
+                        utf16(u"x\n", false).substr(2),
+                    "LIB0", "\xEF\xBF\xBDx"},
+        ProfileCase{"long runs of blanks around names and values",
+                    "[" + std::string(5000, ' ') + "Library" + std::string(5000, '\t') + "]\n" +
+                        "LIB0" + std::string(9000, ' ') + "=" + std::string(9000, ' ') + "a.lib" +
+                        std::string(9000, ' ') + "\n",
+                    "LIB0", "a.lib"},
+        ProfileCase{"a quoted value longer than the room",
+                    "[Library]\nLIB0=\"" + std::string(400, 'p') + "\"\n", "LIB0",
+                    std::string(259, 'p')},
+        ProfileCase{"a key longer than any asked for",
+                    "[Library]\n" + std::string(70000, 'L') + "IB0=x.lib\nLIB0=a.lib\n", "LIB0",
+                    "a.lib"}));
 
 TEST(ProfileDefaults, AreCopiedForMissingAndEmptyKeysAndCounted) {
     char buffer[16];

@@ -32,36 +32,6 @@ class WindowsBuild : public ::testing::Test {
 
 const std::string benchReport = "\n#PartList\n\nR1:\tRES\nC1:\tCAP\n\n#NetList\n\n\n#End\n";
 
-struct ProfileCase {
-    const char* description;
-    std::string text;
-};
-
-void PrintTo(const ProfileCase& c, std::ostream* out) {
-    *out << c.description;
-}
-
-class WindowsProfileText : public WindowsBuild,
-                           public ::testing::WithParamInterface<ProfileCase> {};
-
-TEST_P(WindowsProfileText, NamesBothLibraries) {
-    work.write("TAVEL.INI", GetParam().text);
-    RunResult result = runProgram({"bench.sch"}, work.path());
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, banner());
-    EXPECT_EQ(result.out, lines(benchReport));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, WindowsProfileText,
-    ::testing::Values(ProfileCase{"lower-case names, double quotes",
-                                  "[library]\r\nlib0=\"my parts.lib\"\r\nlib1=caps.lib\r\n"},
-                      ProfileCase{"upper-case section, mixed-case keys, single quotes, blanks",
-                                  "; parts of the bench\r\n[Editor]\r\nLIB0=nothing.lib\r\n\r\n"
-                                  "[LIBRARY]\r\nLib0 = 'my parts.lib'\r\nLiB1 = \"caps.lib\"\r\n"},
-                      ProfileCase{"line feeds alone",
-                                  "[Library]\nLIB0=\"my parts.lib\"\nLIB1=caps.lib\n"}));
-
 TEST_F(WindowsBuild, TheCurrentDirectoryWinsOverTheProgramsDirectory) {
     TempDir programDir;
     const std::vector<std::string> command = programCommand();
@@ -84,17 +54,31 @@ TEST_F(WindowsBuild, TheCurrentDirectoryWinsOverTheProgramsDirectory) {
 }
 
 // Names are compared without regard to letter case and take either
-// separator; the output must still be refused before it empties the sheet.
-TEST_F(WindowsBuild, TheOutputMayNotBeTheSheetUnderAnotherSpelling) {
-    const std::string before = work.read("bench.sch");
-    const std::vector<std::string> outputs = {"-oBENCH.SCH", "-o.\\bench.sch",
-                                              "-o" + work.file("Bench.sch")};
+// separator; the output must still be refused before it empties the sheet,
+// the configuration or a library.
+TEST_F(WindowsBuild, TheOutputMayNotBeAReadFileUnderAnotherSpelling) {
+    work.write("TAVEL.INI", "[Library]\r\nLIB0=caps.lib\r\n");
+    const std::vector<std::string> names = {"bench.sch", "caps.lib", "TAVEL.INI"};
+    std::vector<std::string> before;
+    for (const std::string& name : names)
+        before.push_back(work.read(name));
+    const std::vector<std::string> outputs = {
+        "-oBENCH.SCH",   "-o.\\bench.sch", "-o" + work.file("Bench.sch"), "-oCAPS.LIB",
+        "-o.\\Caps.Lib", "-otavel.ini",    "-o" + work.file("Tavel.Ini")};
     for (const std::string& output : outputs) {
         RunResult result = runProgram({output, "bench.sch"}, work.path());
         EXPECT_EQ(result.status, 1) << output;
         EXPECT_EQ(result.err, banner() + lines("dovla32: can't open: " + output.substr(2) + "\n"));
-        EXPECT_EQ(work.read("bench.sch"), before) << output;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            EXPECT_EQ(work.read(names[i]), before[i]) << output << " " << names[i];
     }
+}
+
+// The device NUL can be the output of a run that reads it.
+TEST_F(WindowsBuild, TheOutputMayBeTheDeviceThatIsRead) {
+    RunResult result = runProgram({"-oNUL", "NUL"}, work.path());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, banner());
 }
 
 } // namespace
