@@ -2,13 +2,13 @@
 //
 // Every file the program opens by name stays in the working directory: an
 // -o name has its slashes made underscores (but /dev/null and /dev/full stay
-// as they are), and one that would replace a fixture gets a prefix; the sheet name (the first word
-// that does not begin with '-') is kept when it names one of a few known files and otherwise
-// becomes the fixed sheet. Output files are removed after the run. The
-// fixed sheet must survive every run that reads it: an output that
-// truncated the sheet being read would be a fault of the program. (Named as
-// output of a run without a sheet, or of one that reads another file, it is
-// emptied as asked, and then written again.)
+// as they are); the sheet name (the first word that does not begin with
+// '-') is kept when it names one of a few known files and otherwise becomes
+// the fixed sheet. Output files are removed after the run. The files a run
+// reads (the sheet, TAVEL.INI and the library it names) must survive every
+// run that reads them: an output that emptied one of them would be a fault
+// of the program. (Named as output of a run that reads none of them, a
+// file is emptied as asked, and then written again.)
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,21 +36,27 @@ const std::set<std::string> readableNames = {sheetName, "missing.sch", "TAVEL.IN
 // Devices that take any output: /dev/full makes every write fail.
 const std::set<std::string> devices = {"/dev/null", "/dev/full"};
 constexpr std::size_t maxArguments = 64;
-off_t sheetSize = 0;
+// The fixtures' sizes when they are whole.
+std::map<std::string, off_t> fixtureSizes;
 
 off_t sizeOf(const std::string& name) {
     struct stat status;
     return ::stat(name.c_str(), &status) == 0 ? status.st_size : -1;
 }
 
+void writeFixtures() {
+    writeFile("TAVEL.INI", std::string("[Library]\nLIB0=fixed.lib\n"));
+    writeFile("fixed.lib", fixedLibrary());
+    writeFile(sheetName, fixedSheet());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setUp(argc, argv);
-    writeFile("TAVEL.INI", std::string("[Library]\nLIB0=fixed.lib\n"));
-    writeFile("fixed.lib", fixedLibrary());
-    writeFile(sheetName, fixedSheet());
-    sheetSize = sizeOf(sheetName);
+    writeFixtures();
+    for (const std::string& name : fixtures)
+        fixtureSizes[name] = sizeOf(name);
     return 0;
 }
 
@@ -84,10 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (c == '/')
                     c = '_';
             }
-            if (fixtures.count(name) != 0 && name != sheetName)
-                name = "out_" + name;
             argument = "-o" + name;
-            if (name != "stdout" && name != sheetName)
+            if (name != "stdout" && fixtures.count(name) == 0)
                 outputs.push_back(name);
         }
     }
@@ -96,12 +101,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const std::string& name : outputs)
         ::unlink(name.c_str());
-    if (sizeOf(sheetName) != sheetSize) {
+    // A run that read the sheet read the configuration and the library too.
+    bool damaged = false;
+    for (const auto& [name, size] : fixtureSizes) {
+        if (sizeOf(name) == size)
+            continue;
         if (input == sheetName) {
-            std::fprintf(stderr, "args: the run destroyed the sheet file it read\n");
+            std::fprintf(stderr, "args: the run destroyed %s, which it read\n", name.c_str());
             std::abort();
         }
-        writeFile(sheetName, fixedSheet());
+        damaged = true;
     }
+    if (damaged)
+        writeFixtures();
     return 0;
 }

@@ -99,8 +99,6 @@ void setUp(int* argc, char*** argv) {
     std::atexit(removeWorkDirectory);
     if (::chdir(workDir.c_str()) != 0)
         die("chdir");
-
-    setFatalHandler(throwOnFatal);
     setMessageStream(nullptr);
     // Reports that go to standard output must not flood the fuzzer's own
     // output; libFuzzer writes to the standard error stream.
@@ -151,15 +149,7 @@ int runDovla(const std::vector<std::string>& arguments) {
         AllocPool objectPool;
         AllocPool partPool;
         NetListRun run(excluded, objectPool, partPool);
-        try {
-            status = dovlaMain(static_cast<int>(words.size() + 1), argv.data(), run);
-        } catch (const FatalError&) {
-            status = 1;
-        }
-        // The program leaves the output to exit(); here it is closed by hand.
-        // A complete run has closed it already and handed back stdout.
-        if (run.options.outputStream != stdout)
-            std::fclose(run.options.outputStream);
+        status = dovlaMain(static_cast<int>(words.size() + 1), argv.data(), run);
     }
     std::fflush(stdout);
     if (int now = lowestFreeDescriptor(); now != freeDescriptor) {

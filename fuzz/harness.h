@@ -16,8 +16,8 @@ namespace dovla::fuzz {
 // Relative paths among the fuzzer's own arguments (corpus directories,
 // artifact prefix, dictionary, ...) are made absolute first, since they
 // were meant from the directory the fuzzer was started in, and crash files
-// go there too unless -artifact_prefix says otherwise. Fatal errors throw
-// and the messages are silenced from here on.
+// go there too unless -artifact_prefix says otherwise. The messages are
+// silenced from here on.
 void setUp(int* argc, char*** argv);
 
 // The working directory's absolute path.

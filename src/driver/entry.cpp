@@ -1,7 +1,9 @@
 #include <cstring>
+#include <new>
 
 #include "driver/messages.h"
 #include "driver/net_list_run.h"
+#include "driver/open_file.h"
 #include "driver/platform.h"
 #include "report/excluded_names.h"
 
@@ -12,16 +14,31 @@ namespace {
 constexpr char title[] = "Tavel Net List Utility";
 constexpr char version[] = "1.11";
 constexpr char optionString[] = "tlpso:w:";
-constexpr std::size_t outputBufferSize = 1 << 16;
 
-std::FILE* openOutput(const char* outputName, const char* sheetName) {
+// The report's buffer: a static one, since one the stream took from the
+// heap could fail when memory runs short, and would be smaller.
+char outputBuffer[1 << 16];
+
+// Opening the output empties it. An output that is one of the files the
+// run reads (the sheet, the configuration or a library it names) would be
+// destroyed before it is read, so it is refused first, under whatever name
+// it is given. Only regular files can lose anything: devices such as
+// /dev/null may be read and written at once.
+void refuseReadFile(const char* outputName, const char* readName) {
+    if (platform::isSameRegularFile(outputName, readName))
+        fatal("can't open: %s\n", outputName);
+}
+
+std::FILE* openOutput(const char* outputName, const char* sheetName, LibraryList& libraries) {
     if (std::strcmp(outputName, "stdout") == 0)
         return stdout;
-    // Opening the output empties it; when it is the sheet about to be read,
-    // that would destroy the input before a byte of it is read.
-    if (sheetName != nullptr && platform::isSameExistingFile(outputName, sheetName))
-        fatal("can't open: %s\n", outputName);
-    std::FILE* file = std::fopen(outputName, "w");
+    if (sheetName != nullptr)
+        refuseReadFile(outputName, sheetName);
+    libraries.readLibraryList();
+    refuseReadFile(outputName, libraries.configuration().c_str());
+    for (int i = 0; i < libraries.libraryCount(); ++i)
+        refuseReadFile(outputName, libraries.libraryPath(i));
+    std::FILE* file = openFile(outputName, "w");
     if (file == nullptr)
         fatal("can't open: %s\n", outputName);
     return file;
@@ -37,11 +54,7 @@ void finishOutput(std::FILE* out) {
         fatal("file write error!\n");
 }
 
-} // namespace
-
-int dovlaMain(int argc, char* const* argv, NetListRun& run) {
-    programName = "dovla32";
-    notice("%s - Version %s\n", title, version);
+int runProgram(int argc, char* const* argv, NetListRun& run) {
     const char* outputName = "stdout";
     int errors = 0;
     OptionParser parser;
@@ -71,8 +84,8 @@ int dovlaMain(int argc, char* const* argv, NetListRun& run) {
         }
     }
     const char* sheetName = parser.optionIndex < argc ? argv[parser.optionIndex] : nullptr;
-    std::FILE* out = openOutput(outputName, sheetName);
-    std::setvbuf(out, nullptr, _IOFBF, outputBufferSize);
+    std::FILE* out = openOutput(outputName, sheetName, run.libraries);
+    std::setvbuf(out, outputBuffer, _IOFBF, sizeof outputBuffer);
     run.options.outputStream = out;
     if (errors != 0 || sheetName == nullptr)
         fatal("usage: %s [-t] [-w<name>] [-l] [-p] [-s] [-o<output>] <sheet>\n", "dovla32");
@@ -82,6 +95,24 @@ int dovlaMain(int argc, char* const* argv, NetListRun& run) {
     run.options.outputStream = stdout;
     finishOutput(out);
     return 0;
+}
+
+} // namespace
+
+int dovlaMain(int argc, char* const* argv, NetListRun& run) {
+    programName = "dovla32";
+    notice("%s - Version %s\n", title, version);
+    try {
+        return runProgram(argc, argv, run);
+    } catch (const FatalError&) {
+        return 1;
+    } catch (const std::bad_alloc&) {
+        // Memory that the standard containers and strings could not get is
+        // exhausted memory like any other.
+    }
+    // Written once the exception is gone, so that nothing it held is left.
+    warn("can't alloc memory!\n");
+    return 1;
 }
 
 } // namespace dovla

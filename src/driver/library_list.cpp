@@ -2,13 +2,14 @@
 
 #include <cstdio>
 
+#include "driver/open_file.h"
 #include "driver/platform.h"
 
 namespace dovla {
 
 std::string LibraryList::configurationPath() {
     std::string path = platform::configPathInCurrentDirectory();
-    if (std::FILE* file = std::fopen(path.c_str(), "r")) {
+    if (std::FILE* file = openFile(path.c_str(), "r")) {
         std::fclose(file);
         return path;
     }
@@ -18,16 +19,19 @@ std::string LibraryList::configurationPath() {
 // The list ends at the first missing or empty key: keys behind a gap are not
 // read.
 int LibraryList::readLibraryList() {
-    std::string path = configurationPath();
+    if (read_)
+        return 0;
+    configuration_ = configurationPath();
     libraryCount_ = 0;
     for (int n = 0; n < maxLibraries; ++n) {
         char key[16];
         std::snprintf(key, sizeof key, "LIB%d", n);
         if (platform::getProfileString("Library", key, "", libraryPaths_[n], pathSize,
-                                       path.c_str()) == 0)
+                                       configuration_.c_str()) == 0)
             break;
         ++libraryCount_;
     }
+    read_ = true;
     return 0;
 }
 

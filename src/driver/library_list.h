@@ -10,17 +10,24 @@ class LibraryList {
     static constexpr int maxLibraries = 16;
     static constexpr int pathSize = 260;
 
+    // Reads the list once; later calls keep it. Finding and reading the
+    // configuration has no side effects and reports nothing, so the entry
+    // point may read it early, to keep the output off the files it names.
     int readLibraryList();
     // The configuration file used: the one in the current directory when it
     // can be opened, else the one beside the program.
     static std::string configurationPath();
 
+    // The configuration file the list was read from.
+    const std::string& configuration() const { return configuration_; }
     int libraryCount() const { return libraryCount_; }
     const char* libraryPath(int index) const { return libraryPaths_[index]; }
 
   private:
     char libraryPaths_[maxLibraries][pathSize] = {};
     int libraryCount_ = 0;
+    bool read_ = false;
+    std::string configuration_;
 };
 
 } // namespace dovla

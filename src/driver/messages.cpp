@@ -1,7 +1,6 @@
 #include "driver/messages.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace dovla {
 
@@ -9,7 +8,6 @@ const char* programName = nullptr;
 
 namespace {
 
-FatalHandler fatalHandler = exitProcessOnFatal;
 std::FILE* messageStream = nullptr;
 bool messageStreamSet = false;
 
@@ -31,24 +29,13 @@ void writeMessage(bool withPrefix, const char* format, std::va_list args) {
 
 } // namespace
 
-void setFatalHandler(FatalHandler handler) {
-    fatalHandler = handler;
+FatalError::FatalError(const char* message) {
+    std::snprintf(message_, sizeof message_, "%s", message);
 }
 
 void setMessageStream(std::FILE* stream) {
     messageStream = stream;
     messageStreamSet = true;
-}
-
-void exitProcessOnFatal(const char*) {
-    // exit() flushes and closes every open stream, so report text written
-    // before the error stays in the output, and it runs the destructors of
-    // the process-wide objects, which give every pooled block back.
-    std::exit(1);
-}
-
-void throwOnFatal(const char* message) {
-    throw FatalError(message);
 }
 
 void fatal(const char* format, ...) {
@@ -58,14 +45,10 @@ void fatal(const char* format, ...) {
     va_copy(again, args);
     writeMessage(true, format, args);
     va_end(args);
-    // The handler gets the message text too (cut to the buffer; the stream
-    // has it whole).
-    char text[1024];
+    char text[512];
     std::vsnprintf(text, sizeof text, format, again);
     va_end(again);
-    fatalHandler(text);
-    // A handler that returns would let a failed stage go on; never allow it.
-    std::exit(1);
+    throw FatalError(text);
 }
 
 void warn(const char* format, ...) {
@@ -84,8 +67,12 @@ void notice(const char* format, ...) {
 
 void* requireMemory(void* block) {
     if (block == nullptr)
-        fatal("can't alloc memory!\n");
+        outOfMemory();
     return block;
+}
+
+void outOfMemory() {
+    fatal("can't alloc memory!\n");
 }
 
 } // namespace dovla

@@ -4,6 +4,11 @@
 
 namespace dovla {
 
+NetListRun::~NetListRun() {
+    if (options.outputStream != stdout)
+        std::fclose(options.outputStream);
+}
+
 int NetListRun::runNetList(const char* sheetName) {
     readDesign(sheetName);
     reports.setOutput(options.outputStream);

@@ -21,6 +21,11 @@ class NetListRun {
 
     NetListRun(ExcludedNameList& excluded, AllocPool& objectPool, AllocPool& partPool)
         : excluded(excluded), store(objectPool), parts(partPool), reports(excluded) {}
+    // A run that ended through fatal leaves its output open; it is flushed
+    // and closed here, so that the report written before the error stays.
+    ~NetListRun();
+    NetListRun(const NetListRun&) = delete;
+    NetListRun& operator=(const NetListRun&) = delete;
 
     int runNetList(const char* sheetName);
     // The stages of the run that make no output: the library list, the
@@ -38,8 +43,8 @@ class NetListRun {
 };
 
 // The entry point: banner, options, output, usage, the run, and the check
-// that the whole report was written. Returns the exit status of a complete
-// run; every error ends through fatal.
+// that the whole report was written. Returns the exit status: 0 for a
+// complete run, 1 when it ended through fatal or for want of memory.
 int dovlaMain(int argc, char* const* argv, NetListRun& run);
 
 } // namespace dovla

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 // The services of the operating system that the program uses, one file per
@@ -24,7 +25,17 @@ int getProfileString(const char* section, const char* key, const char* defaultVa
 void* allocateSlab(std::size_t size);
 void releaseSlab(void* slab);
 
-// Whether both names exist and are one and the same file.
-bool isSameExistingFile(const char* first, const char* second);
+// Whether both names exist and are one and the same regular file, under
+// whatever spelling or link.
+bool isSameRegularFile(const char* first, const char* second);
+
+// Makes sure that the standard input, output and error descriptors are
+// open before the program opens anything, so that no file it opens takes
+// one of their numbers and receives what was meant for them.
+void openStandardStreams();
+
+// Makes a stream carry bytes unchanged where the system would translate
+// line ends (a binary file written to the standard output).
+void setBinaryMode(std::FILE* stream);
 
 } // namespace dovla::platform

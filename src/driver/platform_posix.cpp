@@ -1,9 +1,11 @@
 #include "driver/platform.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 
@@ -47,12 +49,28 @@ void releaseSlab(void* slab) {
     std::free(slab);
 }
 
-bool isSameExistingFile(const char* first, const char* second) {
+bool isSameRegularFile(const char* first, const char* second) {
     struct stat a;
     struct stat b;
     if (::stat(first, &a) != 0 || ::stat(second, &b) != 0)
         return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return S_ISREG(a.st_mode) && S_ISREG(b.st_mode) && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
+// A closed descriptor gets /dev/null, opened for reading only: the lowest
+// free number is the one taken, and output sent there still fails as it
+// did on the closed descriptor, so a report written to a closed standard
+// output is still reported as not written.
+void openStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        int opened = ::open("/dev/null", O_RDONLY);
+        if (opened >= 0 && opened != fd)
+            ::close(opened);
+    }
+}
+
+void setBinaryMode(std::FILE*) {}
 
 } // namespace dovla::platform

@@ -3,6 +3,9 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -68,6 +71,8 @@ int getProfileString(const char* section, const char* key, const char* defaultVa
 
 namespace {
 
+// The identity of a regular file (not a device such as NUL, nor a
+// directory).
 bool fileIdentity(const char* name, BY_HANDLE_FILE_INFORMATION& info) {
     // Only the attributes are read; the sharing flags let a file that is open
     // elsewhere be compared too.
@@ -76,7 +81,9 @@ bool fileIdentity(const char* name, BY_HANDLE_FILE_INFORMATION& info) {
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    bool known = ::GetFileInformationByHandle(file, &info) != 0;
+    bool known = ::GetFileType(file) == FILE_TYPE_DISK &&
+                 ::GetFileInformationByHandle(file, &info) != 0 &&
+                 (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     ::CloseHandle(file);
     return known;
 }
@@ -93,13 +100,22 @@ void releaseSlab(void* slab) {
     std::free(slab);
 }
 
-bool isSameExistingFile(const char* first, const char* second) {
+bool isSameRegularFile(const char* first, const char* second) {
     BY_HANDLE_FILE_INFORMATION a;
     BY_HANDLE_FILE_INFORMATION b;
     if (!fileIdentity(first, a) || !fileIdentity(second, b))
         return false;
     return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
            a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// A Windows process started without a console or with closed handles gets
+// fresh descriptors for the files it opens; they never take the numbers of
+// the standard streams.
+void openStandardStreams() {}
+
+void setBinaryMode(std::FILE* stream) {
+    _setmode(_fileno(stream), _O_BINARY);
 }
 
 } // namespace dovla::platform

@@ -5,6 +5,7 @@
 
 #include "driver/alloc_pool.h"
 #include "driver/messages.h"
+#include "driver/open_file.h"
 
 namespace dovla {
 
@@ -55,7 +56,7 @@ void LibraryFile::readToken(char* into, int width) const {
 }
 
 void LibraryFile::open(const char* path) {
-    stream.reset(std::fopen(path, "rb"));
+    stream.reset(openFile(path, "rb"));
     if (!stream)
         fatal("can't open: %s\n", path);
 }

@@ -5,6 +5,7 @@
 
 #include "connect/object_store.h"
 #include "driver/messages.h"
+#include "driver/open_file.h"
 #include "library/part_instances.h"
 #include "sheet/sheet_format.h"
 
@@ -62,7 +63,7 @@ void takeTexts(SheetRecord& record) {
 } // namespace
 
 void SheetReader::openSheetFile(const char* name) {
-    stream_.reset(std::fopen(name, "rb"));
+    stream_.reset(openFile(name, "rb"));
     if (!stream_)
         fatal("can't open: %s\n", name);
     std::setvbuf(stream_.get(), nullptr, _IOFBF, 1 << 16);

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "support/run_program.h"
+#include "writers/library_writer.h"
 #include "writers/sheet_writer.h"
 
 namespace dovla::testing {
@@ -154,6 +156,78 @@ TEST_F(CommandLine, TheOutputMayNotBeTheSheetItself) {
                   banner() + lines("dovla32: can't open: " + std::string(output + 2) + "\n"));
         EXPECT_EQ(dir.read("keep.sch"), before) << output;
     }
+}
+
+// Every file that the run reads is refused as its output before anything is
+// emptied, under any spelling and through links: the sheet, TAVEL.INI and
+// each library it names. The check comes before the usage test, as the
+// opening of the output does.
+TEST_F(CommandLine, TheOutputMayNotBeAFileTheRunReads) {
+    writers::SheetWriter sheet;
+    sheet.header().wire(10, 20, 110, 20);
+    sheet.save(dir.file("keep.sch"));
+    writers::LibraryWriter().simple("RES", 2).save(dir.file("std.lib"));
+    dir.write("TAVEL.INI", "[Library]\nLIB0=std.lib\n");
+    if (!testingWindowsBuild()) {
+        std::filesystem::create_symlink("std.lib", dir.file("alias.lib"));
+        std::filesystem::create_hard_link(dir.file("TAVEL.INI"), dir.file("config.lnk"));
+    }
+    const std::vector<std::string> names = {"keep.sch", "std.lib", "TAVEL.INI"};
+    std::vector<std::string> before;
+    for (const std::string& name : names)
+        before.push_back(dir.read(name));
+    std::vector<std::string> outputs = {"-okeep.sch",  "-o./keep.sch", "-ostd.lib",
+                                        "-o./std.lib", "-oTAVEL.INI",  "-o./TAVEL.INI"};
+    if (!testingWindowsBuild()) {
+        outputs.push_back("-oalias.lib");
+        outputs.push_back("-oconfig.lnk");
+    }
+    for (const std::string& output : outputs) {
+        // Without a sheet, only the configuration and its libraries are read.
+        std::vector<std::vector<std::string>> runs = {{output, "keep.sch"}};
+        if (output.find("keep.sch") == std::string::npos)
+            runs.push_back({output, "-t"});
+        for (const std::vector<std::string>& arguments : runs) {
+            RunResult result = run(arguments);
+            EXPECT_EQ(result.status, 1) << output;
+            EXPECT_EQ(result.err,
+                      banner() + lines("dovla32: can't open: " + output.substr(2) + "\n"))
+                << output;
+            for (std::size_t i = 0; i < names.size(); ++i)
+                EXPECT_EQ(dir.read(names[i]), before[i]) << output << " " << names[i];
+        }
+    }
+}
+
+// A device loses nothing when it is read and written in one run.
+TEST_F(CommandLine, TheOutputMayBeTheDeviceThatIsRead) {
+    if (testingWindowsBuild())
+        GTEST_SKIP() << "needs /dev/null";
+    RunResult result = run({"-o/dev/null", "/dev/null"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, banner());
+}
+
+// With its standard error stream closed, the program must not take that
+// descriptor for its output file, which would then receive the messages.
+TEST_F(CommandLine, ClosedStandardStreamsReceiveNoFiles) {
+    if (testingWindowsBuild())
+        GTEST_SKIP() << "closes POSIX descriptors";
+    writers::SheetWriter sheet;
+    sheet.header().part(500, 500, "R1", "RES", "RES");
+    sheet.save(dir.file("parts.sch"));
+    RunSetup noErrors;
+    noErrors.closedDescriptors = {2};
+    RunResult result = runProgram({"-ox.net", "parts.sch"}, dir.path(), noErrors);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(dir.read("x.net"), "\n#PartList\n\nR1:\tRES\n\n#NetList\n\n\n#End\n");
+    // A closed standard output still takes no report.
+    RunSetup noOutput;
+    noOutput.closedDescriptors = {1};
+    RunResult lost = runProgram({"parts.sch"}, dir.path(), noOutput);
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_EQ(lost.err, banner() + "dovla32: can't find RES\ndovla32: file write error!\n");
+    EXPECT_EQ(dir.read("parts.sch"), std::string(sheet.bytes().begin(), sheet.bytes().end()));
 }
 
 TEST_F(CommandLine, AReportThatCannotBeWrittenIsAnError) {

@@ -20,12 +20,8 @@ namespace dovla::testing {
 // is collected instead of going to the error stream.
 class MessageCapture {
   public:
-    MessageCapture() : file_(std::tmpfile()) {
-        setFatalHandler(throwOnFatal);
-        setMessageStream(file_);
-    }
+    MessageCapture() : file_(std::tmpfile()) { setMessageStream(file_); }
     ~MessageCapture() {
-        setFatalHandler(exitProcessOnFatal);
         setMessageStream(stderr);
         std::fclose(file_);
     }

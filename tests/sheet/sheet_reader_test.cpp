@@ -19,14 +19,10 @@ using writers::SheetWriter;
 class SheetReading : public ::testing::Test {
   protected:
     void SetUp() override {
-        setFatalHandler(throwOnFatal);
         setMessageStream(nullptr);
         store.createPointGrid(96000, 64000);
     }
-    void TearDown() override {
-        setFatalHandler(exitProcessOnFatal);
-        setMessageStream(stderr);
-    }
+    void TearDown() override { setMessageStream(stderr); }
 
     void read(const std::vector<std::uint8_t>& bytes) {
         dir.write("sheet.sch", bytes);

@@ -26,14 +26,8 @@ inline RunResult runTool(std::vector<std::string> arguments, const std::string& 
 // silenced, as in the tool itself.
 class QuietReaders {
   public:
-    QuietReaders() {
-        setFatalHandler(throwOnFatal);
-        setMessageStream(nullptr);
-    }
-    ~QuietReaders() {
-        setFatalHandler(exitProcessOnFatal);
-        setMessageStream(stderr);
-    }
+    QuietReaders() { setMessageStream(nullptr); }
+    ~QuietReaders() { setMessageStream(stderr); }
     QuietReaders(const QuietReaders&) = delete;
     QuietReaders& operator=(const QuietReaders&) = delete;
 };

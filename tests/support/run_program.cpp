@@ -28,13 +28,15 @@ std::vector<std::string> programCommand() {
     return command;
 }
 
-RunResult runProgram(const std::vector<std::string>& arguments, const std::string& directory) {
+RunResult runProgram(const std::vector<std::string>& arguments, const std::string& directory,
+                     const RunSetup& setup) {
     std::vector<std::string> command = programCommand();
     command.insert(command.end(), arguments.begin(), arguments.end());
-    return runCommand(command, directory);
+    return runCommand(command, directory, setup);
 }
 
-RunResult runCommand(const std::vector<std::string>& command, const std::string& directory) {
+RunResult runCommand(const std::vector<std::string>& command, const std::string& directory,
+                     const RunSetup& setup) {
     TempDir capture;
     std::string outPath = capture.file("stdout");
     std::string errPath = capture.file("stderr");
@@ -50,6 +52,14 @@ RunResult runCommand(const std::vector<std::string>& command, const std::string&
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
+        for (int fd : {in, out, err}) {
+            if (fd > 2)
+                ::close(fd);
+        }
+        for (int fd : setup.closedDescriptors)
+            ::close(fd);
+        for (const std::string& variable : setup.environment)
+            ::putenv(const_cast<char*>(variable.c_str()));
         // A sanitizer that finds a fault or a leak must not end the program
         // with its own exit status 1 and so pass for a fatal error; an exit
         // code set in the environment still wins, since it comes later.

@@ -18,10 +18,18 @@ struct RunResult {
 // "wine"), when set, in front of DOVLA32_PROGRAM, or of the built binary.
 std::vector<std::string> programCommand();
 
+// What a run changes in the child it starts, and only there.
+struct RunSetup {
+    std::vector<std::string> environment; // "NAME=value"
+    std::vector<int> closedDescriptors;   // closed before the program starts
+};
+
 // Runs the program with the arguments in the directory, with nothing on its
 // standard input.
-RunResult runProgram(const std::vector<std::string>& arguments, const std::string& directory);
-RunResult runCommand(const std::vector<std::string>& command, const std::string& directory);
+RunResult runProgram(const std::vector<std::string>& arguments, const std::string& directory,
+                     const RunSetup& setup = {});
+RunResult runCommand(const std::vector<std::string>& command, const std::string& directory,
+                     const RunSetup& setup = {});
 
 // Text as the program writes it: with DOVLA32_CRLF set (a Windows build),
 // every "\n" becomes "\r\n".
