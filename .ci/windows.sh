@@ -96,7 +96,8 @@ echo "+ wine ready: wineboot took $(awk -v s="$boot_started" -v e="$(date +%s.%N
 echo "+ [$(elapsed) s] test_e2e against $exe under wine"
 results="$WINEPREFIX/test_e2e.xml"
 status=0
-DOVLA32_RUNNER=wine DOVLA32_PROGRAM="$exe" DOVLA32_CRLF=1 \
+DOVLA32_RUNNER=wine DOVLA32_PROGRAM="$exe" DOVLA32_SHEETTOOL="$cross/tools/sheettool/sheettool.exe" \
+  DOVLA32_CRLF=1 \
   timeout 1800 "$test_e2e" --gtest_brief=1 --gtest_output="xml:$results" || status=$?
 if [[ -f "$results" ]]; then
   awk '/<testsuites / { match($0, / tests="[0-9]+"/); total = substr($0, RSTART + 8, RLENGTH - 9)

@@ -6,6 +6,7 @@
 
 #include "check.h"
 #include "driver/messages.h"
+#include "driver/platform.h"
 #include "text_syntax.h"
 
 namespace dovla::sheettool {
@@ -64,6 +65,8 @@ bool readText(const std::string& path, std::string& text) {
     std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         return false;
+    if (file == stdin)
+        platform::setBinaryMode(stdin);
     char chunk[1 << 14];
     std::size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
@@ -78,6 +81,9 @@ bool writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
     std::FILE* file = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
     if (file == nullptr)
         return false;
+    // A sheet or library file on the standard output is bytes, not text.
+    if (file == stdout)
+        platform::setBinaryMode(stdout);
     bool written =
         bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     written = std::fflush(file) == 0 && written;
@@ -176,10 +182,9 @@ std::vector<std::uint8_t> buildFile(const std::string& text) {
 }
 
 int sheettoolMain(int argc, char** argv) {
-    // The readers report through dovla32's message routines: silenced, and
-    // thrown, so that the messages come out here in this tool's form.
+    // The readers report through dovla32's message routines: silenced, so
+    // that their messages come out here in this tool's form.
     setMessageStream(nullptr);
-    setFatalHandler(throwOnFatal);
     if (argc < 2)
         return usage();
     std::string command = argv[1];
