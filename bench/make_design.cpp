@@ -106,11 +106,63 @@ void writeBus(SheetWriter& sheet, Counter& count, int sheetIndex) {
     count.items += 2;
 }
 
+// Crowded shapes, valid but hostile: where the point search and the end
+// joining meet many ends at once.
+//   ends:       wires from N ends in one 50 by 50 cell (at its 2,500 points
+//               in turn) to distinct far points
+//   zero:       N wires of zero length at one point
+//   collinear:  N wires on one line from one point, each ending 10 further
+//               than the one before, so that each is cut at every end the
+//               longer ones pass
+bool writeCrowded(const std::string& shape, int count, SheetWriter& sheet) {
+    constexpr int x0 = 1000;
+    constexpr int y0 = 1000;
+    if (shape == "ends") {
+        for (int i = 0; i < count; ++i)
+            sheet.wire(x0 + i % 50, y0 + i / 50 % 50, x0 + 2000 + i % 200 * 10,
+                       y0 + 2000 + i / 200 * 10);
+    } else if (shape == "zero") {
+        for (int i = 0; i < count; ++i)
+            sheet.wire(x0, y0, x0, y0);
+    } else if (shape == "collinear") {
+        for (int i = 0; i < count; ++i)
+            sheet.wire(x0, y0, x0 + 10 * (i + 1), y0);
+    } else {
+        return false;
+    }
+    // A resistor whose pin 1 ends at the crowded point, so that its net is
+    // written, with all its wires under -l.
+    sheet.part(x0 + 50, y0 + 10, "R1", "RES", "RES");
+    return true;
+}
+
+int writeIni(const std::string& directory) {
+    std::FILE* ini = std::fopen((directory + "/TAVEL.INI").c_str(), "w");
+    if (ini == nullptr)
+        return 1;
+    std::fprintf(ini, "[Library]\nLIB0=design.lib\n");
+    std::fclose(ini);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--crowded") {
+        SheetWriter sheet;
+        if (!writeCrowded(argv[2], std::atoi(argv[3]), sheet)) {
+            std::fprintf(stderr, "make_design: no shape %s\n", argv[2]);
+            return 2;
+        }
+        std::string directory = argv[4];
+        sheet.save(directory + "/design.sch");
+        designLibrary().save(directory + "/design.lib");
+        std::printf("%s\n", argv[3]);
+        return writeIni(directory);
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_design SHEETS DIRECTORY\n");
+        std::fprintf(stderr, "usage: make_design SHEETS DIRECTORY\n"
+                             "       make_design --crowded ends|zero|collinear COUNT DIRECTORY\n");
         return 2;
     }
     int sheets = std::atoi(argv[1]);
@@ -133,11 +185,6 @@ int main(int argc, char** argv) {
     }
     sheet.save(directory + "/design.sch");
     designLibrary().save(directory + "/design.lib");
-    std::FILE* ini = std::fopen((directory + "/TAVEL.INI").c_str(), "w");
-    if (ini == nullptr)
-        return 1;
-    std::fprintf(ini, "[Library]\nLIB0=design.lib\n");
-    std::fclose(ini);
     std::printf("%ld\n", count.items);
-    return 0;
+    return writeIni(directory);
 }

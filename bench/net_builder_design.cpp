@@ -1,15 +1,13 @@
 #include "net_builder_design.h"
 
 #include <random>
-#include <string>
 #include <unordered_set>
-
-#include "connect/object_store.h"
 
 namespace dovla::bench {
 
 namespace {
 
+constexpr std::int32_t wireKind = 3, tagKind = 6, pinKind = 8;
 constexpr std::int32_t netsPerRow = 400;
 constexpr std::int32_t netPitchX = 200;
 constexpr std::int32_t netPitchY = 100;
@@ -25,17 +23,18 @@ constexpr std::int32_t pinPitch = 20;
 
 } // namespace
 
-void addTaggedNetsAndPowerPins(ObjectStore& store, std::int32_t taggedNets, std::int32_t powerPins,
-                               std::uint32_t seed) {
+std::vector<DesignObject> taggedNetsAndPowerPins(std::int32_t taggedNets, std::int32_t powerPins,
+                                                 std::uint32_t seed) {
+    std::vector<DesignObject> design;
     for (std::int32_t i = 0; i < taggedNets; ++i) {
         std::int32_t x = 100 + (i % netsPerRow) * netPitchX;
         std::int32_t y = 100 + (i / netsPerRow) * netPitchY;
         std::string name = "N" + std::to_string(i / 2);
-        store.addObject(Wire, 0, x, y, x + wireLength, y, SecondEnd::Present, "", nullptr);
-        store.addObject(Tag, 0, x + wireLength, y, x + wireLength + tagWidth, y, SecondEnd::Present,
-                        name.c_str(), nullptr);
+        design.push_back({wireKind, 0, x, y, x + wireLength, y, true, "", ""});
+        design.push_back(
+            {tagKind, 0, x + wireLength, y, x + wireLength + tagWidth, y, true, name, name});
         if (i % 4 == 0)
-            store.addObject(Pin, 0, x, y, -(x - 10), -y, SecondEnd::Absent, "U1", "U1-1");
+            design.push_back({pinKind, 0, x, y, -(x - 10), -y, false, "U1", "U1-1"});
     }
     std::mt19937 generator(seed);
     std::uniform_int_distribution<std::int32_t> column(0, pinAreaColumns - 1);
@@ -50,9 +49,10 @@ void addTaggedNetsAndPowerPins(ObjectStore& store, std::int32_t taggedNets, std:
             continue;
         const std::int32_t* d = toward[side(generator)];
         const char* name = (generator() & 1) != 0 ? "VCC" : "GND";
-        store.addObject(Pin, 0, x, y, -(x + d[0]), -(y + d[1]), SecondEnd::Absent, name, name);
+        design.push_back({pinKind, 0, x, y, -(x + d[0]), -(y + d[1]), false, name, name});
         ++i;
     }
+    return design;
 }
 
 } // namespace dovla::bench

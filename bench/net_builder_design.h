@@ -1,25 +1,23 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
-namespace dovla {
+namespace dovla::bench {
 
-class ObjectStore;
+// One object of a generated design, as the store's addObject takes it.
+struct DesignObject {
+    std::int32_t kind, attr, x1, y1, x2, y2;
+    bool hasEnd2;
+    std::string name, text;
+};
 
-namespace bench {
+// Many separate two-object nets (a wire and a tag), whose tags name every
+// two of them alike, with a pin at every fourth, followed by power pins
+// named VCC or GND at random places that touch nothing: work for the name
+// joins of stages 7 and 8 at any size.
+std::vector<DesignObject> taggedNetsAndPowerPins(std::int32_t taggedNets, std::int32_t powerPins,
+                                                 std::uint32_t seed = 1);
 
-// Fills a fresh store (its point grid already created) with a design that
-// loads the two name joins of the net builder:
-// - `taggedNets` nets of one short wire and a tag at its end, laid out in
-//   rows over the plane; every two of them carry one tag name, so joining
-//   by tag name merges half of them;
-// - `powerPins` single pins named VCC or GND at scattered points where
-//   nothing else lies, which joining the power pins gathers into two nets;
-// - one ordinary part pin at the start of every fourth wire, so that the
-//   power pins are not the only pins of the object ring.
-// The same seed gives the same design.
-void addTaggedNetsAndPowerPins(ObjectStore& store, std::int32_t taggedNets, std::int32_t powerPins,
-                               std::uint32_t seed = 1);
-
-} // namespace bench
-} // namespace dovla
+} // namespace dovla::bench

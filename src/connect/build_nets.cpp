@@ -6,35 +6,31 @@ namespace {
 
 // Bit 1 is set in the codes 2, 3 and 10; with buses and wires delivered end
 // 1 first, that leaves out exactly those of zero length.
-bool isScanned(const SheetObject& object, std::int32_t kind) {
+bool isScanned(const SheetObject& object, std::uint8_t kind) {
     return object.kind == kind && (object.dir1 & 2) == 0;
 }
 
 } // namespace
 
 int NetBuilder::buildNets() {
-    RingNode* objects = store_.objectRing();
-    for (RingNode* node = objects->next; node != objects; node = node->next) {
-        auto* object = static_cast<SheetObject*>(node->data);
-        if (isScanned(*object, Bus))
-            scanBus(object);
+    for (std::uint32_t i = 0; i < store_.objectCount(); ++i) {
+        if (isScanned(store_.object(i), Bus))
+            scanBus(&store_.object(i));
     }
-    for (RingNode* node = objects->next; node != objects; node = node->next) {
-        auto* object = static_cast<SheetObject*>(node->data);
-        if (isScanned(*object, Bus))
-            tagBusEnds(object);
+    for (std::uint32_t i = 0; i < store_.objectCount(); ++i) {
+        if (isScanned(store_.object(i), Bus))
+            tagBusEnds(&store_.object(i));
     }
-    joinByTagName(store_.busGroupRing());
-    // Splits append the rest of a wire to the object ring; this walk reaches
-    // those pieces too, since they are inserted before the head.
-    for (RingNode* node = objects->next; node != objects; node = node->next) {
-        auto* object = static_cast<SheetObject*>(node->data);
-        if (isScanned(*object, Wire))
-            scanWire(object);
+    joinByTagName(store_.busGroups());
+    // Splits append the rest of a wire to the objects; the count is read
+    // again at every step, so those pieces are scanned too.
+    for (std::uint32_t i = 0; i < store_.objectCount(); ++i) {
+        if (isScanned(store_.object(i), Wire))
+            scanWire(&store_.object(i));
     }
     joinAllEnds();
     joinBusWires();
-    joinByTagName(store_.netRing());
+    joinByTagName(store_.nets());
     joinPowerPins();
     return 0;
 }

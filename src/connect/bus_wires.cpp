@@ -1,8 +1,6 @@
-#include "connect/net_builder.h"
-
 #include <cstring>
 
-#include "driver/alloc_pool.h"
+#include "connect/net_builder.h"
 
 namespace dovla {
 
@@ -12,20 +10,14 @@ bool isWireEntry(const SheetObject& object) {
     return object.kind == BusEntry && (object.attr & wireEntryBit) != 0;
 }
 
-SheetObject* firstMember(RingNode* net) {
-    return static_cast<SheetObject*>(net->next->data);
-}
-
 } // namespace
 
 void NetBuilder::joinBusWires() {
     // Step A: every net that reaches a wire entry is recorded with the
-    // entry's group, once for every meeting.
-    RingNode* nets = store_.netRing();
-    for (RingNode* node = nets->next; node != nets; node = node->next) {
-        auto* net = static_cast<RingNode*>(node->data);
-        for (RingNode* member = net->next; member != net; member = member->next) {
-            auto* m = static_cast<SheetObject*>(member->data);
+    // entry's group.
+    GroupList& nets = store_.nets();
+    for (std::uint32_t i = 0; i < nets.size(); ++i) {
+        forEachMember(nets[i], [&](SheetObject* m) {
             if (m->kind == Wire || m->kind == Tag) {
                 recordEntryNets(m->x1, m->y1, m);
                 if (m->hasEnd2)
@@ -33,60 +25,90 @@ void NetBuilder::joinBusWires() {
             } else if (m->kind == Pin) {
                 recordEntryNets(m->x1, m->y1, m);
             }
-        }
+        });
     }
     // Step B: within each group, nets whose first label or tag carry the
     // same name become one.
-    AllocPool& pool = store_.pool();
-    RingNode* groups = store_.busGroupRing();
-    for (RingNode* node = groups->next; node != groups; node = node->next) {
-        auto* group = static_cast<RingNode*>(node->data);
-        auto* attached = static_cast<RingNode*>(group->data);
-        if (attached == nullptr)
+    GroupList& groups = store_.busGroups();
+    for (std::uint32_t g = 0; g < groups.size(); ++g) {
+        auto found = attachedNets_.find(&groups[g]);
+        if (found == attachedNets_.end())
             continue;
-        for (RingNode* e = attached->next; e != attached; e = e->next) {
-            auto* netE = static_cast<RingNode*>(e->data);
-            SheetObject* namedE = firstNamedMember(netE);
+        std::vector<Group*>& attached = found->second;
+        std::vector<bool> removed(attached.size());
+        for (std::size_t e = 0; e < attached.size(); ++e) {
+            if (removed[e])
+                continue;
+            SheetObject* namedE = firstNamedMember(attached[e]);
             if (namedE == nullptr)
                 continue;
-            RingNode* f = e->next;
-            while (f != attached) {
-                RingNode* following = f->next;
-                auto* netF = static_cast<RingNode*>(f->data);
-                SheetObject* namedF = firstNamedMember(netF);
+            for (std::size_t f = e + 1; f < attached.size(); ++f) {
+                if (removed[f])
+                    continue;
+                SheetObject* namedF = firstNamedMember(attached[f]);
                 if (namedF != nullptr &&
                     (namedF == namedE || std::strcmp(namedF->name, namedE->name) == 0)) {
-                    joinObjects(store_.netRing(), firstMember(netE), firstMember(netF));
-                    ringUnlink(f);
-                    pool.release(f);
+                    joinObjects(nets, attached[e]->first, attached[f]->first);
+                    removed[f] = true;
                 }
-                f = following;
             }
         }
-        pool.release(attached);
-        group->data = nullptr;
     }
+    attachedNets_.clear();
 }
 
 void NetBuilder::recordEntryNets(std::int32_t x, std::int32_t y, SheetObject* member) {
-    PointSearch search(store_, x, y);
+    const PointGrid& grid = store_.grid();
+    const std::uint32_t point = grid.findPoint(x, y);
+    if ((grid.point(point).kinds & (1u << BusEntry)) == 0)
+        return;
+    if (CrowdedPoint* crowded = crowded_.find(point)) {
+        if (!crowded->entriesKnown)
+            learnEntries(*crowded, x, y);
+        // The members of a net are recorded one after the other, so a net
+        // recorded here before was recorded with every group here just now.
+        if (crowded->lastNet == member->net)
+            return;
+        crowded->lastNet = member->net;
+        for (SheetObject* entry : crowded->wireEntries)
+            recordNet(entry, member->net);
+        return;
+    }
+    PointSearch search(store_, x, y, point);
     while (SheetObject* p = search.next()) {
-        if (p == member || !isWireEntry(*p) || p->net == nullptr)
-            continue;
-        RingNode* group = p->net;
-        if (group->data == nullptr)
-            group->data = newRingNode(store_.pool());
-        ringAppendNew(store_.pool(), static_cast<RingNode*>(group->data), member->net);
+        if (p != member && isWireEntry(*p) && p->net != nullptr)
+            recordNet(p, member->net);
     }
 }
 
-SheetObject* NetBuilder::firstNamedMember(RingNode* net) {
+// The groups of the wire entries do not change while the nets are
+// recorded.
+void NetBuilder::learnEntries(CrowdedPoint& point, std::int32_t x, std::int32_t y) {
+    PointSearch search(store_, x, y);
+    while (SheetObject* p = search.next()) {
+        if (isWireEntry(*p) && p->net != nullptr)
+            point.wireEntries.push_back(p);
+    }
+    point.entriesKnown = true;
+}
+
+// A net that follows itself in a group's list changes nothing: when the
+// first of the two is matched and joined, its net is left empty, so the
+// second names nothing; when it is not, the second is not either; and when
+// the first is the one compared against the rest, the second is joined with
+// its own net, which does nothing, and dropped. So it is not recorded.
+void NetBuilder::recordNet(SheetObject* entry, Group* net) {
+    std::vector<Group*>& attached = attachedNets_[entry->net];
+    if (attached.empty() || attached.back() != net)
+        attached.push_back(net);
+}
+
+SheetObject* NetBuilder::firstNamedMember(const Group* net) {
     if (net == nullptr)
         return nullptr;
-    for (RingNode* node = net->next; node != net; node = node->next) {
-        auto* object = static_cast<SheetObject*>(node->data);
-        if (object->kind == Label || object->kind == Tag)
-            return object;
+    for (SheetObject* member = net->first; member != nullptr; member = member->nextMember) {
+        if (member->kind == Label || member->kind == Tag)
+            return member;
     }
     return nullptr;
 }

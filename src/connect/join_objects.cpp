@@ -2,32 +2,40 @@
 
 namespace dovla {
 
-void NetBuilder::joinObjects(RingNode* ring, SheetObject* a, SheetObject* b) {
-    AllocPool& pool = store_.pool();
+namespace {
+
+void appendMember(Group& group, SheetObject* member) {
+    member->net = &group;
+    member->nextMember = nullptr;
+    if (group.last != nullptr)
+        group.last->nextMember = member;
+    else
+        group.first = member;
+    group.last = member;
+}
+
+} // namespace
+
+void NetBuilder::joinObjects(GroupList& ring, SheetObject* a, SheetObject* b) {
     if (a->net == nullptr && b->net == nullptr) {
-        RingNode* head = newRingNode(pool);
-        a->net = head;
-        b->net = head;
-        ringAppendNew(pool, ring, head);
-        ringAppendNew(pool, head, a);
-        ringAppendNew(pool, head, b);
+        Group& group = ring.append();
+        group.first = group.last = nullptr;
+        appendMember(group, a);
+        appendMember(group, b);
     } else if (a->net == nullptr) {
-        a->net = b->net;
-        ringAppendNew(pool, b->net, a);
+        appendMember(*b->net, a);
     } else if (b->net == nullptr) {
-        b->net = a->net;
-        ringAppendNew(pool, a->net, b);
+        appendMember(*a->net, b);
     } else if (a->net != b->net) {
-        // b's group moves behind a's members, in its own order; its emptied
-        // head stays in the global ring that holds it.
-        RingNode* into = a->net;
-        RingNode* from = b->net;
-        while (!ringIsEmpty(from)) {
-            RingNode* node = from->next;
-            static_cast<SheetObject*>(node->data)->net = into;
-            ringUnlink(node);
-            ringInsertBefore(node, into);
-        }
+        // b's group moves behind a's members, in its own order; the emptied
+        // group stays where it stands.
+        Group* into = a->net;
+        Group* from = b->net;
+        for (SheetObject* member = from->first; member != nullptr; member = member->nextMember)
+            member->net = into;
+        into->last->nextMember = from->first;
+        into->last = from->last;
+        from->first = from->last = nullptr;
     }
 }
 

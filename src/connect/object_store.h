@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "connect/group.h"
 #include "connect/point_grid.h"
-#include "connect/ring.h"
+#include "connect/pooled_array.h"
 #include "connect/sheet_object.h"
+#include "connect/text_arena.h"
 
 namespace dovla {
 
@@ -13,62 +16,117 @@ class AllocPool;
 enum class SecondEnd { Present, Absent };
 
 // The connectivity store: every object in creation order, the nets and bus
-// groups, and the point grid that finds objects by their end points. Every
-// object, node and head comes from the pool given at construction.
+// groups, and the point grid that finds objects by their end points. All of
+// it lives in chunks taken from the pool given at construction.
 class ObjectStore {
   public:
-    explicit ObjectStore(AllocPool& pool) : pool_(pool) {}
+    explicit ObjectStore(AllocPool& pool)
+        : pool_(pool), objects_(pool), nets_(pool), busGroups_(pool), texts_(pool), grid_(pool) {}
     ObjectStore(const ObjectStore&) = delete;
     ObjectStore& operator=(const ObjectStore&) = delete;
 
-    // Sets up the three global rings and a grid for width by height units.
-    void createPointGrid(std::int32_t width, std::int32_t height);
+    // Empties the store: no objects, no groups, an empty point grid that
+    // holds every int32 point alike.
+    void createPointGrid();
 
     // Creates and registers an object, end 2 before end 1. With
     // SecondEnd::Absent the object has only end 1, and (-x2, -y2) is the
     // point toward which dir1 is computed; x2 and y2 are stored as given.
-    // Names and texts are cut to 79 characters; text nullptr copies name.
+    // Names and texts are cut to 79 characters; text nullptr is the name.
+    // The sheet is the one whose record made the object (0 before the first
+    // sheet header).
     SheetObject* addObject(std::int32_t kind, std::int32_t attr, std::int32_t x1, std::int32_t y1,
                            std::int32_t x2, std::int32_t y2, SecondEnd secondEnd, const char* name,
-                           const char* text);
+                           const char* text, std::int32_t sheet = 0);
 
-    RingNode* gridRegister(std::int32_t x, std::int32_t y, SheetObject* object);
+    // Moves the object's end 2 to (x, y): the old end leaves the grid, the
+    // new one is registered behind every end there is.
+    void moveEnd2(SheetObject& object, std::int32_t x, std::int32_t y);
 
-    RingNode* objectRing() { return &objectRing_; }
-    RingNode* busGroupRing() { return &busGroupRing_; }
-    RingNode* netRing() { return &netRing_; }
+    std::uint32_t objectCount() const { return objects_.size(); }
+    SheetObject& object(std::uint32_t index) { return objects_[index]; }
+    const SheetObject& object(std::uint32_t index) const { return objects_[index]; }
+
+    GroupList& nets() { return nets_; }
+    const GroupList& nets() const { return nets_; }
+    GroupList& busGroups() { return busGroups_; }
+    const GroupList& busGroups() const { return busGroups_; }
     PointGrid& grid() { return grid_; }
     const PointGrid& grid() const { return grid_; }
-    AllocPool& pool() { return pool_; }
 
   private:
     AllocPool& pool_;
-    RingNode objectRing_{&objectRing_, &objectRing_, nullptr};
-    RingNode busGroupRing_{&busGroupRing_, &busGroupRing_, nullptr};
-    RingNode netRing_{&netRing_, &netRing_, nullptr};
+    PooledArray<SheetObject, 12> objects_;
+    GroupList nets_;
+    GroupList busGroups_;
+    TextArena texts_;
+    const char* lastName_ = "";
     PointGrid grid_;
 };
 
+template <typename Visit> void forEachObject(ObjectStore& store, Visit visit) {
+    for (std::uint32_t i = 0; i < store.objectCount(); ++i)
+        visit(&store.object(i));
+}
+
+// The object of every end registered at (x, y), once for each end, in
+// registration order. (A search meets some of them again; see below.)
+template <typename Visit>
+void forEachEndAt(ObjectStore& store, std::int32_t x, std::int32_t y, Visit visit) {
+    const PointGrid& grid = store.grid();
+    std::uint32_t point = grid.findPoint(x, y);
+    if (point == PointGrid::none)
+        return;
+    const std::uint32_t first = grid.point(point).first;
+    if (first == PointGrid::none)
+        return;
+    std::uint32_t node = first;
+    do {
+        visit(&store.object(grid.node(node).object));
+        node = grid.node(node).next;
+    } while (node != first);
+}
+
 // The point search: every object with an end exactly at (x, y), in the
-// registration order of the point's cell. An object whose two ends lie in
-// the same cell is met twice, at either end.
+// order in which their ends were registered within the point's 50 by
+// 50-unit cell. An object is met once for each of its ends in that cell:
+// twice when both lie there, at the place of either end. The search is
+// fixed when it starts; nothing may change the ends at the point before it
+// is over.
 class PointSearch {
   public:
     PointSearch(ObjectStore& store, std::int32_t x, std::int32_t y);
+    // The same, for a point whose record (PointGrid::findPoint) is known.
+    PointSearch(ObjectStore& store, std::int32_t x, std::int32_t y, std::uint32_t point);
+    PointSearch(const PointSearch&) = delete;
+    PointSearch& operator=(const PointSearch&) = delete;
+
     // The next object, or nullptr when the search is over.
-    SheetObject* next();
+    SheetObject* next() { return at_ < count_ ? found_[at_++].object : nullptr; }
+    // Starts the same search again, from its first object.
+    void restart() { at_ = 0; }
 
   private:
-    RingNode* cell_;
-    RingNode* node_;
-    std::int32_t x_;
-    std::int32_t y_;
-};
+    struct Found {
+        std::uint32_t node; // the order of the end's registration
+        SheetObject* object;
+    };
+    static constexpr std::size_t inlineRoom = 16;
 
-// The objects of a group or of the object ring, in ring order.
-template <typename Visit> void forEachMember(RingNode* head, Visit visit) {
-    for (RingNode* node = head->next; node != head; node = node->next)
-        visit(static_cast<SheetObject*>(node->data));
-}
+    void add(std::uint32_t node, SheetObject* object) {
+        if (count_ < inlineRoom) {
+            inline_[count_++] = {node, object};
+            return;
+        }
+        addBeyondInlineRoom(node, object);
+    }
+    void addBeyondInlineRoom(std::uint32_t node, SheetObject* object);
+
+    Found inline_[inlineRoom];
+    std::vector<Found> more_;
+    Found* found_ = inline_;
+    std::size_t count_ = 0;
+    std::size_t at_ = 0;
+};
 
 } // namespace dovla

@@ -1,64 +1,168 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <unordered_map>
+
+#include "connect/pooled_array.h"
 
 namespace dovla {
 
 class AllocPool;
-struct RingNode;
 
-// A spatial hash of 50 by 50-unit cells; each cell is a ring of one node per
-// object end registered in it, in registration order.
+// Every registered object end, found by its exact point.
 //
-// The area given at creation is one block of ring heads, zeroed and so free
-// until touched: a head whose links are null reads as an empty ring and is
-// set up when its first end is registered. Points outside that area (sheet
-// 32, negative coordinates) get cells of the same 50-unit raster in a side
-// table, so every int32 point is held and found alike and results never
-// depend on the size of the area.
+// Each point where some end lies has one record, with the ring of the ends
+// registered there in registration order. A record is found through a
+// two-level directory of square cells: blocks of 16 by 16 cells of 32 units,
+// made when a point first falls into them, so every int32 point is held
+// alike and a design costs only the blocks it touches. Each end's record
+// (a node) is numbered in registration order across the whole grid.
+//
+// The search's notion of a cell is another: two ends of one object within
+// one 50 by 50-unit cell (floor division, so that every point has one) make
+// the object turn up at either end once for each end; see PointSearch.
 class PointGrid {
   public:
+    static constexpr std::uint32_t none = 0xFFFFFFFFu;
     static constexpr std::int32_t cellSize = 50;
 
-    PointGrid() = default;
+    struct Node {
+        std::uint32_t object; // the object's index in the store
+        std::uint32_t next;   // the ring of the point's nodes
+        std::uint32_t prev;
+    };
+    struct Point {
+        std::int32_t x, y;
+        std::uint32_t nextInCell; // the chain of the points of an index cell
+        std::uint32_t first;      // the point's first node, or none
+        std::uint32_t count;      // the nodes registered at the point
+        std::uint32_t kinds;      // bit k: an object of kind k has had an end here
+    };
+
+    explicit PointGrid(AllocPool& pool) : pool_(pool), blocks_(pool), points_(pool), nodes_(pool) {}
+    ~PointGrid();
     PointGrid(const PointGrid&) = delete;
     PointGrid& operator=(const PointGrid&) = delete;
 
-    // fatal "can't alloc memory!" when the pool has no room for the block.
-    void create(AllocPool& pool, std::int32_t width, std::int32_t height);
+    void clear();
 
-    std::int32_t columns() const { return columns_; }
-    std::int32_t rows() const { return rows_; }
+    // Registers an end of an object of a kind at (x, y); returns its node,
+    // whose number is the order of registration.
+    std::uint32_t registerEnd(std::int32_t x, std::int32_t y, std::uint32_t object,
+                              std::uint8_t kind);
+    // Takes a node off the ring of its point (x, y). The point's record
+    // stays, also when it holds no end any more.
+    void unregisterEnd(std::uint32_t node, std::int32_t x, std::int32_t y);
 
-    static std::int64_t cellColumn(std::int64_t x) { return floorDiv(x); }
-    static std::int64_t cellRow(std::int64_t y) { return floorDiv(y); }
+    // The record of a point, or none when no end was ever registered there.
+    std::uint32_t findPoint(std::int32_t x, std::int32_t y) const;
+    const Point& point(std::uint32_t index) const { return points_[index]; }
+    const Node& node(std::uint32_t index) const { return nodes_[index]; }
+    std::uint32_t nodeCount() const { return nodes_.size(); }
 
-    // The cell holding (x, y), created when missing.
-    RingNode* cellFor(std::int32_t x, std::int32_t y);
-    // The cell at a column and row, or nullptr when nothing was ever
-    // registered there; a returned head may still be zero (empty).
-    RingNode* existingCell(std::int64_t column, std::int64_t row);
+    // Whether two points lie in one 50 by 50-unit cell of the search.
+    static bool sameSearchCell(std::int32_t xa, std::int32_t ya, std::int32_t xb, std::int32_t yb) {
+        std::int64_t dx = std::int64_t{xa} - xb;
+        std::int64_t dy = std::int64_t{ya} - yb;
+        if (dx >= cellSize || -dx >= cellSize || dy >= cellSize || -dy >= cellSize)
+            return false;
+        return floorDiv(xa) == floorDiv(xb) && floorDiv(ya) == floorDiv(yb);
+    }
+
+    // Visits, in increasing order, every point that has a record on the
+    // horizontal line y = fixed (or the vertical line x = fixed) with its
+    // other coordinate in [from, to]; visit(along, point) returns false to
+    // stop.
+    template <typename Visit>
+    void forEachPointOnLine(bool horizontal, std::int32_t fixed, std::int64_t from, std::int64_t to,
+                            Visit visit) const;
 
   private:
+    static constexpr int cellBits = 5;
+    static constexpr int blockBits = 4;
+    static constexpr std::int64_t blockCells = std::int64_t{1} << blockBits;
+    struct Block {
+        std::uint32_t cells[blockCells * blockCells]; // the first point of each, or none
+    };
+
     static std::int64_t floorDiv(std::int64_t value) {
         return value >= 0 ? value / cellSize : -((-value + cellSize - 1) / cellSize);
     }
-    static std::uint64_t outsideKey(std::int64_t column, std::int64_t row) {
-        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(column)) << 32) |
-               static_cast<std::uint32_t>(row);
+    static std::uint64_t blockKey(std::int64_t blockX, std::int64_t blockY) {
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(blockX)) << 32 |
+               static_cast<std::uint32_t>(blockY);
     }
-    bool inside(std::int64_t column, std::int64_t row) const {
-        return column >= 0 && column < columns_ && row >= 0 && row < rows_;
+    static std::uint32_t cellInBlock(std::int64_t cellX, std::int64_t cellY) {
+        return static_cast<std::uint32_t>((cellY & (blockCells - 1)) << blockBits |
+                                          (cellX & (blockCells - 1)));
     }
+    // Blocks are found in a directory of the window that every drawing
+    // falls into (x and y from -65536 to 196607), and beyond it in a table.
+    static constexpr std::int64_t windowBlocks = 512;
+    static constexpr std::int64_t windowStart = -128;
 
-    AllocPool* pool_ = nullptr;
-    std::int32_t width_ = 0;
-    std::int32_t height_ = 0;
-    std::int32_t columns_ = 0;
-    std::int32_t rows_ = 0;
-    RingNode* cells_ = nullptr;
-    std::unordered_map<std::uint64_t, RingNode*> outside_;
+    // The block of a cell, or none.
+    std::uint32_t blockOf(std::int64_t cellX, std::int64_t cellY) const {
+        std::int64_t column = (cellX >> blockBits) - windowStart;
+        std::int64_t row = (cellY >> blockBits) - windowStart;
+        if (column >= 0 && column < windowBlocks && row >= 0 && row < windowBlocks)
+            return window_ != nullptr ? window_[row * windowBlocks + column] - 1 : none;
+        return blockBeyondWindow(cellX, cellY);
+    }
+    std::uint32_t blockBeyondWindow(std::int64_t cellX, std::int64_t cellY) const;
+    std::uint32_t makeBlock(std::int64_t cellX, std::int64_t cellY);
+    std::uint32_t findOrAddPoint(std::int32_t x, std::int32_t y);
+
+    AllocPool& pool_;
+    PooledArray<Block, 6> blocks_;
+    PooledArray<Point, 12> points_;
+    PooledArray<Node, 14> nodes_;
+    // The directory: a block's index plus 1 (0 for none), for each block of
+    // the window, taken zeroed from the pool as it is first needed, so that
+    // only the rows a drawing touches take memory.
+    std::uint32_t* window_ = nullptr;
+    std::unordered_map<std::uint64_t, std::uint32_t> beyondWindow_;
 };
+
+template <typename Visit>
+void PointGrid::forEachPointOnLine(bool horizontal, std::int32_t fixed, std::int64_t from,
+                                   std::int64_t to, Visit visit) const {
+    if (from > to)
+        return;
+    const std::int64_t fixedCell = std::int64_t{fixed} >> cellBits;
+    const std::int64_t lastCell = to >> cellBits;
+    for (std::int64_t cell = from >> cellBits; cell <= lastCell; ++cell) {
+        std::int64_t cellX = horizontal ? cell : fixedCell;
+        std::int64_t cellY = horizontal ? fixedCell : cell;
+        std::uint32_t block = blockOf(cellX, cellY);
+        if (block == none) {
+            // On to the first cell of the next block along the line.
+            cell |= blockCells - 1;
+            continue;
+        }
+        // A cell holds at most 32 points of one line.
+        struct OnLine {
+            std::int32_t along;
+            std::uint32_t point;
+        };
+        OnLine alongs[std::int64_t{1} << cellBits];
+        int found = 0;
+        for (std::uint32_t p = blocks_[block].cells[cellInBlock(cellX, cellY)]; p != none;
+             p = points_[p].nextInCell) {
+            const Point& point = points_[p];
+            std::int32_t across = horizontal ? point.y : point.x;
+            std::int32_t along = horizontal ? point.x : point.y;
+            if (across == fixed && along >= from && along <= to)
+                alongs[found++] = {along, p};
+        }
+        std::sort(alongs, alongs + found,
+                  [](const OnLine& a, const OnLine& b) { return a.along < b.along; });
+        for (int i = 0; i < found; ++i) {
+            if (!visit(alongs[i].along, alongs[i].point))
+                return;
+        }
+    }
+}
 
 } // namespace dovla

@@ -1,25 +1,23 @@
-#include "connect/net_builder.h"
-
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "connect/net_builder.h"
 #include "report/excluded_names.h"
 
 namespace dovla {
 
-// Of all pins of one excluded name, only the first in object-ring order makes
+// Of all pins of one excluded name, only the first in object order makes
 // joins that change anything: it takes every later one into its net, after
 // which the joins among the later pins find them in one net already. So the
 // joins are made name by name, in the order of each name's first pin, and
-// for each name with the later pins in object-ring order, which is exactly
-// what comparing every pin with every later object does.
+// for each name with the later pins in object order, which is exactly what
+// comparing every pin with every later object does.
 void NetBuilder::joinPowerPins() {
     std::unordered_map<std::string_view, std::vector<SheetObject*>> pinsByName;
     std::vector<std::vector<SheetObject*>*> namesInOrder;
-    RingNode* objects = store_.objectRing();
-    for (RingNode* node = objects->next; node != objects; node = node->next) {
-        auto* object = static_cast<SheetObject*>(node->data);
+    for (std::uint32_t i = 0; i < store_.objectCount(); ++i) {
+        SheetObject* object = &store_.object(i);
         if (object->kind != Pin)
             continue;
         auto found = pinsByName.find(std::string_view(object->name));
@@ -34,7 +32,7 @@ void NetBuilder::joinPowerPins() {
     for (std::vector<SheetObject*>* pins : namesInOrder) {
         SheetObject* first = pins->front();
         for (std::size_t i = 1; i < pins->size(); ++i)
-            joinObjects(store_.netRing(), first, (*pins)[i]);
+            joinObjects(store_.nets(), first, (*pins)[i]);
     }
 }
 

@@ -4,10 +4,10 @@
 
 namespace dovla {
 
-struct RingNode;
+struct Group;
 
 // Object kinds; each equals the type of the sheet record that creates it.
-enum ObjectKind : std::int32_t {
+enum ObjectKind : std::uint8_t {
     Junction = 0,
     BusEntry = 1,
     Bus = 2,
@@ -18,7 +18,7 @@ enum ObjectKind : std::int32_t {
 };
 
 // Direction codes from one point toward another.
-enum DirectionCode : std::int32_t {
+enum DirectionCode : std::int8_t {
     DirRight = 0,
     DirDown = 1,
     DirLeft = 2,
@@ -28,28 +28,31 @@ enum DirectionCode : std::int32_t {
 };
 
 // Attribute bits that the net builder reads.
-constexpr std::int32_t wireEntryBit = 2;     // BusEntry: links wires to its bus
-constexpr std::int32_t verticalLabelBit = 8; // Label: belongs to vertical wires
+constexpr std::uint8_t wireEntryBit = 2;     // BusEntry: links wires to its bus
+constexpr std::uint8_t verticalLabelBit = 8; // Label: belongs to vertical wires
 
-constexpr int objectTextSize = 80;
-
-// One connectable item with one or two end points.
+// One connectable item with one or two end points: 64 bytes, whose texts
+// live in the store's text arena.
 struct SheetObject {
-    std::int32_t kind;
-    std::int32_t attr;
     std::int32_t x1, y1;
     // For an object without end 2, (-x2, -y2) is only the point toward which
     // dir1 points; hasEnd2 says which, whatever the sign of x2.
     std::int32_t x2, y2;
-    std::int32_t dir1;
-    std::int32_t dir2;
-    std::int32_t joined1;
-    std::int32_t joined2;
+    std::uint8_t kind;
+    std::uint8_t attr;
+    std::int8_t dir1;
+    std::int8_t dir2;
+    std::uint8_t joined1;
+    std::uint8_t joined2;
     bool hasEnd2;
-    char name[objectTextSize];
-    char text[objectTextSize];
-    RingNode* node2; // the grid node of end 2; none without end 2
-    RingNode* net;   // head of the net or bus group; none until joined
+    std::uint8_t sheet; // 0 before the first sheet header, else 1 to 32
+    // The point grid's records of end 1 and end 2 (none without end 2).
+    std::uint32_t node1;
+    std::uint32_t node2;
+    const char* name; // at most 79 characters
+    const char* text; // the same string as name unless the object has a text of its own
+    Group* net;       // the net or bus group; none until joined
+    SheetObject* nextMember;
 };
 
 // Whether an object's end 1 or end 2 lies at a point.
@@ -63,7 +66,7 @@ inline bool sameOrientation(const SheetObject& a, const SheetObject& b) {
     return ((a.dir1 ^ b.dir1) & 1) == 0;
 }
 
-std::int32_t directionCode(std::int32_t xa, std::int32_t ya, std::int32_t xb, std::int32_t yb);
-std::int32_t directionAt(std::int32_t x, std::int32_t y, const SheetObject& object);
+std::int8_t directionCode(std::int32_t xa, std::int32_t ya, std::int32_t xb, std::int32_t yb);
+std::int8_t directionAt(std::int32_t x, std::int32_t y, const SheetObject& object);
 
 } // namespace dovla

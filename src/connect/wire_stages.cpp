@@ -1,44 +1,70 @@
 #include "connect/net_builder.h"
 
-#include "driver/alloc_pool.h"
-
 namespace dovla {
 
-// Only interior raster points are visited. A split ends the wire at the
-// point just visited, so the scan stops there; the rest of the wire is a new
-// wire at the end of the object ring, scanned later from the split point.
+// Only interior raster points are visited. A cut ends the wire at the point
+// just visited, so the scan stops there; the rest of the wire is a new wire
+// behind every object, scanned later from the cut.
 void NetBuilder::scanWire(SheetObject* wire) {
     if (wire->y1 == wire->y2) {
-        for (std::int32_t x : rasterPointsWithEnds(true, wire->y1, wire->x1, wire->x2, false)) {
-            if (x >= wire->x2)
-                break;
-            checkWirePoint(x, wire->y1, wire);
-        }
+        const std::int32_t y = wire->y1;
+        forEachRasterPoint(true, y, wire->x1, wire->x2, false,
+                           [&](std::int32_t x, std::uint32_t point) {
+                               return !checkWirePoint(x, y, point, wire);
+                           });
     }
     if (wire->x1 == wire->x2) {
-        for (std::int32_t y : rasterPointsWithEnds(false, wire->x1, wire->y1, wire->y2, false)) {
-            if (y >= wire->y2)
-                break;
-            checkWirePoint(wire->x1, y, wire);
-        }
+        const std::int32_t x = wire->x1;
+        forEachRasterPoint(false, x, wire->y1, wire->y2, false,
+                           [&](std::int32_t y, std::uint32_t point) {
+                               return !checkWirePoint(x, y, point, wire);
+                           });
     }
 }
 
-void NetBuilder::checkWirePoint(std::int32_t x, std::int32_t y, SheetObject* wire) {
+bool NetBuilder::checkWirePoint(std::int32_t x, std::int32_t y, std::uint32_t point,
+                                SheetObject* wire) {
     bool split = false;
-    PointSearch search(store_, x, y);
-    while (SheetObject* p = search.next()) {
-        if (p == wire)
-            continue;
-        if (p->kind == Junction || p->kind == Wire || p->kind == Tag || p->kind == Pin)
-            split = true;
-        else if (isFreeWireEntryEnd(x, y, p))
-            split = true;
-        if (p->kind == Label && labelBelongsTo(*wire, *p))
-            joinObjects(store_.netRing(), wire, p);
+    if (CrowdedPoint* crowded = crowded_.find(point)) {
+        if (!crowded->scanKnown)
+            learnScan(*crowded, x, y);
+        for (SheetObject* label : crowded->labels)
+            joinWithLabel(wire, label);
+        split = crowded->cutsWires;
+    } else {
+        PointSearch search(store_, x, y, point);
+        while (SheetObject* p = search.next()) {
+            if (p == wire)
+                continue;
+            if (p->kind == Junction || p->kind == Wire || p->kind == Tag || p->kind == Pin)
+                split = true;
+            else if (isFreeWireEntryEnd(x, y, p))
+                split = true;
+            if (p->kind == Label)
+                joinWithLabel(wire, p);
+        }
     }
     if (split)
         splitWire(x, y, wire);
+    return split;
+}
+
+void NetBuilder::joinWithLabel(SheetObject* object, SheetObject* label) {
+    if (labelBelongsTo(*object, *label))
+        joinObjects(store_.nets(), object, label);
+}
+
+// The scanned wire has no end at the point (it lies inside the wire), so
+// what is there is the same for every wire that passes.
+void NetBuilder::learnScan(CrowdedPoint& point, std::int32_t x, std::int32_t y) {
+    forEachEndAt(store_, x, y, [&](SheetObject* p) {
+        if (p->kind == Junction || p->kind == Wire || p->kind == Tag || p->kind == Pin ||
+            isFreeWireEntryEnd(x, y, p))
+            point.cutsWires = true;
+        if (p->kind == Label)
+            point.labels.push_back(p);
+    });
+    point.scanKnown = true;
 }
 
 bool NetBuilder::isFreeWireEntryEnd(std::int32_t x, std::int32_t y, const SheetObject* object) {
@@ -50,21 +76,16 @@ bool NetBuilder::isFreeWireEntryEnd(std::int32_t x, std::int32_t y, const SheetO
 }
 
 void NetBuilder::splitWire(std::int32_t x, std::int32_t y, SheetObject* wire) {
-    std::int32_t oldX2 = wire->x2;
-    std::int32_t oldY2 = wire->y2;
-    wire->x2 = x;
-    wire->y2 = y;
-    ringUnlink(wire->node2);
-    store_.pool().release(wire->node2);
-    wire->node2 = store_.gridRegister(x, y, wire);
+    const std::int32_t oldX2 = wire->x2;
+    const std::int32_t oldY2 = wire->y2;
+    store_.moveEnd2(*wire, x, y);
     store_.addObject(Wire, wire->attr, x, y, oldX2, oldY2, SecondEnd::Present, wire->name,
-                     wire->text);
+                     wire->text, wire->sheet);
 }
 
 void NetBuilder::joinAllEnds() {
-    RingNode* objects = store_.objectRing();
-    for (RingNode* node = objects->next; node != objects; node = node->next) {
-        auto* object = static_cast<SheetObject*>(node->data);
+    for (std::uint32_t i = 0; i < store_.objectCount(); ++i) {
+        SheetObject* object = &store_.object(i);
         if (object->kind == Wire || object->kind == Tag) {
             if (object->hasEnd2)
                 joinAtEnd(object->x2, object->y2, object);
@@ -75,37 +96,93 @@ void NetBuilder::joinAllEnds() {
     }
 }
 
+// Where many ends meet, an end's rule joins it with everything of its
+// orientation there, or with every wire, tag and pin there (when a junction
+// is there or the other wire and pin ends share one direction), and with
+// the labels of its orientation. Once an end has done so, all of these are
+// in one group and stay together, since merges move whole groups; an end
+// of the same orientation whose rule names no more than that is among them,
+// so each of its joins would find both sides in one group already and
+// change nothing. Such ends are passed over, and every point sees at most
+// four full searches in this stage.
+void NetBuilder::joinAtEnd(std::int32_t x, std::int32_t y, SheetObject* object) {
+    const std::uint32_t point = store_.grid().findPoint(x, y);
+    CrowdedPoint* crowded = crowded_.find(point);
+    if (crowded == nullptr) {
+        joinAtEndBySearch(x, y, point, object);
+        return;
+    }
+    if (!crowded->endsKnown)
+        learnEnds(*crowded, x, y);
+    const int orientation = object->dir1 & 1;
+    const bool all = crowded->junction || othersShareOneDirection(*crowded, x, y, object);
+    if (crowded->settled[orientation][1] || crowded->settled[orientation][all])
+        return;
+    joinAtEndBySearch(x, y, point, object);
+    crowded->settled[orientation][all] = true;
+}
+
 // At a point where several wire and pin ends meet, an end joins all of them
 // when a junction is there or when all the others have one direction code;
-// otherwise only those of its own orientation.
-void NetBuilder::joinAtEnd(std::int32_t x, std::int32_t y, SheetObject* object) {
+// otherwise only those of its own orientation. Joins change no ends, so the
+// second pass meets what the first met.
+void NetBuilder::joinAtEndBySearch(std::int32_t x, std::int32_t y, std::uint32_t point,
+                                   SheetObject* object) {
     int ends = 0;
-    std::int32_t lastDirection = 0;
+    std::int8_t lastDirection = 0;
     bool junction = false;
     bool sameDirection = true;
-    PointSearch first(store_, x, y);
-    while (SheetObject* p = first.next()) {
+    PointSearch search(store_, x, y, point);
+    while (SheetObject* p = search.next()) {
         if (p == object)
             continue;
         if (p->kind == Wire || p->kind == Pin) {
-            std::int32_t direction = directionAt(x, y, *p);
+            std::int8_t direction = directionAt(x, y, *p);
             if (ends > 0 && direction != lastDirection)
                 sameDirection = false;
             lastDirection = direction;
             ++ends;
         } else if (p->kind == Junction) {
             junction = true;
-        } else if (p->kind == Label && labelBelongsTo(*object, *p)) {
-            joinObjects(store_.netRing(), object, p);
+        } else if (p->kind == Label) {
+            joinWithLabel(object, p);
         }
     }
-    PointSearch second(store_, x, y);
-    while (SheetObject* p = second.next()) {
+    search.restart();
+    while (SheetObject* p = search.next()) {
         if (p == object || (p->kind != Wire && p->kind != Tag && p->kind != Pin))
             continue;
         if (junction || sameDirection || sameOrientation(*p, *object))
-            joinObjects(store_.netRing(), object, p);
+            joinObjects(store_.nets(), object, p);
     }
+}
+
+// Nothing is made or moved during this stage, so the counts hold for all
+// of it. A search meets an object twice only at one direction, so whether
+// the others share one direction shows in the counts of ends.
+void NetBuilder::learnEnds(CrowdedPoint& point, std::int32_t x, std::int32_t y) {
+    forEachEndAt(store_, x, y, [&](SheetObject* p) {
+        if (p->kind == Wire || p->kind == Pin)
+            ++point.directions[directionSlot(directionAt(x, y, *p))];
+        else if (p->kind == Junction)
+            point.junction = true;
+    });
+    point.endsKnown = true;
+}
+
+bool NetBuilder::othersShareOneDirection(const CrowdedPoint& point, std::int32_t x, std::int32_t y,
+                                         const SheetObject* object) const {
+    std::uint32_t counts[6];
+    std::copy(std::begin(point.directions), std::end(point.directions), counts);
+    if (object->kind == Wire || object->kind == Pin) {
+        std::uint32_t own = (object->x1 == x && object->y1 == y) +
+                            (object->hasEnd2 && object->x2 == x && object->y2 == y);
+        counts[directionSlot(directionAt(x, y, *object))] -= own;
+    }
+    int directions = 0;
+    for (std::uint32_t count : counts)
+        directions += count != 0;
+    return directions <= 1;
 }
 
 } // namespace dovla

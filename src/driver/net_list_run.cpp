@@ -34,7 +34,7 @@ void NetListRun::readDesign(const char* sheetName) {
     libraries.readLibraryList();
     sheet.openSheetFile(sheetName);
     parts.instances().resetPartInstances();
-    store.createPointGrid(planeWidth, planeHeight);
+    store.createPointGrid();
     sheet.readSheetFile(store, parts.instances());
     for (int i = 0; i < libraries.libraryCount(); ++i)
         parts.readLibrary(libraries.libraryPath(i));

@@ -16,9 +16,6 @@ class ExcludedNameList;
 // by the process (and made afresh by tests and fuzz targets).
 class NetListRun {
   public:
-    static constexpr std::int32_t planeWidth = 96000;
-    static constexpr std::int32_t planeHeight = 64000;
-
     NetListRun(ExcludedNameList& excluded, AllocPool& objectPool, AllocPool& partPool)
         : excluded(excluded), store(objectPool), parts(partPool), reports(excluded) {}
     // A run that ended through fatal leaves its output open; it is flushed

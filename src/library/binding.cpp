@@ -24,7 +24,7 @@ void PartLibrary::createPinObjects(ObjectStore& store, bool packageFormat) {
         if (part == nullptr)
             continue;
         // A block the part does not have has no pin numbers to show.
-        if (instance.block < 0 || instance.block >= part->blockCount) {
+        if (instance.block >= part->blockCount) {
             warn("bad block: %s\n", instance.libName);
             continue;
         }
@@ -34,14 +34,15 @@ void PartLibrary::createPinObjects(ObjectStore& store, bool packageFormat) {
             std::uint16_t number = pin.numbers[instance.block];
             PinPoints points = placePin(instance.dir, pin.position, instance.x, instance.y,
                                         part->width, part->height);
-            std::string text = packageFormat
-                                   ? formatPinTextPackage(instance.ref, number)
-                                   : formatPinText(instance.ref, instance.block, part->blockCount,
-                                                   objectName, number, pin.name);
+            ShortText text = packageFormat
+                                 ? formatPinTextPackage(instance.ref, number)
+                                 : formatPinText(instance.ref, instance.block, part->blockCount,
+                                                 objectName, number, pin.name);
             // Only the end point is registered; the root point gives the
             // pin's direction, whatever its sign.
             store.addObject(instance.kind, 0, points.endX, points.endY, -points.rootX,
-                            -points.rootY, SecondEnd::Absent, objectName, text.c_str());
+                            -points.rootY, SecondEnd::Absent, objectName, text.c_str(),
+                            instance.sheet);
         }
     }
 }

@@ -28,8 +28,12 @@ bool PartLibrary::isPartUsed(const char* name) {
         usedNamesCounted_ = 0;
         usedNamesResets_ = instances_.resets();
     }
-    for (; usedNamesCounted_ < instances_.count(); ++usedNamesCounted_)
-        usedNames_.emplace(instances_[usedNamesCounted_].libName);
+    for (; usedNamesCounted_ < instances_.count(); ++usedNamesCounted_) {
+        // Most names repeat; only a new one takes a node of the set.
+        const char* used = instances_[usedNamesCounted_].libName;
+        if (usedNames_.find(used) == usedNames_.end())
+            usedNames_.emplace(used);
+    }
     return usedNames_.count(name) != 0;
 }
 

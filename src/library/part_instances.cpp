@@ -26,7 +26,7 @@ void PartInstanceTable::resetPartInstances() {
 
 void PartInstanceTable::addPartInstance(std::int32_t kind, std::int32_t x, std::int32_t y,
                                         const char* ref, std::int32_t dir, std::int32_t block,
-                                        const char* name, const char* libName) {
+                                        const char* name, const char* libName, std::int32_t sheet) {
     if (count_ >= capacity_) {
         std::uint32_t capacity = capacity_ + 50;
         entries_ = static_cast<PartInstance*>(
@@ -34,15 +34,16 @@ void PartInstanceTable::addPartInstance(std::int32_t kind, std::int32_t x, std::
         capacity_ = capacity;
     }
     PartInstance& entry = entries_[count_];
-    entry.kind = kind;
+    entry.kind = static_cast<std::uint8_t>(kind);
     entry.x = x;
     entry.y = y;
     copyField(entry.ref, ref);
-    entry.dir = dir;
-    entry.block = block;
+    entry.dir = static_cast<std::uint8_t>(dir);
+    entry.block = static_cast<std::uint8_t>(block);
     copyField(entry.name, name);
     copyField(entry.libName, libName);
     entry.libPart = nullptr;
+    entry.sheet = static_cast<std::uint8_t>(sheet);
     ++count_;
 }
 

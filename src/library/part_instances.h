@@ -7,16 +7,18 @@ namespace dovla {
 class AllocPool;
 struct LibPart;
 
-// One part placed on a sheet.
+// One part placed on a sheet; the one-byte values come from bytes of its
+// record.
 struct PartInstance {
-    std::int32_t kind;
     std::int32_t x, y; // the body corner of greatest x and y, absolute
     char ref[8];
-    std::int32_t dir;   // bits 0-1 rotation, bit 2 mirror
-    std::int32_t block; // zero-based block of a multi-block part
     char name[16];
     char libName[16];
-    LibPart* libPart; // null when no loaded library part has libName
+    LibPart* libPart;   // null when no loaded library part has libName
+    std::uint8_t kind;  // 8, the kind of its pin objects
+    std::uint8_t dir;   // bits 0-1 rotation, bit 2 mirror
+    std::uint8_t block; // zero-based block of a multi-block part
+    std::uint8_t sheet; // 0 before the first sheet header, else 1 to 32
 };
 
 // The placed parts of all sheets, in file order: one contiguous array in the
@@ -31,7 +33,7 @@ class PartInstanceTable {
     // The texts are copied whole; the caller keeps them within their fields.
     void addPartInstance(std::int32_t kind, std::int32_t x, std::int32_t y, const char* ref,
                          std::int32_t dir, std::int32_t block, const char* name,
-                         const char* libName);
+                         const char* libName, std::int32_t sheet = 0);
 
     std::uint32_t count() const { return count_; }
     std::uint32_t capacity() const { return capacity_; }

@@ -59,18 +59,29 @@ PinPoints placePin(std::int32_t dir, std::uint16_t position, std::int32_t x, std
     return {x + endX + tx, y + endY + ty, x + rootX + tx, y + rootY + ty};
 }
 
-std::string escapePinName(const char* pinName) {
-    std::string escaped;
+void ShortText::appendNumber(std::uint32_t number) {
+    char digits[10];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    while (count > 0)
+        append(digits[--count]);
+}
+
+ShortText escapePinName(const char* pinName) {
+    ShortText escaped;
     for (const char* c = pinName; *c != '\0'; ++c) {
         auto byte = static_cast<unsigned char>(*c);
         if (byte & 0x80) {
-            escaped += '\\';
+            escaped.append('\\');
             // 0x80 would escape to a NUL and end the text there; the
             // backslash stands alone and the rest of the name follows.
             if (byte != 0x80)
-                escaped += static_cast<char>(byte & 0x7F);
+                escaped.append(static_cast<char>(byte & 0x7F));
         } else {
-            escaped += *c;
+            escaped.append(*c);
         }
     }
     return escaped;
@@ -78,43 +89,45 @@ std::string escapePinName(const char* pinName) {
 
 namespace {
 
-void appendPinNumber(std::string& text, std::uint16_t pinNumber) {
+void appendPinNumber(ShortText& text, std::uint16_t pinNumber) {
     int letter = (pinNumber >> 10) & 0x1F;
     if (letter != 0)
-        text += static_cast<char>(letter + 0x40);
-    text += std::to_string(pinNumber & 0x1FF);
+        text.append(static_cast<char>(letter + 0x40));
+    text.appendNumber(pinNumber & 0x1FFu);
 }
 
 } // namespace
 
-std::string formatPinText(const char* ref, std::int32_t block, std::uint8_t blockCount,
-                          const char* partName, std::uint16_t pinNumber, const char* pinName) {
-    std::string text = ref;
+ShortText formatPinText(const char* ref, std::int32_t block, std::uint8_t blockCount,
+                        const char* partName, std::uint16_t pinNumber, const char* pinName) {
+    ShortText text;
+    text.append(ref);
     if (blockCount > 1) {
-        text += '(';
-        text += std::to_string(block + 1);
-        text += '/';
-        text += std::to_string(blockCount);
-        text += ')';
+        text.append('(');
+        text.appendNumber(static_cast<std::uint32_t>(block + 1));
+        text.append('/');
+        text.appendNumber(blockCount);
+        text.append(')');
     }
     if (ref[0] != '\0' || blockCount > 1)
-        text += ':';
-    text += '\t';
-    text += partName;
-    text += " [";
+        text.append(':');
+    text.append('\t');
+    text.append(partName);
+    text.append(" [");
     appendPinNumber(text, pinNumber);
     if (pinName[0] != '\0') {
-        text += '(';
-        text += escapePinName(pinName);
-        text += ')';
+        text.append('(');
+        text.append(escapePinName(pinName).c_str());
+        text.append(')');
     }
-    text += ']';
+    text.append(']');
     return text;
 }
 
-std::string formatPinTextPackage(const char* ref, std::uint16_t pinNumber) {
-    std::string text = ref;
-    text += '.';
+ShortText formatPinTextPackage(const char* ref, std::uint16_t pinNumber) {
+    ShortText text;
+    text.append(ref);
+    text.append('.');
     appendPinNumber(text, pinNumber);
     return text;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
 
 namespace dovla {
 
@@ -15,9 +15,35 @@ struct PinPoints {
 PinPoints placePin(std::int32_t dir, std::uint16_t position, std::int32_t x, std::int32_t y,
                    std::uint8_t width, std::uint8_t height);
 
-std::string escapePinName(const char* pinName);
-std::string formatPinText(const char* ref, std::int32_t block, std::uint8_t blockCount,
-                          const char* partName, std::uint16_t pinNumber, const char* pinName);
-std::string formatPinTextPackage(const char* ref, std::uint16_t pinNumber);
+// A text of bounded length, built in place without taking memory. The
+// longest pin text (a reference of 7, a block suffix, a part name of 15 and
+// an escaped pin name of 62 characters) fits.
+class ShortText {
+  public:
+    static constexpr std::size_t capacity = 127;
+
+    void append(char c) {
+        if (size_ < capacity)
+            text_[size_++] = c;
+        text_[size_] = '\0';
+    }
+    void append(const char* text) {
+        while (*text != '\0')
+            append(*text++);
+    }
+    void appendNumber(std::uint32_t number);
+
+    const char* c_str() const { return text_; }
+    std::size_t size() const { return size_; }
+
+  private:
+    char text_[capacity + 1] = "";
+    std::size_t size_ = 0;
+};
+
+ShortText escapePinName(const char* pinName);
+ShortText formatPinText(const char* ref, std::int32_t block, std::uint8_t blockCount,
+                        const char* partName, std::uint16_t pinNumber, const char* pinName);
+ShortText formatPinTextPackage(const char* ref, std::uint16_t pinNumber);
 
 } // namespace dovla

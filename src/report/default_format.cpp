@@ -22,18 +22,47 @@ void ReportWriter::writePartList(const PartInstanceTable& instances) {
         } else {
             std::fputc('\t', out_);
         }
-        std::fprintf(out_, "%s\n", instance.name);
+        std::fputs(instance.name, out_);
+        std::fputc('\n', out_);
     }
 }
 
+namespace {
+
+// "%d" of a coordinate, without the cost of a formatted write.
+void putNumber(std::int32_t value, std::FILE* out) {
+    char digits[12];
+    int count = 0;
+    std::uint32_t magnitude =
+        value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        std::fputc('-', out);
+    while (count > 0)
+        std::fputc(digits[--count], out);
+}
+
+// "(%d,%d)"
+void putPoint(std::int32_t x, std::int32_t y, std::FILE* out) {
+    std::fputc('(', out);
+    putNumber(x, out);
+    std::fputc(',', out);
+    putNumber(y, out);
+    std::fputc(')', out);
+}
+
+} // namespace
+
 void ReportWriter::writeNetList(ObjectStore& store) {
     std::fputs("\n#NetList\n\n", out_);
-    RingNode* nets = store.netRing();
-    for (RingNode* node = nets->next; node != nets; node = node->next) {
-        auto* net = static_cast<RingNode*>(node->data);
+    const GroupList& nets = store.nets();
+    for (std::uint32_t i = 0; i < nets.size(); ++i) {
+        const Group& net = nets[i];
         bool written = false;
-        for (RingNode* member = net->next; member != net; member = member->next) {
-            auto* pin = static_cast<SheetObject*>(member->data);
+        for (const SheetObject* pin = net.first; pin != nullptr; pin = pin->nextMember) {
             if (!isListedPin(*pin))
                 continue;
             if (!written) {
@@ -41,19 +70,26 @@ void ReportWriter::writeNetList(ObjectStore& store) {
                 std::fputs("{\n", out_);
                 written = true;
             }
-            std::fprintf(out_, "\t%s", pin->text);
-            if (longListing_)
-                std::fprintf(out_, "\t<(%d,%d)>", pin->x1, pin->y1);
+            std::fputc('\t', out_);
+            std::fputs(pin->text, out_);
+            if (longListing_) {
+                std::fputs("\t<", out_);
+                putPoint(pin->x1, pin->y1, out_);
+                std::fputc('>', out_);
+            }
             std::fputc('\n', out_);
         }
         if (!written)
             continue;
         if (longListing_) {
-            for (RingNode* member = net->next; member != net; member = member->next) {
-                auto* wire = static_cast<SheetObject*>(member->data);
-                if (wire->kind == Wire)
-                    std::fprintf(out_, "\t\tWire\t\t<(%d,%d) - (%d,%d)>\n", wire->x1, wire->y1,
-                                 wire->x2, wire->y2);
+            for (const SheetObject* wire = net.first; wire != nullptr; wire = wire->nextMember) {
+                if (wire->kind != Wire)
+                    continue;
+                std::fputs("\t\tWire\t\t<", out_);
+                putPoint(wire->x1, wire->y1, out_);
+                std::fputs(" - ", out_);
+                putPoint(wire->x2, wire->y2, out_);
+                std::fputs(">\n", out_);
             }
         }
         std::fputs("}\n", out_);

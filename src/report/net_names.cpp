@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "connect/object_store.h"
+#include "connect/group.h"
 #include "report/excluded_names.h"
 #include "report/reports.h"
 
@@ -13,11 +13,10 @@ bool ReportWriter::isListedPin(const SheetObject& member) const {
 // A name is passed over only when it repeats the one just written, so A, A,
 // B, A gives "A, B,A": a comma and a blank before the second name, a comma
 // alone before each later one.
-int ReportWriter::writeNameSources(RingNode* net) {
-    char lastName[objectTextSize] = "";
+int ReportWriter::writeNameSources(const Group& net) {
+    const char* lastName = "";
     int count = 0;
-    for (RingNode* node = net->next; node != net; node = node->next) {
-        auto* member = static_cast<SheetObject*>(node->data);
+    for (const SheetObject* member = net.first; member != nullptr; member = member->nextMember) {
         const char* written;
         if (member->kind == Label || member->kind == Tag)
             written = member->text;
@@ -32,18 +31,19 @@ int ReportWriter::writeNameSources(RingNode* net) {
         if (count == 1)
             std::fputc(' ', out_);
         std::fputs(written, out_);
-        std::memcpy(lastName, member->name, objectTextSize);
+        // The stored names are lasting, so the last one need not be copied.
+        lastName = member->name;
         ++count;
     }
     return count;
 }
 
-void ReportWriter::writeNetNames(RingNode* net) {
+void ReportWriter::writeNetNames(const Group& net) {
     if (writeNameSources(net) > 0)
         std::fputc('\n', out_);
 }
 
-void ReportWriter::writePackageNetName(RingNode* net) {
+void ReportWriter::writePackageNetName(const Group& net) {
     if (writeNameSources(net) == 0)
         std::fprintf(out_, "N%05d", netNumber_++);
     std::fputs("; ", out_);

@@ -12,9 +12,13 @@ void ReportWriter::writePackageList(const PartInstanceTable& instances) {
             continue;
         if (excluded_.isExcluded(instance.name))
             continue;
-        std::fprintf(out_, "! %s;", instance.name);
-        if (instance.ref[0] != '\0')
-            std::fprintf(out_, " %s", instance.ref);
+        std::fputs("! ", out_);
+        std::fputs(instance.name, out_);
+        std::fputc(';', out_);
+        if (instance.ref[0] != '\0') {
+            std::fputc(' ', out_);
+            std::fputs(instance.ref, out_);
+        }
         std::fputc('\n', out_);
     }
 }
@@ -22,19 +26,19 @@ void ReportWriter::writePackageList(const PartInstanceTable& instances) {
 // At most four pins a line; ",\n\t" stands before the 5th, 9th, ... pin.
 void ReportWriter::writePackageNets(ObjectStore& store) {
     std::fputs("$NETS\n", out_);
-    RingNode* nets = store.netRing();
-    for (RingNode* node = nets->next; node != nets; node = node->next) {
-        auto* net = static_cast<RingNode*>(node->data);
+    const GroupList& nets = store.nets();
+    for (std::uint32_t i = 0; i < nets.size(); ++i) {
+        const Group& net = nets[i];
         int pins = 0;
-        for (RingNode* member = net->next; member != net; member = member->next) {
-            auto* pin = static_cast<SheetObject*>(member->data);
+        for (const SheetObject* pin = net.first; pin != nullptr; pin = pin->nextMember) {
             if (!isListedPin(*pin))
                 continue;
             if (pins == 0)
                 writePackageNetName(net);
             else if (pins % 4 == 0)
                 std::fputs(",\n\t", out_);
-            std::fprintf(out_, " %s", pin->text);
+            std::fputc(' ', out_);
+            std::fputs(pin->text, out_);
             ++pins;
         }
         if (pins > 0)

@@ -8,7 +8,7 @@ namespace dovla {
 class ExcludedNameList;
 class ObjectStore;
 class PartInstanceTable;
-struct RingNode;
+struct Group;
 struct SheetObject;
 
 // The writers of the part list and the net list, in the default format and
@@ -23,11 +23,11 @@ class ReportWriter {
 
     void writePartList(const PartInstanceTable& instances);
     void writeNetList(ObjectStore& store);
-    void writeNetNames(RingNode* net);
+    void writeNetNames(const Group& net);
 
     void writePackageList(const PartInstanceTable& instances);
     void writePackageNets(ObjectStore& store);
-    void writePackageNetName(RingNode* net);
+    void writePackageNetName(const Group& net);
 
     std::int32_t netNumber() const { return netNumber_; }
 
@@ -35,7 +35,7 @@ class ReportWriter {
     bool isListedPin(const SheetObject& member) const;
     // Writes the names of a net's labels, tags and power pins, adjacent
     // repeats left out; returns how many were written.
-    int writeNameSources(RingNode* net);
+    int writeNameSources(const Group& net);
 
     const ExcludedNameList& excluded_;
     std::FILE* out_ = stdout;

@@ -1,5 +1,6 @@
 #include "sheet/sheet_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -66,11 +67,54 @@ void SheetReader::openSheetFile(const char* name) {
     stream_.reset(openFile(name, "rb"));
     if (!stream_)
         fatal("can't open: %s\n", name);
-    std::setvbuf(stream_.get(), nullptr, _IOFBF, 1 << 16);
+    buffer_.resize(1 << 16);
+    next_ = end_ = 0;
+}
+
+// False at the end of the file.
+bool SheetReader::fill() {
+    next_ = 0;
+    end_ = std::fread(buffer_.data(), 1, buffer_.size(), stream_.get());
+    if (end_ == 0 && std::ferror(stream_.get()))
+        readError();
+    return end_ != 0;
+}
+
+bool SheetReader::takeByte(int& byte) {
+    if (next_ == end_ && !fill())
+        return false;
+    byte = buffer_[next_++];
+    return true;
+}
+
+// As many bytes as the file still holds, up to size.
+std::size_t SheetReader::take(unsigned char* into, std::size_t size) {
+    std::size_t taken = 0;
+    while (taken < size) {
+        if (next_ == end_ && !fill())
+            break;
+        std::size_t n = std::min(size - taken, end_ - next_);
+        std::memcpy(into + taken, buffer_.data() + next_, n);
+        next_ += n;
+        taken += n;
+    }
+    return taken;
+}
+
+// Past the end of the file is allowed: the next byte then finds the end.
+void SheetReader::skip(std::int64_t count) {
+    std::int64_t buffered = static_cast<std::int64_t>(end_ - next_);
+    if (count <= buffered) {
+        next_ += static_cast<std::size_t>(count);
+        return;
+    }
+    next_ = end_ = 0;
+    if (std::fseek(stream_.get(), static_cast<long>(count - buffered), SEEK_CUR) != 0)
+        readError();
 }
 
 void SheetReader::readBody(unsigned char* body, std::size_t size) {
-    if (std::fread(body, 1, size, stream_.get()) != size)
+    if (take(body, size) != size)
         readError();
 }
 
@@ -91,12 +135,9 @@ void SheetReader::readSheetFile(ObjectStore& store, PartInstanceTable& instances
 void SheetReader::readRecords(SheetRecordSink& sink, bool withExtensionData) {
     unsigned char body[59];
     for (;;) {
-        int type = std::fgetc(stream_.get());
-        if (type == EOF) {
-            if (std::ferror(stream_.get()))
-                readError();
+        int type;
+        if (!takeByte(type))
             return;
-        }
         SheetRecord record{};
         record.type = type;
         record.body = body;
@@ -130,16 +171,13 @@ void SheetReader::readExtension(unsigned char* head, SheetRecord& record, bool w
         notSheetFile();
     record.extensionLength = length;
     if (!withData) {
-        if (std::fseek(stream_.get(), length - 14, SEEK_CUR) != 0)
-            readError();
+        skip(length - 14);
         return;
     }
     // A record that reaches past the end of the file ends the reading at
     // the next type byte, as a skip past the end does.
     extensionData_.resize(static_cast<std::size_t>(length - 14));
-    std::size_t got = std::fread(extensionData_.data(), 1, extensionData_.size(), stream_.get());
-    if (got != extensionData_.size() && std::ferror(stream_.get()))
-        readError();
+    std::size_t got = take(extensionData_.data(), extensionData_.size());
     record.extensionData = extensionData_.data();
     record.extensionDataSize = got;
 }
@@ -166,11 +204,12 @@ void SheetReader::addRecord(const SheetRecord& record, ObjectStore& store,
     const std::int32_t y = readInt16(body + field::y) + record.offsetY;
     switch (type) {
     case JunctionRecord:
-        store.addObject(Junction, attr, x, y, -x, -y, SecondEnd::Absent, "", nullptr);
+        store.addObject(Junction, attr, x, y, -x, -y, SecondEnd::Absent, "", nullptr, record.sheet);
         break;
     case BusEntryRecord: {
         std::int32_t entryX = (attr & 1) ? x - 10 : x + 10;
-        store.addObject(BusEntry, attr, x, y, entryX, y - 10, SecondEnd::Present, "", nullptr);
+        store.addObject(BusEntry, attr, x, y, entryX, y - 10, SecondEnd::Present, "", nullptr,
+                        record.sheet);
         break;
     }
     case BusRecord:
@@ -189,21 +228,23 @@ void SheetReader::addRecord(const SheetRecord& record, ObjectStore& store,
         }
         store.addObject(type == BusRecord ? Bus : Wire, attr, ax + record.offsetX,
                         ay + record.offsetY, bx + record.offsetX, by + record.offsetY,
-                        SecondEnd::Present, "", nullptr);
+                        SecondEnd::Present, "", nullptr, record.sheet);
         break;
     }
     case LabelRecord:
-        store.addObject(Label, attr, x, y, -x, -y, SecondEnd::Absent, record.text, nullptr);
+        store.addObject(Label, attr, x, y, -x, -y, SecondEnd::Absent, record.text, nullptr,
+                        record.sheet);
         break;
     case TagRecord: {
         int length = signedByte(body[field::textLength]);
         store.addObject(Tag, attr, x, y, x + tagWidths[length], y, SecondEnd::Present, record.text,
-                        nullptr);
+                        nullptr, record.sheet);
         break;
     }
     case PartRecord:
         instances.addPartInstance(Pin, x, y, record.ref, body[field::partDir],
-                                  body[field::partBlock], record.text, record.libName);
+                                  body[field::partBlock], record.text, record.libName,
+                                  record.sheet);
         break;
     default: // types 4, 7 and the extension records carry nothing the net list needs
         break;

@@ -65,12 +65,21 @@ class SheetReader {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
+    // The stream is read in large chunks into a buffer of the reader's own,
+    // and the records are taken from there.
+    bool fill();
+    bool takeByte(int& byte);
+    std::size_t take(unsigned char* into, std::size_t size);
+    void skip(std::int64_t count);
     void readBody(unsigned char* body, std::size_t size);
     void readSheetHeader(unsigned char* body);
     void readExtension(unsigned char* head, SheetRecord& record, bool withData);
     void addRecord(const SheetRecord& record, ObjectStore& store, PartInstanceTable& instances);
 
     std::unique_ptr<std::FILE, FileCloser> stream_;
+    std::vector<unsigned char> buffer_;
+    std::size_t next_ = 0; // the next byte of the buffer to take
+    std::size_t end_ = 0;  // behind the last byte read into it
     std::int32_t sheetCount_ = 0;
     std::int32_t sheetOffsetX_ = 0;
     std::int32_t sheetOffsetY_ = 0;

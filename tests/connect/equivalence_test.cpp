@@ -1,8 +1,9 @@
-// The production builder against the plain one, on many random designs
-// crowded enough that objects touch, cross and overlap all the time. Both
-// must leave the store in exactly the same state: the same objects in the
-// same order (so the same splits), the same cell orders, and the same
-// members in the same order in every net and bus group.
+// The production store and builder against the literal model, on many
+// random designs crowded enough that objects touch, cross and overlap all
+// the time, and on designs that pile dozens of ends onto a few points. Both
+// must come to exactly the same state: the same objects in the same order
+// (so the same splits), the same objects found in the same order at every
+// end, and the same members in the same order in every net and bus group.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -16,8 +17,7 @@
 #include "connect/net_builder.h"
 #include "connect/object_store.h"
 #include "driver/alloc_pool.h"
-#include "net_fixture.h"
-#include "reference_net_builder.h"
+#include "literal_model.h"
 #include "report/excluded_names.h"
 
 namespace dovla::testing {
@@ -46,6 +46,32 @@ class DesignGenerator {
         if (chance(0.3))
             busStructure();
         int count = between(30, 110);
+        for (int i = 0; i < count; ++i)
+            randomObject();
+        return design_;
+    }
+
+    // A design whose objects pile up on a few points: many ends meet at one
+    // point (more than the builder's crowded points hold), wires overlap
+    // on one line from one point, zero-length wires stack, labels, tags,
+    // pins, junctions and wire entries gather.
+    Design makeCrowded() {
+        design_.clear();
+        if (chance(0.5))
+            busStructure();
+        int hubs = between(1, 3);
+        for (int h = 0; h < hubs; ++h) {
+            std::int32_t x = 10 * between(2, 14), y = 10 * between(2, 10);
+            int count = between(20, 60);
+            bool busEnds = chance(0.3);
+            for (int i = 0; i < count; ++i) {
+                if (busEnds)
+                    busEndObject(x, y);
+                else
+                    crowdedObject(x, y);
+            }
+        }
+        int count = between(0, 30);
         for (int i = 0; i < count; ++i)
             randomObject();
         return design_;
@@ -146,6 +172,78 @@ class DesignGenerator {
         }
     }
 
+    // An object with an end at (x, y), or on the lines through it.
+    void crowdedObject(std::int32_t x, std::int32_t y) {
+        static const char* const names[] = {"D0", "D1", "VCC", "N"};
+        double roll = std::uniform_real_distribution<double>(0, 1)(random_);
+        std::int32_t d = 10 * between(1, 8);
+        if (chance(0.1))
+            d = between(1, 60);
+        if (roll < 0.25) { // collinear, from the point or through it
+            if (chance(0.5))
+                add(Wire, 0, x, y, x + d, y, SecondEnd::Present);
+            else
+                add(Wire, 0, x - 10 * between(0, 3), y, x + d, y, SecondEnd::Present);
+        } else if (roll < 0.4) {
+            add(Wire, 0, x, y - d, x, y, SecondEnd::Present);
+        } else if (roll < 0.5) {
+            add(Wire, 0, x, y, x, y, SecondEnd::Present);
+        } else if (roll < 0.58) {
+            add(Wire, 0, x - d, y, x, y, SecondEnd::Present);
+        } else if (roll < 0.66) {
+            add(Label, chance(0.5) ? 8 : 0, x, y, -x, -y, SecondEnd::Absent, pick(names));
+        } else if (roll < 0.72) {
+            add(Junction, 0, x, y, -x, -y, SecondEnd::Absent);
+        } else if (roll < 0.8) {
+            std::int32_t width = 10 * between(1, 4);
+            if (chance(0.5))
+                add(Tag, 0, x, y, x + width, y, SecondEnd::Present, pick(names));
+            else
+                add(Tag, 0, x - width, y, x, y, SecondEnd::Present, pick(names));
+        } else if (roll < 0.87) {
+            static const std::int32_t roots[][2] = {{10, 0}, {-10, 0}, {0, 10}, {0, -10}};
+            const auto& r = roots[between(0, 3)];
+            add(Pin, 0, x, y, -(x + r[0]), -(y + r[1]), SecondEnd::Absent, pick(names));
+        } else if (roll < 0.92) {
+            add(BusEntry, chance(0.7) ? 2 : 0, x, y, x + (chance(0.5) ? 10 : -10), y - 10,
+                SecondEnd::Present);
+        } else {
+            // Buses through the point, and ending at it on either side.
+            switch (between(0, 3)) {
+            case 0:
+                add(Bus, 0, x - d, y, x + d, y, SecondEnd::Present);
+                break;
+            case 1:
+                add(Bus, 0, x - d, y, x, y, SecondEnd::Present);
+                break;
+            case 2:
+                add(Bus, 0, x, y, x + d, y, SecondEnd::Present);
+                break;
+            default:
+                add(Bus, 0, x, y - d, x, y, SecondEnd::Present);
+                break;
+            }
+        }
+    }
+
+    // Bus ends at (x, y) that no other bus scan reaches, with tags and
+    // entries there.
+    void busEndObject(std::int32_t x, std::int32_t y) {
+        static const char* const names[] = {"DBUS", "ABUS"};
+        // Off the raster, a bus's scan does not reach its far end: that end
+        // stays free for the tags.
+        std::int32_t d = chance(0.6) ? between(11, 79) : 10 * between(1, 8);
+        double roll = std::uniform_real_distribution<double>(0, 1)(random_);
+        if (roll < 0.4)
+            add(Bus, 0, x - d, y + (chance(0.5) ? 0 : d), x, y, SecondEnd::Present);
+        else if (roll < 0.55)
+            add(Bus, 0, x, y - d, x, y, SecondEnd::Present);
+        else if (roll < 0.8)
+            add(Tag, 0, x, y, x + 10 * between(1, 4), y, SecondEnd::Present, pick(names));
+        else
+            add(BusEntry, chance(0.5) ? 2 : 0, x, y, x - 10, y - 10, SecondEnd::Present);
+    }
+
     // A bus with wire entries and labelled wires at their free ends, and
     // tags at the bus ends: the material of the bus stages, which random
     // objects alone assemble only rarely.
@@ -177,21 +275,17 @@ class DesignGenerator {
     Design design_;
 };
 
-// The complete state of a store after building: objects by position in the
-// object ring, with their groups, the objects met at each of their ends in
-// search order, and the members of every group.
+// The state of a production store after building, in the form of the
+// literal model's render().
 std::string renderState(ObjectStore& store) {
     std::unordered_map<const SheetObject*, int> index;
-    std::unordered_map<const RingNode*, std::string> groupName;
-    int n = 0;
-    forEachMember(store.objectRing(), [&](SheetObject* object) { index[object] = n++; });
-    int g = 0;
-    for (RingNode* node = store.netRing()->next; node != store.netRing(); node = node->next)
-        groupName[static_cast<RingNode*>(node->data)] = "N" + std::to_string(g++);
-    g = 0;
-    for (RingNode* node = store.busGroupRing()->next; node != store.busGroupRing();
-         node = node->next)
-        groupName[static_cast<RingNode*>(node->data)] = "G" + std::to_string(g++);
+    std::unordered_map<const Group*, std::string> groupName;
+    for (std::uint32_t i = 0; i < store.objectCount(); ++i)
+        index[&store.object(i)] = static_cast<int>(i);
+    for (std::uint32_t i = 0; i < store.nets().size(); ++i)
+        groupName[&store.nets()[i]] = "N" + std::to_string(i);
+    for (std::uint32_t i = 0; i < store.busGroups().size(); ++i)
+        groupName[&store.busGroups()[i]] = "G" + std::to_string(i);
 
     std::ostringstream out;
     auto searchAt = [&](std::int32_t x, std::int32_t y) {
@@ -199,31 +293,29 @@ std::string renderState(ObjectStore& store) {
         while (SheetObject* found = search.next())
             out << ' ' << index[found];
     };
-    forEachMember(store.objectRing(), [&](SheetObject* o) {
-        out << index[o] << ": kind " << o->kind << " attr " << o->attr << " (" << o->x1 << ","
-            << o->y1 << ")-(" << o->x2 << "," << o->y2 << ") " << (o->hasEnd2 ? "two" : "one")
-            << " dir " << o->dir1 << "/" << o->dir2 << " joined " << o->joined1 << o->joined2
-            << " '" << o->name << "' '" << o->text << "' in "
-            << (o->net ? groupName[o->net] : std::string("-")) << " | at end 1:";
-        searchAt(o->x1, o->y1);
-        if (o->hasEnd2) {
+    for (std::uint32_t i = 0; i < store.objectCount(); ++i) {
+        const SheetObject& o = store.object(i);
+        out << i << ": kind " << int{o.kind} << " attr " << int{o.attr} << " (" << o.x1 << ","
+            << o.y1 << ")-(" << o.x2 << "," << o.y2 << ") " << (o.hasEnd2 ? "two" : "one")
+            << " dir " << int{o.dir1} << "/" << int{o.dir2} << " joined " << int{o.joined1}
+            << int{o.joined2} << " '" << o.name << "' '" << o.text << "' in "
+            << (o.net ? groupName[o.net] : std::string("-")) << " | at end 1:";
+        searchAt(o.x1, o.y1);
+        if (o.hasEnd2) {
             out << " | at end 2:";
-            searchAt(o->x2, o->y2);
+            searchAt(o.x2, o.y2);
         }
         out << '\n';
-    });
-    auto groups = [&](RingNode* ring, const char* what) {
-        for (RingNode* node = ring->next; node != ring; node = node->next) {
-            auto* head = static_cast<RingNode*>(node->data);
-            out << what << ' ' << groupName[head] << ":";
-            forEachMember(head, [&](SheetObject* member) { out << ' ' << index[member]; });
-            if (head->data != nullptr)
-                out << " (working list left)";
+    }
+    auto groups = [&](const GroupList& list, const char* what) {
+        for (std::uint32_t i = 0; i < list.size(); ++i) {
+            out << what << ' ' << groupName[&list[i]] << ":";
+            forEachMember(list[i], [&](SheetObject* member) { out << ' ' << index[member]; });
             out << '\n';
         }
     };
-    groups(store.netRing(), "net");
-    groups(store.busGroupRing(), "bus group");
+    groups(store.nets(), "net");
+    groups(store.busGroups(), "bus group");
     return out.str();
 }
 
@@ -235,34 +327,33 @@ struct Coverage {
     int emptiedNets = 0;
     int emptiedBusGroups = 0;
     int busGroups = 0;
-    int namedBusNets = 0; // nets that joined two labels of one name
+    int namedBusNets = 0;  // nets that joined two labels of one name
+    int crowdedPoints = 0; // points with more ends than the builder searches each time
 };
 
 void addCoverage(Coverage& coverage, ObjectStore& store, std::size_t designSize) {
     ++coverage.designs;
-    std::size_t objects = 0;
-    forEachMember(store.objectRing(), [&](SheetObject*) { ++objects; });
-    coverage.splits += static_cast<int>(objects - designSize);
-    for (RingNode* node = store.netRing()->next; node != store.netRing(); node = node->next) {
-        auto* head = static_cast<RingNode*>(node->data);
-        if (ringIsEmpty(head))
-            ++coverage.emptiedNets;
+    coverage.splits += static_cast<int>(store.objectCount() - designSize);
+    for (std::uint32_t i = 0; i < store.nets().size(); ++i) {
+        const Group& net = store.nets()[i];
+        coverage.emptiedNets += net.empty();
         int labels = 0;
-        forEachMember(head, [&](SheetObject* m) { labels += m->kind == Label && m->attr == 8; });
+        forEachMember(net, [&](SheetObject* m) { labels += m->kind == Label && m->attr == 8; });
         coverage.namedBusNets += labels >= 2;
     }
-    for (RingNode* node = store.busGroupRing()->next; node != store.busGroupRing();
-         node = node->next) {
+    for (std::uint32_t i = 0; i < store.busGroups().size(); ++i) {
         ++coverage.busGroups;
-        coverage.emptiedBusGroups += ringIsEmpty(static_cast<RingNode*>(node->data));
+        coverage.emptiedBusGroups += store.busGroups()[i].empty();
     }
-}
-
-void buildInto(ObjectStore& store, const Design& design) {
-    store.createPointGrid(planeWidth, planeHeight);
-    for (const ObjectSpec& o : design)
-        store.addObject(o.kind, o.attr, o.x1, o.y1, o.x2, o.y2, o.secondEnd, o.name.c_str(),
-                        nullptr);
+    const PointGrid& grid = store.grid();
+    std::unordered_map<std::uint32_t, bool> seen;
+    for (std::uint32_t i = 0; i < store.objectCount(); ++i) {
+        std::uint32_t point = grid.findPoint(store.object(i).x1, store.object(i).y1);
+        if (grid.point(point).count > CrowdedPoints::crowdedEnds && !seen[point]) {
+            seen[point] = true;
+            ++coverage.crowdedPoints;
+        }
+    }
 }
 
 std::string describe(const Design& design) {
@@ -285,7 +376,7 @@ std::string firstDifference(const std::string& expected, const std::string& actu
         if (!he && !ha)
             return "no difference";
         if (!he || !ha || le != la)
-            return "line " + std::to_string(line) + "\n  reference:  " + (he ? le : "<end>") +
+            return "line " + std::to_string(line) + "\n  literal:    " + (he ? le : "<end>") +
                    "\n  production: " + (ha ? la : "<end>");
         ++line;
     }
@@ -297,61 +388,78 @@ struct EquivalenceCase {
     std::int32_t originX, originY;
     std::uint32_t firstSeed;
     int designs;
+    bool crowded;
 };
+
+void PrintTo(const EquivalenceCase& c, std::ostream* out) {
+    *out << c.what;
+}
 
 class BuilderEquivalence : public ::testing::TestWithParam<EquivalenceCase> {};
 
-TEST_P(BuilderEquivalence, SameStoreAsThePlainBuilder) {
+TEST_P(BuilderEquivalence, SameStoreAsTheLiteralModel) {
     const EquivalenceCase& c = GetParam();
     ExcludedNameList excluded;
     Coverage coverage;
     int failures = 0;
     for (int i = 0; i < c.designs && failures < 3; ++i) {
         std::uint32_t seed = c.firstSeed + static_cast<std::uint32_t>(i);
-        Design design = DesignGenerator(seed, c.originX, c.originY).make();
+        DesignGenerator generator(seed, c.originX, c.originY);
+        Design design = c.crowded ? generator.makeCrowded() : generator.make();
 
-        AllocPool referencePool;
-        ObjectStore reference(referencePool);
-        buildInto(reference, design);
-        ReferenceNetBuilder(reference, excluded, c.step).buildNets();
+        literal::Model model(c.step);
+        for (const ObjectSpec& o : design)
+            model.addObject(o.kind, o.attr, o.x1, o.y1, o.x2, o.y2,
+                            o.secondEnd == SecondEnd::Present, o.name);
+        model.buildNets([&](const std::string& name) { return excluded.isExcluded(name.c_str()); });
 
-        AllocPool productionPool;
-        ObjectStore production(productionPool);
-        buildInto(production, design);
-        NetBuilder(production, excluded, c.step).buildNets();
+        AllocPool pool;
+        ObjectStore store(pool);
+        store.createPointGrid();
+        for (const ObjectSpec& o : design)
+            store.addObject(o.kind, o.attr, o.x1, o.y1, o.x2, o.y2, o.secondEnd, o.name.c_str(),
+                            nullptr);
+        NetBuilder(store, excluded, c.step).buildNets();
 
-        std::string expected = renderState(reference);
-        std::string actual = renderState(production);
+        std::string expected = model.render();
+        std::string actual = renderState(store);
         if (expected != actual) {
             ++failures;
             ADD_FAILURE() << "seed " << seed << ", step " << c.step << ": "
                           << firstDifference(expected, actual) << "\ndesign:\n"
                           << describe(design);
         }
-        addCoverage(coverage, reference, design.size());
+        addCoverage(coverage, store, design.size());
     }
     // Designs that never touched would make the comparison hollow.
     EXPECT_GT(coverage.splits, coverage.designs);
     EXPECT_GT(coverage.emptiedNets, coverage.designs / 4);
-    EXPECT_GT(coverage.emptiedBusGroups, coverage.designs / 20);
-    EXPECT_GT(coverage.busGroups, coverage.designs / 2);
-    EXPECT_GT(coverage.namedBusNets, coverage.designs / 20);
+    EXPECT_GT(coverage.emptiedBusGroups, coverage.designs / 50);
+    EXPECT_GT(coverage.busGroups, coverage.designs / 3);
+    if (c.crowded)
+        EXPECT_GT(coverage.crowdedPoints, coverage.designs);
+    else
+        EXPECT_GT(coverage.namedBusNets, coverage.designs / 20);
     RecordProperty("splits", coverage.splits);
     RecordProperty("emptiedNets", coverage.emptiedNets);
     RecordProperty("emptiedBusGroups", coverage.emptiedBusGroups);
     RecordProperty("namedBusNets", coverage.namedBusNets);
+    RecordProperty("crowdedPoints", coverage.crowdedPoints);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     RandomDesigns, BuilderEquivalence,
-    ::testing::Values(EquivalenceCase{"step10", 10, 3000, 2000, 1000, 300},
-                      EquivalenceCase{"step1", 1, 3000, 2000, 5000, 300},
+    ::testing::Values(EquivalenceCase{"step10", 10, 3000, 2000, 1000, 300, false},
+                      EquivalenceCase{"step1", 1, 3000, 2000, 5000, 300, false},
                       // Across the origin, and across the far edges of the plane
                       // into the 32nd sheet's area.
-                      EquivalenceCase{"step10_origin", 10, -120, -80, 9000, 60},
-                      EquivalenceCase{"step1_origin", 1, -125, -75, 9500, 60},
-                      EquivalenceCase{"step10_edge", 10, 95880, 63920, 12000, 60},
-                      EquivalenceCase{"step1_edge", 1, 95885, 63925, 12500, 60}),
+                      EquivalenceCase{"step10_origin", 10, -120, -80, 9000, 60, false},
+                      EquivalenceCase{"step1_origin", 1, -125, -75, 9500, 60, false},
+                      EquivalenceCase{"step10_edge", 10, 95880, 63920, 12000, 60, false},
+                      EquivalenceCase{"step1_edge", 1, 95885, 63925, 12500, 60, false},
+                      EquivalenceCase{"crowded_step10", 10, 3000, 2000, 20000, 300, true},
+                      EquivalenceCase{"crowded_step1", 1, 3000, 2000, 24000, 150, true},
+                      EquivalenceCase{"crowded_origin", 10, -100, -60, 28000, 100, true}),
     [](const ::testing::TestParamInfo<EquivalenceCase>& info) {
         return std::string(info.param.what);
     });

@@ -14,22 +14,22 @@ class JoinObjectsTest : public NetFixture {
         d = labelAt("D", 40, 10, "D");
         e = labelAt("E", 50, 10, "E");
     }
-    void join(SheetObject* x, SheetObject* y) { builder.joinObjects(store.netRing(), x, y); }
+    void join(SheetObject* x, SheetObject* y) { builder.joinObjects(store.nets(), x, y); }
 
     NetBuilder builder;
     SheetObject *a, *b, *c, *d, *e;
 };
 
-TEST_F(JoinObjectsTest, TwoLooseObjectsMakeAGroupInTheRingPassed) {
-    builder.joinObjects(store.busGroupRing(), a, b);
+TEST_F(JoinObjectsTest, TwoLooseObjectsMakeAGroupInTheListPassed) {
+    builder.joinObjects(store.busGroups(), a, b);
     EXPECT_EQ(busGroups(), "[A B]");
     EXPECT_EQ(nets(), "");
     EXPECT_EQ(a->net, b->net);
-    EXPECT_EQ(store.busGroupRing()->next->data, a->net);
+    EXPECT_EQ(&store.busGroups()[0], a->net);
 }
 
-// The moved group follows the taking group's members in its own order; its
-// head stays in the ring, empty.
+// The moved group follows the taking group's members in its own order; the
+// emptied group stays in its list.
 TEST_F(JoinObjectsTest, MergeMovesTheGroupOfBBehindTheGroupOfA) {
     join(a, b);
     join(c, d);
@@ -57,21 +57,21 @@ TEST_F(JoinObjectsTest, LooseObjectJoinsTheOthersGroupAtItsEnd) {
     EXPECT_EQ(nets(), "[A B E C]");
 }
 
-// Which ring is passed matters only when a group is created: a loose object
-// joined to a member of a net goes into that net whatever the ring.
+// Which list is passed matters only when a group is created: a loose object
+// joined to a member of a net goes into that net whatever the list.
 TEST_F(JoinObjectsTest, RingOnlyMattersForANewGroup) {
-    builder.joinObjects(store.busGroupRing(), a, b);
+    builder.joinObjects(store.busGroups(), a, b);
     join(c, a);
-    builder.joinObjects(store.netRing(), d, e);
-    builder.joinObjects(store.busGroupRing(), d, a);
+    builder.joinObjects(store.nets(), d, e);
+    builder.joinObjects(store.busGroups(), d, a);
     EXPECT_EQ(busGroups(), "[]");
     EXPECT_EQ(nets(), "[D E A B C]");
 }
 
-TEST_F(JoinObjectsTest, EmptiedHeadsStayInTheirRingThroughChainsOfMerges) {
+TEST_F(JoinObjectsTest, EmptiedGroupsStayInTheirListThroughChainsOfMerges) {
     join(a, b);
     join(c, d);
-    builder.joinObjects(store.busGroupRing(), e, labelAt("F", 60, 10, "F"));
+    builder.joinObjects(store.busGroups(), e, labelAt("F", 60, 10, "F"));
     join(d, e); // a bus group merged into a net
     join(b, c);
     EXPECT_EQ(nets(), "[A B C D E F] []");

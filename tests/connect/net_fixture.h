@@ -13,16 +13,12 @@
 
 namespace dovla::testing {
 
-// The plane the run sequence gives the point grid.
-constexpr std::int32_t planeWidth = 96000;
-constexpr std::int32_t planeHeight = 64000;
-
 // A fresh store on a fresh pool, with helpers that create objects the way
 // the sheet reader and the pin placement do, each under a short label that
 // the renderings below print.
 class NetFixture : public ::testing::Test {
   protected:
-    NetFixture() { store.createPointGrid(planeWidth, planeHeight); }
+    NetFixture() { store.createPointGrid(); }
 
     SheetObject* add(const std::string& label, std::int32_t kind, std::int32_t attr,
                      std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2,
@@ -67,19 +63,12 @@ class NetFixture : public ::testing::Test {
         labels_[object] = label;
     }
 
-    // The n-th object of the object ring, counted from 0.
+    // The n-th object made, counted from 0.
     SheetObject* objectAt(std::size_t index) {
-        RingNode* head = store.objectRing();
-        RingNode* node = head->next;
-        for (std::size_t i = 0; i < index && node != head; ++i)
-            node = node->next;
-        return node == head ? nullptr : static_cast<SheetObject*>(node->data);
+        return index < store.objectCount() ? &store.object(static_cast<std::uint32_t>(index))
+                                           : nullptr;
     }
-    std::size_t objectCount() {
-        std::size_t count = 0;
-        forEachMember(store.objectRing(), [&](SheetObject*) { ++count; });
-        return count;
-    }
+    std::size_t objectCount() { return store.objectCount(); }
 
     std::string labelOf(const SheetObject* object) const {
         auto found = labels_.find(object);
@@ -89,16 +78,16 @@ class NetFixture : public ::testing::Test {
                std::to_string(object->y1) + ")";
     }
 
-    // Each group of a global ring as "[member member ...]", in ring order,
-    // members in joining order; an emptied head shows as "[]".
-    std::string groups(RingNode* ring) const {
+    // Each group of a list as "[member member ...]", in creation order,
+    // members in joining order; an emptied group shows as "[]".
+    std::string groups(const GroupList& list) const {
         std::string out;
-        for (RingNode* node = ring->next; node != ring; node = node->next) {
+        for (std::uint32_t i = 0; i < list.size(); ++i) {
             if (!out.empty())
                 out += ' ';
             out += '[';
             bool first = true;
-            forEachMember(static_cast<RingNode*>(node->data), [&](SheetObject* member) {
+            forEachMember(list[i], [&](SheetObject* member) {
                 if (!first)
                     out += ' ';
                 out += labelOf(member);
@@ -108,13 +97,14 @@ class NetFixture : public ::testing::Test {
         }
         return out;
     }
-    std::string nets() { return groups(store.netRing()); }
-    std::string busGroups() { return groups(store.busGroupRing()); }
+    std::string nets() { return groups(store.nets()); }
+    std::string busGroups() { return groups(store.busGroups()); }
 
-    // The objects ring as labels with their ends: "W1(3100,2100-3200,2100)".
+    // The objects in creation order as labels with their ends:
+    // "W1(3100,2100-3200,2100)".
     std::string objects() {
         std::string out;
-        forEachMember(store.objectRing(), [&](SheetObject* object) {
+        forEachObject(store, [&](SheetObject* object) {
             if (!out.empty())
                 out += ' ';
             out += labelOf(object);

@@ -39,7 +39,7 @@ LibraryWriter parts() {
 
 class Binding : public LibraryTest {
   protected:
-    void SetUp() override { store.createPointGrid(96000, 64000); }
+    void SetUp() override { store.createPointGrid(); }
 
     void place(const char* ref, const char* name, const char* libName, std::int32_t x,
                std::int32_t y, std::int32_t dir = 0, std::int32_t block = 0) {
@@ -47,7 +47,7 @@ class Binding : public LibraryTest {
     }
     std::vector<SheetObject*> objects() {
         std::vector<SheetObject*> all;
-        forEachMember(store.objectRing(), [&](SheetObject* o) { all.push_back(o); });
+        forEachObject(store, [&](SheetObject* o) { all.push_back(o); });
         return all;
     }
     std::vector<SheetObject*> objectsAt(std::int32_t x, std::int32_t y) {
@@ -125,7 +125,7 @@ TEST_F(Binding, EveryPinOfEveryBoundInstanceBecomesAPinObject) {
         AllocPool runPartPool, runObjectPool;
         PartLibrary run(runPartPool);
         ObjectStore runStore(runObjectPool);
-        runStore.createPointGrid(96000, 64000);
+        runStore.createPointGrid();
         PartInstanceTable& table = run.instances();
         table.addPartInstance(Pin, 1000, 500, "U1", 0, 1, "", "NAND");
         table.addPartInstance(Pin, 3000, 500, "X1", 0, 0, "", "MISSING");
@@ -136,7 +136,7 @@ TEST_F(Binding, EveryPinOfEveryBoundInstanceBecomesAPinObject) {
         run.createPinObjects(runStore, packageFormat);
 
         std::vector<SheetObject*> made;
-        forEachMember(runStore.objectRing(), [&](SheetObject* o) { made.push_back(o); });
+        forEachObject(runStore, [&](SheetObject* o) { made.push_back(o); });
         auto text = [&](const char* defaultText, const char* packageText) {
             return std::string(packageFormat ? packageText : defaultText);
         };
@@ -172,7 +172,7 @@ TEST_F(Binding, PinObjectsHaveOneEndWhateverTheSignOfTheRoot) {
     for (SheetObject* o : made) {
         SCOPED_TRACE(::testing::PrintToString(pinObject(o)));
         EXPECT_FALSE(o->hasEnd2);
-        EXPECT_EQ(o->node2, nullptr);
+        EXPECT_EQ(o->node2, PointGrid::none);
         std::vector<SheetObject*> atEnd = objectsAt(o->x1, o->y1);
         EXPECT_EQ(std::count(atEnd.begin(), atEnd.end(), o), 1);
         std::vector<SheetObject*> atSecond = objectsAt(o->x2, o->y2);

@@ -132,9 +132,11 @@ class PinTexts : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(PinTexts, InBothFormats) {
     const TextCase& c = GetParam();
-    EXPECT_EQ(formatPinText(c.ref, c.block, c.blockCount, c.partName, c.pinNumber, c.pinName),
-              c.text);
-    EXPECT_EQ(formatPinTextPackage(c.ref, c.pinNumber), c.package);
+    EXPECT_EQ(
+        std::string(formatPinText(c.ref, c.block, c.blockCount, c.partName, c.pinNumber, c.pinName)
+                        .c_str()),
+        c.text);
+    EXPECT_EQ(std::string(formatPinTextPackage(c.ref, c.pinNumber).c_str()), c.package);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -170,7 +172,8 @@ TEST(EscapedPinNames, MarkBytesWithTheHighBitSet) {
          "A\\B\\"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(escapePinName(c.name), c.escaped) << ::testing::PrintToString(c.name);
+        EXPECT_EQ(std::string(escapePinName(c.name).c_str()), c.escaped)
+            << ::testing::PrintToString(c.name);
 }
 
 } // namespace

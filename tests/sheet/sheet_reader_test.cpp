@@ -20,7 +20,7 @@ class SheetReading : public ::testing::Test {
   protected:
     void SetUp() override {
         setMessageStream(nullptr);
-        store.createPointGrid(96000, 64000);
+        store.createPointGrid();
     }
     void TearDown() override { setMessageStream(stderr); }
 
@@ -43,7 +43,7 @@ class SheetReading : public ::testing::Test {
 
     std::vector<SheetObject*> objects() {
         std::vector<SheetObject*> all;
-        forEachMember(store.objectRing(), [&](SheetObject* o) { all.push_back(o); });
+        forEachObject(store, [&](SheetObject* o) { all.push_back(o); });
         return all;
     }
 
@@ -134,7 +134,7 @@ TEST_F(SheetReading, PointItemsBeforeTheFirstSheetAtXZeroOrLessHaveNoEnd2) {
     ASSERT_EQ(all.size(), 2u);
     for (SheetObject* o : all) {
         EXPECT_FALSE(o->hasEnd2);
-        EXPECT_EQ(o->node2, nullptr);
+        EXPECT_EQ(o->node2, PointGrid::none);
         EXPECT_EQ(o->dir1, DirPoint);
     }
     // Found at their one point, nowhere else.

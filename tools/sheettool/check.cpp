@@ -8,39 +8,10 @@
 #include "driver/alloc_pool.h"
 #include "driver/net_list_run.h"
 #include "report/excluded_names.h"
-#include "sheet/sheet_format.h"
-#include "sheet/sheet_reader.h"
 
 namespace dovla::sheettool {
 
 namespace {
-
-using namespace sheetformat;
-
-// The sheet of every record that becomes an object or a placed part, in
-// file order: the order in which the reader creates them.
-class RecordSheets : public SheetRecordSink {
-  public:
-    void takeRecord(const SheetRecord& record) override {
-        switch (record.type) {
-        case JunctionRecord:
-        case BusEntryRecord:
-        case BusRecord:
-        case WireRecord:
-        case LabelRecord:
-        case TagRecord:
-            objects.push_back(record.sheet);
-            break;
-        case PartRecord:
-            parts.push_back(record.sheet);
-            break;
-        default:
-            break;
-        }
-    }
-    std::vector<std::int32_t> objects;
-    std::vector<std::int32_t> parts;
-};
 
 // The kinds of finding, in the order in which a sheet's findings are listed.
 enum Category {
@@ -86,9 +57,7 @@ std::string partName(const PartInstance& instance) {
 
 class Checker {
   public:
-    Checker(NetListRun& run, const RecordSheets& sheets) : run_(run), store_(run.store) {
-        mapSheets(sheets);
-    }
+    explicit Checker(NetListRun& run) : run_(run), store_(run.store) {}
 
     std::vector<Finding> findings() {
         checkPins();
@@ -106,47 +75,7 @@ class Checker {
 
   private:
     static bool hasPinsPlaced(const PartInstance& instance) {
-        return instance.libPart != nullptr && instance.block >= 0 &&
-               instance.block < instance.libPart->blockCount;
-    }
-
-    // Objects of the records first, in file order; then the pins of each
-    // placed part in table order; then the wire pieces that splits made,
-    // each on the sheet of the wire it was cut from, which ends where the
-    // piece begins.
-    void mapSheets(const RecordSheets& sheets) {
-        std::vector<SheetObject*> objects;
-        forEachMember(store_.objectRing(), [&](SheetObject* o) { objects.push_back(o); });
-        std::size_t next = 0;
-        for (std::int32_t sheet : sheets.objects) {
-            if (next < objects.size())
-                sheetOf_[objects[next++]] = sheet;
-        }
-        const PartInstanceTable& instances = run_.parts.instances();
-        for (std::uint32_t i = 0; i < instances.count(); ++i) {
-            const PartInstance& instance = instances[i];
-            std::int32_t sheet = i < sheets.parts.size() ? sheets.parts[i] : 0;
-            instanceSheets_.push_back(sheet);
-            if (!hasPinsPlaced(instance))
-                continue;
-            for (std::uint32_t p = 0; p < instance.libPart->pinCount() && next < objects.size();
-                 ++p)
-                sheetOf_[objects[next++]] = sheet;
-        }
-        for (; next < objects.size(); ++next) {
-            SheetObject* piece = objects[next];
-            std::int32_t sheet = 0;
-            PointSearch search(store_, piece->x1, piece->y1);
-            while (SheetObject* p = search.next()) {
-                auto found = sheetOf_.find(p);
-                if (p != piece && p->kind == Wire && found != sheetOf_.end() &&
-                    p->x2 == piece->x1 && p->y2 == piece->y1) {
-                    sheet = found->second;
-                    break;
-                }
-            }
-            sheetOf_[piece] = sheet;
-        }
+        return instance.libPart != nullptr && instance.block < instance.libPart->blockCount;
     }
 
     void add(std::int32_t sheet, Category category, std::int32_t x, std::int32_t y,
@@ -156,17 +85,16 @@ class Checker {
     }
     void add(const SheetObject& object, Category category, std::int32_t x, std::int32_t y,
              std::string message) {
-        auto found = sheetOf_.find(&object);
-        add(found != sheetOf_.end() ? found->second : 0, category, x, y, std::move(message));
+        add(object.sheet, category, x, y, std::move(message));
     }
 
     template <typename Visit> void forEachObject(Visit visit) {
-        forEachMember(store_.objectRing(), [&](SheetObject* o) { visit(*o); });
+        dovla::forEachObject(store_, [&](SheetObject* o) { visit(*o); });
     }
 
     // The names a net carries: those of its labels and tags and of its
     // power pins, each once, in member order.
-    std::vector<const SheetObject*> nameSources(RingNode* net) const {
+    std::vector<const SheetObject*> nameSources(const Group& net) const {
         std::vector<const SheetObject*> sources;
         forEachMember(net, [&](SheetObject* member) {
             bool named = member->kind == Label || member->kind == Tag ||
@@ -183,7 +111,7 @@ class Checker {
     }
 
     void checkPins() {
-        std::unordered_map<const RingNode*, int> pinsOfNet;
+        std::unordered_map<const Group*, int> pinsOfNet;
         forEachObject([&](const SheetObject& pin) {
             if (pin.kind == Pin && pin.net != nullptr)
                 ++pinsOfNet[pin.net];
@@ -197,7 +125,7 @@ class Checker {
             }
             if (pinsOfNet[pin.net] > 1)
                 return;
-            std::vector<const SheetObject*> names = nameSources(pin.net);
+            std::vector<const SheetObject*> names = nameSources(*pin.net);
             std::string net = names.empty() ? "its net" : "net " + quoted(names[0]->name);
             add(pin, LonelyPin, pin.x1, pin.y1,
                 "pin " + pinName(pin) + " is the only pin of " + net);
@@ -241,9 +169,9 @@ class Checker {
     }
 
     void checkNets() {
-        RingNode* ring = store_.netRing();
-        for (RingNode* node = ring->next; node != ring; node = node->next) {
-            std::vector<const SheetObject*> names = nameSources(static_cast<RingNode*>(node->data));
+        const GroupList& nets = store_.nets();
+        for (std::uint32_t i = 0; i < nets.size(); ++i) {
+            std::vector<const SheetObject*> names = nameSources(nets[i]);
             if (names.size() < 2)
                 continue;
             std::string list;
@@ -290,7 +218,7 @@ class Checker {
         const PartInstanceTable& instances = run_.parts.instances();
         for (std::uint32_t i = 0; i < instances.count(); ++i) {
             const PartInstance& instance = instances[i];
-            std::int32_t sheet = instanceSheets_[i];
+            std::int32_t sheet = instance.sheet;
             if (instance.libPart == nullptr)
                 add(sheet, UnknownPart, instance.x, instance.y,
                     partName(instance) + ": no library holds " + quoted(instance.libName));
@@ -304,20 +232,12 @@ class Checker {
 
     NetListRun& run_;
     ObjectStore& store_;
-    std::unordered_map<const SheetObject*, std::int32_t> sheetOf_;
-    std::vector<std::int32_t> instanceSheets_;
     std::vector<Finding> findings_;
 };
 
 } // namespace
 
 int checkDesign(const std::string& sheetPath, const CheckOptions& options, std::string& out) {
-    RecordSheets sheets;
-    {
-        SheetReader reader;
-        reader.openSheetFile(sheetPath.c_str());
-        reader.readRecords(sheets);
-    }
     ExcludedNameList excluded;
     excluded.setImplicitPowerNames(options.implicitPowerNames);
     for (const std::string& name : options.powerNames)
@@ -328,7 +248,7 @@ int checkDesign(const std::string& sheetPath, const CheckOptions& options, std::
     run.options.scanStep = options.scanStep;
     run.readDesign(sheetPath.c_str());
     run.connectDesign();
-    std::vector<Finding> findings = Checker(run, sheets).findings();
+    std::vector<Finding> findings = Checker(run).findings();
     for (const Finding& finding : findings)
         out += sheetPath + ": sheet " + std::to_string(finding.sheet) + " at " +
                std::to_string(finding.x) + "," + std::to_string(finding.y) + ": " +

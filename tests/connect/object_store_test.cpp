@@ -11,7 +11,7 @@ namespace {
 
 struct DirectionCase {
     std::int32_t xa, ya, xb, yb;
-    std::int32_t code;
+    std::int8_t code;
 };
 
 class DirectionCodes : public ::testing::TestWithParam<DirectionCase> {};
@@ -42,8 +42,8 @@ TEST_F(ObjectStoreTest, TwoEndedObjectGetsBothCodesAndAnEnd2Node) {
     EXPECT_EQ(w->dir1, DirDown);
     EXPECT_EQ(w->dir2, DirUp);
     EXPECT_TRUE(w->hasEnd2);
-    ASSERT_NE(w->node2, nullptr);
-    EXPECT_EQ(w->node2->data, w);
+    ASSERT_NE(w->node2, PointGrid::none);
+    EXPECT_EQ(&store.object(store.grid().node(w->node2).object), w);
     EXPECT_EQ(w->net, nullptr);
     EXPECT_EQ(w->joined1 | w->joined2, 0);
     EXPECT_EQ(at(3100, 2100), "W");
@@ -55,7 +55,7 @@ TEST_F(ObjectStoreTest, JunctionHasOnlyEnd1) {
     SheetObject* j = junction("J", 3100, 2100);
     EXPECT_EQ(j->dir1, DirPoint);
     EXPECT_EQ(j->dir2, DirOblique);
-    EXPECT_EQ(j->node2, nullptr);
+    EXPECT_EQ(j->node2, PointGrid::none);
     EXPECT_EQ(j->x2, -3100);
     EXPECT_EQ(j->y2, -2100);
     EXPECT_EQ(at(3100, 2100), "J");
@@ -92,7 +92,7 @@ TEST_F(ObjectStoreTest, EndAtXZeroIsAnEnd2) {
     SheetObject* e = entry("E", 60, 20, 0, 10, 0);
     SheetObject* w = wire("W", 0, 0, 0, 100);
     EXPECT_EQ(e->dir2, DirOblique);
-    EXPECT_NE(e->node2, nullptr);
+    EXPECT_NE(e->node2, PointGrid::none);
     EXPECT_EQ(at(0, 10), "E");
     EXPECT_EQ(at(0, 100), "W");
     EXPECT_EQ(w->dir2, DirUp);
