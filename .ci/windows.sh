@@ -27,8 +27,8 @@ elapsed() {
 # addresses Wine must have before the system loader can take them; without
 # it about one start in a few hundred fails with "failed to map the shared
 # user data".
-packages=(cmake make g++ libgtest-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-  wine64-preloader)
+packages=(cmake make g++ libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64-posix
+  binutils-mingw-w64-x86-64 wine wine64 wine64-preloader)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -41,8 +41,8 @@ void NetListRun::readDesign(const char* sheetName) {
     parts.resolvePartInstances();
 }
 
-void NetListRun::connectDesign() {
-    parts.createPinObjects(store, options.packageFormat);
+void NetListRun::connectDesign(PinObjectSink* pins) {
+    parts.createPinObjects(store, options.packageFormat, pins);
     NetBuilder(store, excluded, options.scanStep).buildNets();
 }
 

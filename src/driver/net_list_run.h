@@ -28,7 +28,7 @@ class NetListRun {
     // The stages of the run that make no output: the library list, the
     // sheet, the libraries and the binding; then the pins and the nets.
     void readDesign(const char* sheetName);
-    void connectDesign();
+    void connectDesign(PinObjectSink* pins = nullptr);
 
     ExcludedNameList& excluded;
     RunOptions options;

@@ -18,8 +18,9 @@ LibPart* PartLibrary::findLibPart(const char* name) const {
     return found == firstPartByName_.end() ? nullptr : &libParts_[found->second];
 }
 
-void PartLibrary::createPinObjects(ObjectStore& store, bool packageFormat) {
-    for (const PartInstance& instance : instances_) {
+void PartLibrary::createPinObjects(ObjectStore& store, bool packageFormat, PinObjectSink* sink) {
+    for (std::uint32_t index = 0; index < instances_.count(); ++index) {
+        const PartInstance& instance = instances_[index];
         const LibPart* part = instance.libPart;
         if (part == nullptr)
             continue;
@@ -40,9 +41,11 @@ void PartLibrary::createPinObjects(ObjectStore& store, bool packageFormat) {
                                                  objectName, number, pin.name);
             // Only the end point is registered; the root point gives the
             // pin's direction, whatever its sign.
-            store.addObject(instance.kind, 0, points.endX, points.endY, -points.rootX,
-                            -points.rootY, SecondEnd::Absent, objectName, text.c_str(),
-                            instance.sheet);
+            SheetObject* object = store.addObject(instance.kind, 0, points.endX, points.endY,
+                                                  -points.rootX, -points.rootY, SecondEnd::Absent,
+                                                  objectName, text.c_str(), instance.sheet);
+            if (sink != nullptr)
+                sink->pinMade(*object, index, i);
         }
     }
 }

@@ -14,7 +14,16 @@ namespace dovla {
 
 class AllocPool;
 class ObjectStore;
+struct SheetObject;
 struct LibraryFile;
+
+// Told of every pin object as it is made: which instance of the table and
+// which pin of its library part it shows.
+class PinObjectSink {
+  public:
+    virtual ~PinObjectSink() = default;
+    virtual void pinMade(const SheetObject& pin, std::uint32_t instance, std::uint32_t libPin) = 0;
+};
 
 // The part libraries subsystem: the placed parts, the library parts loaded
 // for them, the binding of the two and the pins placed from it.
@@ -34,8 +43,9 @@ class PartLibrary {
     void resolvePartInstances();
     LibPart* findLibPart(const char* name) const;
     // Every pin of every bound instance becomes a Pin object, with its text
-    // in the package style when packageFormat is set.
-    void createPinObjects(ObjectStore& store, bool packageFormat);
+    // in the package style when packageFormat is set; the sink, when given,
+    // is told of each.
+    void createPinObjects(ObjectStore& store, bool packageFormat, PinObjectSink* sink = nullptr);
 
     std::uint32_t libPartCount() const { return libPartCount_; }
     const LibPart& libPart(std::uint32_t index) const { return libParts_[index]; }

@@ -148,7 +148,7 @@ void SheetReader::readRecords(SheetRecordSink& sink, bool withExtensionData) {
         } else if (type == SheetHeaderRecord) {
             readSheetHeader(body);
             record.bodySize = bodySizes[type];
-            record.sizeCode = sheetSizeCode(body);
+            record.sizeCode = sheetformat::sheetSizeCode(body);
         } else {
             readBody(body, bodySizes[type]);
             record.bodySize = bodySizes[type];
@@ -193,6 +193,7 @@ void SheetReader::readSheetHeader(unsigned char* body) {
     // nothing in the net list, so only the magic is checked.
     if (std::memcmp(body + field::magic, sheetMagic, sheetMagicLength) != 0)
         notSheetFile();
+    sizeCodes_[sheetCount_ - 1] = sheetformat::sheetSizeCode(body);
 }
 
 void SheetReader::addRecord(const SheetRecord& record, ObjectStore& store,

@@ -59,6 +59,8 @@ class SheetReader {
     void readRecords(SheetRecordSink& sink, bool withExtensionData = false);
 
     std::int32_t sheetCount() const { return sheetCount_; }
+    // The size code of sheet n (1 to sheetCount()).
+    int sheetSizeCode(std::int32_t sheet) const { return sizeCodes_[sheet - 1]; }
 
   private:
     struct FileCloser {
@@ -81,6 +83,7 @@ class SheetReader {
     std::size_t next_ = 0; // the next byte of the buffer to take
     std::size_t end_ = 0;  // behind the last byte read into it
     std::int32_t sheetCount_ = 0;
+    int sizeCodes_[maxSheets] = {};
     std::int32_t sheetOffsetX_ = 0;
     std::int32_t sheetOffsetY_ = 0;
     std::vector<unsigned char> extensionData_;

@@ -1,24 +1,11 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
-#include "sheettool.h"
-
 namespace dovla::sheettool {
 
-// What dovla32's options -p, -w<name> and -s set.
-struct CheckOptions {
-    bool implicitPowerNames = true;
-    std::vector<std::string> powerNames;
-    std::int32_t scanStep = 10;
-};
-
-// Builds the design's nets as dovla32 does, with the libraries that
-// TAVEL.INI names, and lists what connects to nothing or names nothing, one
-// line per finding with its sheet and sheet coordinates. Returns exitClean
-// or exitFound; a damaged or missing file ends with FatalError.
-int checkDesign(const std::string& sheetPath, const CheckOptions& options, std::string& out);
+// sheettool check SHEET [-p] [-w<name>] [-s] [--json] [-o FILE]: what the
+// design holds that its net list hides, one finding a line with its sheet
+// and sheet coordinates. Exit status 0 when nothing is found, 1 when
+// something is, 2 for trouble.
+int checkCommand(int argc, char** argv);
 
 } // namespace dovla::sheettool

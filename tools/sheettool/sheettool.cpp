@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "check.h"
 #include "driver/messages.h"
 #include "driver/platform.h"
+#include "load_design.h"
+#include "nets.h"
 #include "text_syntax.h"
 
 namespace dovla::sheettool {
@@ -20,9 +23,13 @@ std::string messageOf(const FatalError& error) {
 
 namespace {
 
-constexpr char usageText[] = "usage: sheettool dump <file>\n"
-                             "       sheettool build <text> -o <file>\n"
-                             "       sheettool check <sheet> [-p] [-w<name>] [-s]\n";
+constexpr char usageText[] =
+    "usage: sheettool dump <file>\n"
+    "       sheettool build <text> -o <file>\n"
+    "       sheettool check <sheet> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
+    "       sheettool nets <sheet> [-p] [-w<name>] [-s] [--json] [-o <file>]\n";
+
+} // namespace
 
 int usage() {
     std::fputs(usageText, stderr);
@@ -33,6 +40,28 @@ int trouble(const std::string& message) {
     std::fprintf(stderr, "sheettool: %s\n", message.c_str());
     return exitTrouble;
 }
+
+bool loadCommandDesign(const std::string& sheetPath, const model::Options& options,
+                       model::Design& design) {
+    try {
+        design = model::loadDesign(sheetPath, options);
+    } catch (const FatalError& error) {
+        trouble(messageOf(error));
+        return false;
+    } catch (const std::bad_alloc&) {
+        trouble("can't alloc memory!");
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> inputsOf(const model::Design& design) {
+    std::vector<std::string> inputs = {design.sheetPath, design.configuration};
+    inputs.insert(inputs.end(), design.libraries.begin(), design.libraries.end());
+    return inputs;
+}
+
+namespace {
 
 void writeOut(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -124,43 +153,6 @@ int buildCommand(int argc, char** argv) {
     return exitClean;
 }
 
-int checkCommand(int argc, char** argv) {
-    CheckOptions options;
-    const char* sheet = nullptr;
-    for (int i = 0; i < argc; ++i) {
-        const char* argument = argv[i];
-        if (argument[0] != '-') {
-            if (sheet != nullptr)
-                return usage();
-            sheet = argument;
-        } else if (std::strcmp(argument, "-p") == 0) {
-            options.implicitPowerNames = false;
-        } else if (std::strcmp(argument, "-s") == 0) {
-            options.scanStep = 1;
-        } else if (argument[1] == 'w') {
-            if (argument[2] == '\0') {
-                trouble("no option argument: w");
-                return usage();
-            }
-            options.powerNames.push_back(argument + 2);
-        } else {
-            trouble(std::string("unknown option: ") + argument);
-            return usage();
-        }
-    }
-    if (sheet == nullptr)
-        return usage();
-    std::string out;
-    int status;
-    try {
-        status = checkDesign(sheet, options, out);
-    } catch (const FatalError& error) {
-        return trouble(messageOf(error));
-    }
-    writeOut(out);
-    return finishStdout() ? status : trouble("can't write the findings");
-}
-
 } // namespace
 
 std::vector<std::uint8_t> buildFile(const std::string& text) {
@@ -202,6 +194,8 @@ int sheettoolMain(int argc, char** argv) {
         return buildCommand(argc - 2, argv + 2);
     if (command == "check")
         return checkCommand(argc - 2, argv + 2);
+    if (command == "nets")
+        return netsCommand(argc - 2, argv + 2);
     return usage();
 }
 

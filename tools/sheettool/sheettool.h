@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "design.h"
 #include "driver/messages.h"
 
 // sheettool: sheet and library files as text, and a check of a design's
@@ -38,7 +39,19 @@ struct TextLine;
 std::vector<std::uint8_t> buildSheet(const std::vector<TextLine>& lines);
 std::vector<std::uint8_t> buildLibrary(const std::vector<TextLine>& lines);
 
-// The whole program: "dump", "build", "check".
+// The usage message, and a message of trouble; both give exitTrouble.
+int usage();
+int trouble(const std::string& message);
+
+// The design of a sheet file through the design model; false, with the
+// reader's message written, when it cannot be read.
+bool loadCommandDesign(const std::string& sheetPath, const model::Options& options,
+                       model::Design& design);
+// The files a design was read from: its sheet, its configuration and the
+// libraries that names; no command may write over them.
+std::vector<std::string> inputsOf(const model::Design& design);
+
+// The whole program: "dump", "build", "check", "nets".
 int sheettoolMain(int argc, char** argv);
 
 } // namespace dovla::sheettool

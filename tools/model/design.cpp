@@ -1,0 +1,52 @@
+#include "design.h"
+
+namespace dovla::model {
+
+std::string pinKey(const Design& design, const Pin& pin) {
+    std::string key = design.parts[pin.part].ref + ".";
+    if (pin.letter != 0)
+        key += pin.letter;
+    return key + std::to_string(pin.number);
+}
+
+std::string shownPin(const Pin& pin) {
+    const std::string& text = pin.text;
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ':' && i + 1 < text.size() && text[i + 1] == '\t') {
+            shown += ' ';
+            ++i;
+        } else if (text[i] != '\t') {
+            shown += text[i];
+        }
+    }
+    return shown;
+}
+
+int sheetOf(const Design& design, ItemRef item) {
+    int sheet = 0;
+    forEachEnd(design, item, [&](int itemSheet, Point) { sheet = itemSheet; });
+    return sheet;
+}
+
+GroupRef groupOf(const Design& design, ItemRef item) {
+    switch (item.kind) {
+    case ItemKind::Pin:
+        return design.pins[item.index].group;
+    case ItemKind::Wire:
+        return design.wires[item.index].group;
+    case ItemKind::Bus:
+        return design.buses[item.index].group;
+    case ItemKind::BusEntry:
+        return design.busEntries[item.index].group;
+    case ItemKind::Label:
+        return design.labels[item.index].group;
+    case ItemKind::Tag:
+        return design.tags[item.index].group;
+    case ItemKind::Junction:
+        break;
+    }
+    return {};
+}
+
+} // namespace dovla::model

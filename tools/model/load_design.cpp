@@ -1,0 +1,278 @@
+#include "load_design.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "connect/object_store.h"
+#include "driver/alloc_pool.h"
+#include "driver/net_list_run.h"
+#include "library/lib_part.h"
+#include "net_keys.h"
+#include "report/excluded_names.h"
+#include "report/net_names.h"
+#include "sheet/sheet_format.h"
+
+namespace dovla::model {
+
+namespace {
+
+// The index of an object in the store: the grid's record of its end 1
+// names it.
+std::uint32_t indexOf(const ObjectStore& store, const SheetObject& object) {
+    return store.grid().node(object.node1).object;
+}
+
+// Which instance and which library pin each pin object shows, by the
+// object's index, told by the binding stage as it makes them.
+class PinOrigins : public PinObjectSink {
+  public:
+    struct Origin {
+        std::uint32_t instance;
+        std::uint32_t libPin;
+    };
+    explicit PinOrigins(const ObjectStore& store) : store_(store) {}
+    void pinMade(const SheetObject& pin, std::uint32_t instance, std::uint32_t libPin) override {
+        std::uint32_t index = indexOf(store_, pin);
+        if (index >= origins.size())
+            origins.resize(index + 1);
+        origins[index] = {instance, libPin};
+    }
+    std::vector<Origin> origins;
+
+  private:
+    const ObjectStore& store_;
+};
+
+class Builder {
+  public:
+    Builder(NetListRun& run, const PinOrigins& pins, Design& design)
+        : run_(run), pinOrigins_(pins), design_(design) {}
+
+    void build() {
+        sheets();
+        parts();
+        groups();
+        items();
+        nets();
+        busGroups();
+        assignNetKeys(design_);
+    }
+
+  private:
+    Point local(std::int32_t sheet, std::int32_t x, std::int32_t y) const {
+        Point offset = sheetOffset(sheet);
+        return {x - offset.x, y - offset.y};
+    }
+    Point end1(const SheetObject& o) const { return local(o.sheet, o.x1, o.y1); }
+    Point end2(const SheetObject& o) const { return local(o.sheet, o.x2, o.y2); }
+
+    void sheets() {
+        for (std::int32_t n = 1; n <= run_.sheet.sheetCount(); ++n) {
+            int code = run_.sheet.sheetSizeCode(n);
+            sheetformat::SheetSize size = sheetformat::sheetSize(code);
+            design_.sheets.push_back({n, code, size.width, size.height});
+        }
+    }
+
+    void parts() {
+        const PartInstanceTable& instances = run_.parts.instances();
+        design_.parts.reserve(instances.count());
+        for (std::uint32_t i = 0; i < instances.count(); ++i) {
+            const PartInstance& instance = instances[i];
+            Part part;
+            part.ref = instance.ref;
+            part.name = instance.name;
+            part.libName = instance.libName;
+            part.block = instance.block;
+            part.sheet = instance.sheet;
+            part.origin = local(instance.sheet, instance.x, instance.y);
+            part.placement = instance.dir;
+            part.bodyMin = part.bodyMax = part.origin;
+            if (const LibPart* lib = instance.libPart) {
+                part.found = true;
+                part.blockCount = lib->blockCount;
+                part.pinsPlaced = instance.block < lib->blockCount;
+                // The placed body lies toward smaller x and y from the
+                // origin, turned a quarter for rotations 1 and 3.
+                std::int32_t w = 10 * lib->width;
+                std::int32_t h = 10 * lib->height;
+                if (instance.dir & 1)
+                    std::swap(w, h);
+                part.bodyMin = {part.origin.x - w, part.origin.y - h};
+            }
+            design_.parts.push_back(part);
+        }
+    }
+
+    // The group of every object, by its index: each group, emptied ones
+    // left out, numbered in its list's order.
+    void groups() {
+        ObjectStore& store = run_.store;
+        groupOf_.assign(store.objectCount(), GroupRef{});
+        auto number = [&](const GroupList& list, GroupRef::Kind kind) {
+            std::uint32_t count = 0;
+            for (std::uint32_t i = 0; i < list.size(); ++i) {
+                if (list[i].empty())
+                    continue;
+                forEachMember(list[i], [&](SheetObject* member) {
+                    groupOf_[indexOf(store, *member)] = GroupRef{kind, count};
+                });
+                ++count;
+            }
+        };
+        number(store.nets(), GroupRef::Net);
+        number(store.busGroups(), GroupRef::BusGroup);
+    }
+    GroupRef groupRef(const SheetObject& o) const { return groupOf_[indexOf(run_.store, o)]; }
+
+    template <typename List> ItemRef append(List& list, ItemKind kind) {
+        return {kind, static_cast<std::uint32_t>(list.size() - 1)};
+    }
+
+    void items() {
+        ObjectStore& store = run_.store;
+        itemOf_.reserve(store.objectCount());
+        design_.items.reserve(store.objectCount());
+        for (std::uint32_t i = 0; i < store.objectCount(); ++i) {
+            const SheetObject& o = store.object(i);
+            ItemRef ref;
+            switch (o.kind) {
+            case ObjectKind::Junction:
+                design_.junctions.push_back({o.sheet, end1(o)});
+                ref = append(design_.junctions, ItemKind::Junction);
+                break;
+            case ObjectKind::BusEntry:
+                design_.busEntries.push_back({o.sheet, end1(o), end2(o),
+                                              (o.attr & wireEntryBit) != 0, o.joined1 != 0,
+                                              o.joined2 != 0, groupRef(o)});
+                ref = append(design_.busEntries, ItemKind::BusEntry);
+                break;
+            case ObjectKind::Bus:
+                design_.buses.push_back({o.sheet, end1(o), end2(o), groupRef(o)});
+                ref = append(design_.buses, ItemKind::Bus);
+                break;
+            case ObjectKind::Wire:
+                design_.wires.push_back({o.sheet, end1(o), end2(o), groupRef(o)});
+                ref = append(design_.wires, ItemKind::Wire);
+                break;
+            case ObjectKind::Label:
+                design_.labels.push_back(
+                    {o.sheet, end1(o), o.name, (o.attr & verticalLabelBit) != 0, groupRef(o)});
+                ref = append(design_.labels, ItemKind::Label);
+                break;
+            case ObjectKind::Tag:
+                design_.tags.push_back({o.sheet, end1(o), end2(o), o.name, groupRef(o)});
+                ref = append(design_.tags, ItemKind::Tag);
+                break;
+            default:
+                pin(o);
+                ref = append(design_.pins, ItemKind::Pin);
+                break;
+            }
+            itemOf_.push_back(ref);
+            design_.items.push_back(ref);
+        }
+    }
+
+    void pin(const SheetObject& o) {
+        const PinOrigins::Origin& origin = pinOrigins_.origins[indexOf(run_.store, o)];
+        const PartInstance& instance = run_.parts.instances()[origin.instance];
+        const LibPin& libPin = instance.libPart->pins[origin.libPin];
+        std::uint16_t word = libPin.numbers[instance.block];
+        Pin pin;
+        pin.part = origin.instance;
+        pin.number = word & 0x1FF;
+        int letter = (word >> 10) & 0x1F;
+        pin.letter = letter != 0 ? static_cast<char>(letter + 0x40) : 0;
+        pin.name = libPin.name;
+        pin.text = o.text;
+        pin.sheet = o.sheet;
+        pin.end = end1(o);
+        // The pin object keeps its root point negated in place of an end 2.
+        pin.root = local(o.sheet, -o.x2, -o.y2);
+        pin.listed = !run_.excluded.isExcluded(o.name);
+        pin.group = groupRef(o);
+        design_.parts[origin.instance].pins.push_back(
+            static_cast<std::uint32_t>(design_.pins.size()));
+        design_.pins.push_back(std::move(pin));
+    }
+
+    void nets() {
+        const GroupList& nets = run_.store.nets();
+        int unnamed = 0;
+        for (std::uint32_t i = 0; i < nets.size(); ++i) {
+            if (nets[i].empty())
+                continue;
+            Net net;
+            forEachNetName(nets[i], run_.excluded, [&](const char* written, const SheetObject& o) {
+                if (!net.names.empty())
+                    net.nameLine += net.names.size() == 1 ? ", " : ",";
+                net.nameLine += written;
+                net.names.push_back(
+                    {written, itemOf_[indexOf(run_.store, o)], o.kind == ObjectKind::Pin});
+            });
+            forEachMember(nets[i], [&](SheetObject* member) {
+                ItemRef ref = itemOf_[indexOf(run_.store, *member)];
+                net.members.push_back(ref);
+                if (ref.kind == ItemKind::Pin && design_.pins[ref.index].listed)
+                    net.written = true;
+            });
+            if (net.written) {
+                if (net.names.empty()) {
+                    char generated[16];
+                    std::snprintf(generated, sizeof generated, "N%05d", ++unnamed);
+                    net.packageName = generated;
+                } else {
+                    net.packageName = net.nameLine;
+                }
+            }
+            design_.nets.push_back(std::move(net));
+        }
+    }
+
+    void busGroups() {
+        const GroupList& groups = run_.store.busGroups();
+        for (std::uint32_t i = 0; i < groups.size(); ++i) {
+            if (groups[i].empty())
+                continue;
+            BusGroup group;
+            forEachMember(groups[i], [&](SheetObject* member) {
+                group.members.push_back(itemOf_[indexOf(run_.store, *member)]);
+            });
+            design_.busGroups.push_back(std::move(group));
+        }
+    }
+
+    NetListRun& run_;
+    const PinOrigins& pinOrigins_;
+    Design& design_;
+    std::vector<GroupRef> groupOf_;
+    std::vector<ItemRef> itemOf_;
+};
+
+} // namespace
+
+Design loadDesign(const std::string& sheetPath, const Options& options) {
+    ExcludedNameList excluded;
+    excluded.setImplicitPowerNames(options.implicitPowerNames);
+    for (const std::string& name : options.powerNames)
+        excluded.addExcludedName(name.c_str());
+    AllocPool objectPool;
+    AllocPool partPool;
+    NetListRun run(excluded, objectPool, partPool);
+    run.options.scanStep = options.scanStep;
+    run.readDesign(sheetPath.c_str());
+    PinOrigins pins(run.store);
+    run.connectDesign(&pins);
+
+    Design design;
+    design.sheetPath = sheetPath;
+    design.options = options;
+    design.configuration = run.libraries.configuration();
+    for (int i = 0; i < run.libraries.libraryCount(); ++i)
+        design.libraries.push_back(run.libraries.libraryPath(i));
+    Builder(run, pins, design).build();
+    return design;
+}
+
+} // namespace dovla::model

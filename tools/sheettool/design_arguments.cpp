@@ -1,0 +1,48 @@
+#include "design_arguments.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace dovla::sheettool {
+
+namespace {
+
+bool refuse(const std::string& message) {
+    std::fprintf(stderr, "sheettool: %s\n", message.c_str());
+    return false;
+}
+
+} // namespace
+
+bool parseDesignArguments(int argc, char** argv, int flags, DesignArguments& arguments) {
+    bool outputGiven = false;
+    for (int i = 0; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (argument[0] != '-' || std::strcmp(argument, "-") == 0) {
+            arguments.sheets.push_back(argument);
+        } else if (std::strcmp(argument, "-p") == 0) {
+            arguments.options.implicitPowerNames = false;
+        } else if (std::strcmp(argument, "-s") == 0) {
+            arguments.options.scanStep = 1;
+        } else if (argument[1] == 'w') {
+            if (argument[2] == '\0')
+                return refuse("no option argument: w");
+            arguments.options.powerNames.push_back(argument + 2);
+        } else if ((flags & AcceptJson) != 0 && std::strcmp(argument, "--json") == 0) {
+            arguments.json = true;
+        } else if ((flags & AcceptOutput) != 0 && argument[1] == 'o' && !outputGiven) {
+            if (argument[2] != '\0')
+                arguments.output = argument + 2;
+            else if (i + 1 < argc)
+                arguments.output = argv[++i];
+            else
+                return refuse("no option argument: o");
+            outputGiven = true;
+        } else {
+            return refuse(std::string("unknown option: ") + argument);
+        }
+    }
+    return true;
+}
+
+} // namespace dovla::sheettool

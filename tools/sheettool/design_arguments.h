@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "design.h"
+
+namespace dovla::sheettool {
+
+// The arguments of a command that reads designs: the sheet files, the
+// options that dovla32 takes (-p, -w<name>, -s), and --json and -o FILE
+// where the command has them.
+struct DesignArguments {
+    std::vector<std::string> sheets;
+    model::Options options;
+    bool json = false;
+    std::string output; // empty or "-": the standard output
+};
+
+enum DesignArgumentFlags { AcceptJson = 1, AcceptOutput = 2 };
+
+// False, with the message written, when an argument is not one of them.
+bool parseDesignArguments(int argc, char** argv, int flags, DesignArguments& arguments);
+
+} // namespace dovla::sheettool
