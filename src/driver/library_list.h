@@ -14,6 +14,10 @@ class LibraryList {
     // configuration has no side effects and reports nothing, so the entry
     // point may read it early, to keep the output off the files it names.
     int readLibraryList();
+    // The list of a configuration file named outright, instead of the one
+    // found; relative library paths in it are taken from its directory, as
+    // dovla32 would take them when run there.
+    void readLibraryListFrom(const std::string& configuration);
     // The configuration file used: the one in the current directory when it
     // can be opened, else the one beside the program.
     static std::string configurationPath();
@@ -24,6 +28,8 @@ class LibraryList {
     const char* libraryPath(int index) const { return libraryPaths_[index]; }
 
   private:
+    void readList(const std::string& base);
+
     char libraryPaths_[maxLibraries][pathSize] = {};
     int libraryCount_ = 0;
     bool read_ = false;

@@ -130,6 +130,10 @@ struct Options {
     bool implicitPowerNames = true;      // no -p
     std::vector<std::string> powerNames; // -w
     std::int32_t scanStep = 10;          // 1 with -s
+    // The TAVEL.INI to read; empty for the one dovla32 finds (in the
+    // current directory, else beside the program). Relative library paths
+    // in a named one are taken from its directory.
+    std::string configuration;
 };
 
 struct Design {

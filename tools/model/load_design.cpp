@@ -261,6 +261,8 @@ Design loadDesign(const std::string& sheetPath, const Options& options) {
     AllocPool partPool;
     NetListRun run(excluded, objectPool, partPool);
     run.options.scanStep = options.scanStep;
+    if (!options.configuration.empty())
+        run.libraries.readLibraryListFrom(options.configuration);
     run.readDesign(sheetPath.c_str());
     PinOrigins pins(run.store);
     run.connectDesign(&pins);

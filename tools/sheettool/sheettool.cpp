@@ -6,6 +6,7 @@
 #include <string>
 
 #include "check.h"
+#include "diff.h"
 #include "driver/messages.h"
 #include "driver/platform.h"
 #include "load_design.h"
@@ -27,7 +28,9 @@ constexpr char usageText[] =
     "usage: sheettool dump <file>\n"
     "       sheettool build <text> -o <file>\n"
     "       sheettool check <sheet> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
-    "       sheettool nets <sheet> [-p] [-w<name>] [-s] [--json] [-o <file>]\n";
+    "       sheettool nets <sheet> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
+    "       sheettool diff <old> <new> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
+    "                      [--old-config <TAVEL.INI>] [--new-config <TAVEL.INI>]\n";
 
 } // namespace
 
@@ -196,6 +199,8 @@ int sheettoolMain(int argc, char** argv) {
         return checkCommand(argc - 2, argv + 2);
     if (command == "nets")
         return netsCommand(argc - 2, argv + 2);
+    if (command == "diff")
+        return diffCommand(argc - 2, argv + 2);
     return usage();
 }
 

@@ -1,0 +1,212 @@
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "design_texts.h"
+
+// sheettool diff on revision pairs built from texts: each kind of change,
+// and changes that are none.
+namespace dovla::sheettool::testing {
+namespace {
+
+using dovla::testing::runCommand;
+
+// Named nets A (R1.2, R2.1 and, through a junction and a wire, R8.1), B
+// (R3.2, R4.1) and C (R5.2, R7.1 and, down a wire from a junction, R9.1),
+// and an unnamed net of R11.2 and R12.1.
+const std::string base = "sheet code=4\n"
+                         "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                         "part at=400,110 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+                         "wire from=210,100 to=350,100\n"
+                         "label at=280,100 text=\"A\"\n"
+                         "junction at=350,100\n"
+                         "wire from=350,100 to=350,200\n"
+                         "part at=400,210 ref=\"R8\" name=\"RES\" lib=\"RES\"\n"
+                         "part at=200,310 ref=\"R3\" name=\"RES\" lib=\"RES\"\n"
+                         "part at=400,310 ref=\"R4\" name=\"RES\" lib=\"RES\"\n"
+                         "wire from=210,300 to=350,300\n"
+                         "label at=280,300 text=\"B\"\n"
+                         "part at=200,510 ref=\"R5\" name=\"RES\" lib=\"RES\"\n"
+                         "part at=600,510 ref=\"R7\" name=\"RES\" lib=\"RES\"\n"
+                         "wire from=210,500 to=550,500\n"
+                         "label at=250,500 text=\"C\"\n"
+                         "junction at=350,500\n"
+                         "wire from=350,500 to=350,600\n"
+                         "part at=400,610 ref=\"R9\" name=\"RES\" lib=\"RES\"\n"
+                         "part at=200,810 ref=\"R11\" name=\"RES\" lib=\"RES\"\n"
+                         "part at=400,810 ref=\"R12\" name=\"RES\" lib=\"RES\"\n"
+                         "wire from=210,800 to=350,800\n";
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// Every coordinate of a text moved by (dx, dy), and its lines reversed.
+std::string redrawn(const std::string& text, int dx, int dy) {
+    std::vector<std::string> lines = splitText(text);
+    std::string out = lines[0] + "\n";
+    for (std::size_t i = lines.size(); i-- > 1;) {
+        std::string line = lines[i];
+        std::string moved;
+        std::size_t at = 0;
+        for (std::size_t eq; (eq = line.find('=', at)) != std::string::npos;) {
+            moved += line.substr(at, eq + 1 - at);
+            std::size_t comma = line.find(',', eq);
+            std::size_t end = line.find(' ', eq);
+            if (end == std::string::npos)
+                end = line.size();
+            if (line[eq + 1] != '"' && comma != std::string::npos && comma < end) {
+                int x = std::stoi(line.substr(eq + 1, comma - eq - 1));
+                int y = std::stoi(line.substr(comma + 1, end - comma - 1));
+                moved += std::to_string(x + dx) + "," + std::to_string(y + dy);
+            } else {
+                moved += line.substr(eq + 1, end - eq - 1);
+            }
+            at = end;
+        }
+        out += moved + line.substr(at) + "\n";
+    }
+    return out;
+}
+
+struct DiffCase {
+    const char* name;
+    std::string revision;
+    std::string changes; // the diff's text
+};
+
+void PrintTo(const DiffCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class DiffRun : public DesignTexts, public ::testing::WithParamInterface<DiffCase> {};
+
+TEST_P(DiffRun, ReportsTheChangeAlone) {
+    sheet("old.sch", base);
+    sheet("new.sch", GetParam().revision);
+    RunResult run = tool({"diff", "old.sch", "new.sch"});
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, GetParam().changes);
+    EXPECT_EQ(run.status, GetParam().changes.empty() ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Revisions, DiffRun,
+    ::testing::Values(
+        // The wire to R8 now runs down from B's net instead of A's.
+        DiffCase{"PinMovesWithAWireEnd",
+                 replaced(base, "junction at=350,100\nwire from=350,100 to=350,200\n",
+                          "junction at=350,300\nwire from=350,200 to=350,300\n"),
+                 "pin moved: R8.1 from A to B (sheet 1 at 350,200)\n"},
+        DiffCase{"LabelRenamed", replaced(base, "text=\"A\"", "text=\"AX\""),
+                 "net renamed: A -> AX (sheet 1 at 350,100)\n"},
+        DiffCase{"NetsJoinedByANewWire",
+                 base + "wire from=210,100 to=210,300\njunction at=210,100\njunction at=210,300\n",
+                 "nets merged: A into B (sheet 1 at 350,300)\n"},
+        DiffCase{"NetSplitByARemovedJunction", replaced(base, "junction at=350,500\n", ""),
+                 "net split: C into C, R9.1 (sheet 1 at 350,600)\n"},
+        DiffCase{
+            "PartsAddedRemovedAndSwapped",
+            replaced(replaced(base, "part at=600,510 ref=\"R7\" name=\"RES\" lib=\"RES\"\n", ""),
+                     "ref=\"R5\" name=\"RES\" lib=\"RES\"", "ref=\"R5\" name=\"CAP\" lib=\"CAP\"") +
+                "part at=800,110 ref=\"R10\" name=\"RES\" lib=\"RES\"\n",
+            "part added: R10 RES (sheet 1 at 800,110)\n"
+            "part removed: R7 RES (was on sheet 1 at 600,510)\n"
+            "part changed: R5 CAP: name RES -> CAP, library part RES -> CAP (sheet 1 at "
+            "200,510)\n"},
+        // Everything moved and drawn in the opposite order: the same
+        // connections.
+        DiffCase{"PureRedraw", redrawn(base, 40, 20), ""},
+        // An unnamed net ahead of all others: the package format would
+        // renumber its unnamed nets, the matching does not change.
+        DiffCase{"UnnamedNetAdded",
+                 replaced(base, "sheet code=4\n",
+                          "sheet code=4\n"
+                          "part at=200,1010 ref=\"R13\" name=\"RES\" lib=\"RES\"\n"
+                          "part at=400,1010 ref=\"R14\" name=\"RES\" lib=\"RES\"\n"
+                          "wire from=210,1000 to=350,1000\n"),
+                 "part added: R13 RES (sheet 1 at 200,1010)\n"
+                 "part added: R14 RES (sheet 1 at 400,1010)\n"
+                 "net added: R13.2 with R13.2, R14.1 (sheet 1 at 350,1000)\n"}),
+    [](const ::testing::TestParamInfo<DiffCase>& info) { return std::string(info.param.name); });
+
+using Diff = DesignTexts;
+
+TEST_F(Diff, GivesTheChangesAsJson) {
+    sheet("old.sch", base);
+    sheet("new.sch", base + "wire from=210,100 to=210,300\njunction at=210,100\n"
+                            "junction at=210,300\n");
+    RunResult run = tool({"diff", "old.sch", "new.sch", "--json"});
+    EXPECT_EQ(run.status, 1);
+    nlohmann::json changes = nlohmann::json::parse(run.out);
+    EXPECT_EQ(changes["format"], 1);
+    EXPECT_EQ(changes["old"], "old.sch");
+    EXPECT_EQ(changes["changed"], true);
+    EXPECT_EQ(changes["netsMerged"], nlohmann::json::parse(R"([{"from":["A"],"into":["B"],
+        "newNet":false,"gone":false,"place":{"sheet":1,"at":[350,300]}}])"));
+    for (const char* list :
+         {"partsAdded", "partsRemoved", "partsChanged", "netsAdded", "netsRemoved", "netsRenamed",
+          "netsSplit", "pinsMoved", "pinsConnected", "pinsDisconnected"})
+        EXPECT_EQ(changes[list], nlohmann::json::array()) << list;
+}
+
+TEST_F(Diff, ReadsEachSideWithItsOwnConfiguration) {
+    // The new revision's folder holds a library in which RES has a third
+    // pin at its left side.
+    sheet("old.sch", base);
+    std::filesystem::create_directory(dir.file("new"));
+    sheet("new/new.sch", base);
+    std::string library =
+        dovla::testing::readFile(std::string(EXAMPLE_SOURCE_DIR) + "/basic.lib.txt");
+    dir.write("new/basic.lib.txt", library);
+    ASSERT_EQ(tool({"build", "new/basic.lib.txt", "-o", "new/basic.lib"}).status, 0);
+    dir.write("new/TAVEL.INI", std::string("[Library]\nLIB0=basic.lib\n"));
+    RunResult same = tool({"diff", "old.sch", "new/new.sch", "--new-config", "new/TAVEL.INI"});
+    EXPECT_EQ(same.status, 0) << same.out << same.err;
+    dir.write("new/TAVEL.INI", std::string("[Library]\nLIB0=missing.lib\n"));
+    RunResult missing = tool({"diff", "old.sch", "new/new.sch", "--new-config", "new/TAVEL.INI"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "sheettool: can't open: " +
+                               dir.file("new/missing.lib").substr(dir.path().size() + 1) + "\n");
+}
+
+TEST_F(Diff, TroubleAndUsageExitWithTwo) {
+    sheet("old.sch", base);
+    EXPECT_EQ(tool({"diff", "old.sch"}).status, 2);
+    EXPECT_EQ(tool({"diff", "old.sch", "none.sch"}).status, 2);
+    EXPECT_EQ(tool({"diff", "old.sch", "old.sch", "--old-config"}).status, 2);
+    RunResult same = tool({"diff", "old.sch", "old.sch"});
+    EXPECT_EQ(same.status, 0);
+    EXPECT_EQ(same.out, "");
+}
+
+// The README's way of comparing two revisions of a sheet in git.
+TEST_F(Diff, ComparesRevisionsInGit) {
+    auto git = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "git");
+        return runCommand(arguments, dir.path());
+    };
+    if (git({"--version"}).status != 0)
+        GTEST_SKIP() << "git is not installed";
+    ASSERT_EQ(git({"init", "-q"}).status, 0);
+    git({"config", "user.name", "Sheet Tester"});
+    git({"config", "user.email", "tester@example.com"});
+    git({"config", "commit.gpgsign", "false"});
+    sheet("demo.sch", base);
+    ASSERT_EQ(git({"add", "."}).status, 0);
+    ASSERT_EQ(git({"commit", "-q", "-m", "first"}).status, 0);
+    sheet("demo.sch", replaced(base, "text=\"A\"", "text=\"AX\""));
+    RunResult diff = git({"difftool", "-y", "-x", std::string("\"") + SHEETTOOL_BINARY + "\" diff",
+                          "HEAD", "--", "demo.sch"});
+    EXPECT_EQ(diff.out, "net renamed: A -> AX (sheet 1 at 350,100)\n") << diff.err;
+    EXPECT_EQ(diff.status, 0) << diff.err;
+}
+
+} // namespace
+} // namespace dovla::sheettool::testing

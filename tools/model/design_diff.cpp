@@ -1,0 +1,504 @@
+#include "design_diff.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace dovla::model {
+
+namespace {
+
+// A revision's nets as the diff sees them: the written ones, each with its
+// pins known by reference and number.
+struct Side {
+    explicit Side(const Design& design) : design(design) {
+        for (const Net& net : design.nets) {
+            if (!net.written)
+                continue;
+            const int index = static_cast<int>(nets.size());
+            nets.push_back(&net);
+            pins.emplace_back();
+            for (const ItemRef& member : net.members) {
+                if (member.kind != ItemKind::Pin)
+                    continue;
+                const Pin& pin = design.pins[member.index];
+                if (!pin.listed || design.parts[pin.part].ref.empty())
+                    continue;
+                std::string key = pinKey(design, pin);
+                if (netOf.try_emplace(key, index).second)
+                    pins.back().push_back(key);
+            }
+            std::sort(pins.back().begin(), pins.back().end());
+        }
+        for (const Pin& pin : design.pins) {
+            if (!design.parts[pin.part].ref.empty())
+                allPins.try_emplace(pinKey(design, pin), &pin);
+        }
+    }
+
+    int netOfPin(const std::string& pin) const {
+        auto found = netOf.find(pin);
+        return found == netOf.end() ? -1 : found->second;
+    }
+    // Where a net shows: its first listed pin in member order.
+    DiffPlace placeOf(int net) const {
+        for (const ItemRef& member : nets[net]->members) {
+            if (member.kind == ItemKind::Pin && design.pins[member.index].listed)
+                return {design.pins[member.index].sheet, design.pins[member.index].end};
+        }
+        return {};
+    }
+    DiffPlace placeOfPin(const std::string& pin) const {
+        const Pin* found = allPins.at(pin);
+        return {found->sheet, found->end};
+    }
+
+    const Design& design;
+    std::vector<const Net*> nets;
+    std::vector<std::vector<std::string>> pins; // sorted
+    std::unordered_map<std::string, int> netOf;
+    std::unordered_map<std::string, const Pin*> allPins; // every pin of a part with a reference
+};
+
+PartChange partChange(const Part& part) {
+    PartChange change;
+    change.ref = part.ref;
+    change.block = part.block;
+    change.name = part.name;
+    change.libName = part.libName;
+    change.blockCount = part.blockCount;
+    change.place = {part.sheet, part.origin};
+    return change;
+}
+
+void diffParts(const Design& oldDesign, const Design& newDesign, DesignDiff& diff) {
+    using Key = std::tuple<std::string, int, std::string, std::string>;
+    // Parts with a reference by reference and block; the others by name,
+    // library part and block, where their number alone counts.
+    auto keyOf = [](const Part& part) {
+        if (!part.ref.empty())
+            return Key{part.ref, part.block, "", ""};
+        return Key{"", part.block, part.name, part.libName};
+    };
+    std::map<Key, std::vector<const Part*>> before;
+    std::map<Key, std::vector<const Part*>> after;
+    for (const Part& part : oldDesign.parts)
+        before[keyOf(part)].push_back(&part);
+    for (const Part& part : newDesign.parts)
+        after[keyOf(part)].push_back(&part);
+    for (const auto& [key, parts] : after) {
+        auto found = before.find(key);
+        std::size_t matched =
+            found == before.end() ? 0 : std::min(parts.size(), found->second.size());
+        for (std::size_t i = 0; i < matched; ++i) {
+            const Part& was = *found->second[i];
+            const Part& is = *parts[i];
+            if (was.name == is.name && was.libName == is.libName && was.blockCount == is.blockCount)
+                continue;
+            PartChange change = partChange(is);
+            change.oldName = was.name;
+            change.oldLibName = was.libName;
+            change.oldBlockCount = was.blockCount;
+            diff.partsChanged.push_back(change);
+        }
+        for (std::size_t i = matched; i < parts.size(); ++i)
+            diff.partsAdded.push_back(partChange(*parts[i]));
+    }
+    for (const auto& [key, parts] : before) {
+        auto found = after.find(key);
+        std::size_t kept = found == after.end() ? 0 : std::min(parts.size(), found->second.size());
+        for (std::size_t i = kept; i < parts.size(); ++i)
+            diff.partsRemoved.push_back(partChange(*parts[i]));
+    }
+}
+
+class NetDiff {
+  public:
+    NetDiff(const Design& oldDesign, const Design& newDesign, DesignDiff& diff)
+        : old_(oldDesign), new_(newDesign), diff_(diff), oldMatch_(old_.nets.size(), -1),
+          newMatch_(new_.nets.size(), -1) {}
+
+    void run() {
+        matchByKey();
+        matchByPins();
+        matchByOverlap();
+        flows();
+        report();
+    }
+
+  private:
+    void match(int oldNet, int newNet) {
+        oldMatch_[oldNet] = newNet;
+        newMatch_[newNet] = oldNet;
+    }
+
+    void matchByKey() {
+        std::unordered_map<std::string, int> byKey;
+        for (std::size_t j = 0; j < new_.nets.size(); ++j)
+            byKey.emplace(new_.nets[j]->key, static_cast<int>(j));
+        for (std::size_t i = 0; i < old_.nets.size(); ++i) {
+            auto found = byKey.find(old_.nets[i]->key);
+            if (found != byKey.end() && newMatch_[found->second] < 0)
+                match(static_cast<int>(i), found->second);
+        }
+    }
+
+    void matchByPins() {
+        std::map<std::vector<std::string>, int> byPins;
+        for (std::size_t j = 0; j < new_.nets.size(); ++j) {
+            if (newMatch_[j] < 0 && !new_.pins[j].empty())
+                byPins.emplace(new_.pins[j], static_cast<int>(j));
+        }
+        for (std::size_t i = 0; i < old_.nets.size(); ++i) {
+            if (oldMatch_[i] >= 0 || old_.pins[i].empty())
+                continue;
+            auto found = byPins.find(old_.pins[i]);
+            if (found != byPins.end() && newMatch_[found->second] < 0)
+                match(static_cast<int>(i), found->second);
+        }
+    }
+
+    // The new nets an old net's pins went to, and the old nets a new net's
+    // pins came from.
+    std::set<int> targets(int oldNet) const {
+        std::set<int> nets;
+        for (const std::string& pin : old_.pins[oldNet]) {
+            int net = new_.netOfPin(pin);
+            if (net >= 0)
+                nets.insert(net);
+        }
+        return nets;
+    }
+    std::set<int> origins(int newNet) const {
+        std::set<int> nets;
+        for (const std::string& pin : new_.pins[newNet]) {
+            int net = old_.netOfPin(pin);
+            if (net >= 0)
+                nets.insert(net);
+        }
+        return nets;
+    }
+
+    void matchByOverlap() {
+        for (std::size_t i = 0; i < old_.nets.size(); ++i) {
+            if (oldMatch_[i] >= 0)
+                continue;
+            std::set<int> to = targets(static_cast<int>(i));
+            if (to.size() != 1 || newMatch_[*to.begin()] >= 0)
+                continue;
+            int j = *to.begin();
+            if (origins(j) == std::set<int>{static_cast<int>(i)})
+                match(static_cast<int>(i), j);
+        }
+    }
+
+    void flows() {
+        oldTargets_.resize(old_.nets.size());
+        newOrigins_.resize(new_.nets.size());
+        for (std::size_t i = 0; i < old_.nets.size(); ++i)
+            oldTargets_[i] = targets(static_cast<int>(i));
+        for (std::size_t j = 0; j < new_.nets.size(); ++j)
+            newOrigins_[j] = origins(static_cast<int>(j));
+    }
+
+    std::string oldKey(int net) const { return old_.nets[net]->key; }
+    std::string newKey(int net) const { return new_.nets[net]->key; }
+
+    void report() {
+        for (std::size_t i = 0; i < old_.nets.size(); ++i) {
+            const int oldNet = static_cast<int>(i);
+            const int match = oldMatch_[i];
+            if (match >= 0) {
+                if (oldKey(oldNet) != newKey(match))
+                    diff_.netsRenamed.push_back(
+                        {newKey(match), oldKey(oldNet), {}, new_.placeOf(match)});
+                splitOffs(oldNet);
+                continue;
+            }
+            const std::set<int>& to = oldTargets_[i];
+            if (to.empty()) {
+                diff_.netsRemoved.push_back(
+                    {oldKey(oldNet), "", old_.pins[i], old_.placeOf(oldNet)});
+            } else if (to.size() >= 2) {
+                NetFlow split;
+                split.from = {oldKey(oldNet)};
+                for (int net : to)
+                    split.into.push_back(newKey(net));
+                split.gone = true;
+                split.place = new_.placeOf(*to.begin());
+                diff_.netsSplit.push_back(split);
+            }
+        }
+        for (std::size_t j = 0; j < new_.nets.size(); ++j) {
+            const int newNet = static_cast<int>(j);
+            const std::set<int>& from = newOrigins_[j];
+            if (newMatch_[j] < 0 && from.empty()) {
+                diff_.netsAdded.push_back({newKey(newNet), "", new_.pins[j], new_.placeOf(newNet)});
+                continue;
+            }
+            // The old nets that are gone into this one alone, or, for a new
+            // net, all of them.
+            NetFlow merged;
+            for (int oldNet : from) {
+                bool intoThisAlone = oldMatch_[oldNet] < 0 && oldTargets_[oldNet].size() == 1;
+                if (newMatch_[j] < 0 ? from.size() >= 2 : intoThisAlone)
+                    merged.from.push_back(oldKey(oldNet));
+            }
+            if (merged.from.empty())
+                continue;
+            merged.into = {newKey(newNet)};
+            merged.newNet = newMatch_[j] < 0;
+            merged.place = new_.placeOf(newNet);
+            diff_.netsMerged.push_back(merged);
+        }
+        pins();
+    }
+
+    // New nets made of pins of this net alone.
+    void splitOffs(int oldNet) {
+        NetFlow split;
+        for (int newNet : oldTargets_[oldNet]) {
+            if (newMatch_[newNet] < 0 && newOrigins_[newNet] == std::set<int>{oldNet})
+                split.into.push_back(newKey(newNet));
+        }
+        if (split.into.empty())
+            return;
+        split.from = {oldKey(oldNet)};
+        split.into.insert(split.into.begin(), newKey(oldMatch_[oldNet]));
+        for (int newNet : oldTargets_[oldNet]) {
+            if (newNet != oldMatch_[oldNet]) {
+                split.place = new_.placeOf(newNet);
+                break;
+            }
+        }
+        diff_.netsSplit.push_back(split);
+    }
+
+    void pins() {
+        std::set<std::string> every;
+        for (const auto& [pin, net] : old_.netOf)
+            every.insert(pin);
+        for (const auto& [pin, net] : new_.netOf)
+            every.insert(pin);
+        for (const std::string& pin : every) {
+            const int oldNet = old_.netOfPin(pin);
+            const int newNet = new_.netOfPin(pin);
+            if (oldNet >= 0 && newNet >= 0) {
+                // Moves between nets that are both still there; the rest is
+                // in a merge or a split.
+                if (oldMatch_[oldNet] >= 0 && newMatch_[newNet] >= 0 && oldMatch_[oldNet] != newNet)
+                    diff_.pinsMoved.push_back(
+                        {pin, oldKey(oldNet), newKey(newNet), new_.placeOfPin(pin)});
+            } else if (newNet >= 0) {
+                // A pin of a new part comes with the part; the pins of a new
+                // net are listed with it.
+                bool added = newMatch_[newNet] < 0 && newOrigins_[newNet].empty();
+                if (old_.allPins.count(pin) != 0 && !added)
+                    diff_.pinsConnected.push_back({pin, "", newKey(newNet), new_.placeOfPin(pin)});
+            } else if (oldNet >= 0) {
+                bool removed = oldMatch_[oldNet] < 0 && oldTargets_[oldNet].empty();
+                if (new_.allPins.count(pin) != 0 && !removed)
+                    diff_.pinsDisconnected.push_back(
+                        {pin, oldKey(oldNet), "", new_.placeOfPin(pin)});
+            }
+        }
+    }
+
+    Side old_;
+    Side new_;
+    DesignDiff& diff_;
+    std::vector<int> oldMatch_;
+    std::vector<int> newMatch_;
+    std::vector<std::set<int>> oldTargets_;
+    std::vector<std::set<int>> newOrigins_;
+};
+
+template <typename List, typename Key> void sortBy(List& list, Key key) {
+    std::stable_sort(list.begin(), list.end(),
+                     [&](const auto& a, const auto& b) { return key(a) < key(b); });
+}
+
+} // namespace
+
+bool DesignDiff::empty() const {
+    return partsAdded.empty() && partsRemoved.empty() && partsChanged.empty() &&
+           netsAdded.empty() && netsRemoved.empty() && netsRenamed.empty() && netsMerged.empty() &&
+           netsSplit.empty() && pinsMoved.empty() && pinsConnected.empty() &&
+           pinsDisconnected.empty();
+}
+
+DesignDiff diffDesigns(const Design& oldDesign, const Design& newDesign) {
+    DesignDiff diff;
+    diffParts(oldDesign, newDesign, diff);
+    NetDiff(oldDesign, newDesign, diff).run();
+    auto part = [](const PartChange& c) { return std::tie(c.ref, c.block, c.name, c.libName); };
+    sortBy(diff.partsAdded, part);
+    sortBy(diff.partsRemoved, part);
+    sortBy(diff.partsChanged, part);
+    auto net = [](const NetChange& c) { return c.key; };
+    sortBy(diff.netsAdded, net);
+    sortBy(diff.netsRemoved, net);
+    sortBy(diff.netsRenamed, net);
+    auto flow = [](const NetFlow& f) { return std::tie(f.into, f.from); };
+    sortBy(diff.netsMerged, flow);
+    auto split = [](const NetFlow& f) { return std::tie(f.from, f.into); };
+    sortBy(diff.netsSplit, split);
+    auto pin = [](const PinChange& c) { return c.pin; };
+    sortBy(diff.pinsMoved, pin);
+    sortBy(diff.pinsConnected, pin);
+    sortBy(diff.pinsDisconnected, pin);
+    return diff;
+}
+
+namespace {
+
+std::string placeText(const DiffPlace& place, bool gone = false) {
+    return std::string(gone ? " (was on sheet " : " (sheet ") + std::to_string(place.sheet) +
+           " at " + std::to_string(place.at.x) + "," + std::to_string(place.at.y) + ")";
+}
+
+std::string joined(const std::vector<std::string>& items, const char* separator) {
+    std::string text;
+    for (const std::string& item : items)
+        text += (text.empty() ? "" : separator) + item;
+    return text;
+}
+
+std::string partText(const PartChange& part) {
+    std::string text = part.ref.empty() ? "(without reference)" : part.ref;
+    if (part.block != 0)
+        text += " block " + std::to_string(part.block + 1);
+    return text + " " + (part.name.empty() ? part.libName : part.name);
+}
+
+std::string changedText(const PartChange& part) {
+    std::vector<std::string> changes;
+    if (part.oldName != part.name)
+        changes.push_back("name " + part.oldName + " -> " + part.name);
+    if (part.oldLibName != part.libName)
+        changes.push_back("library part " + part.oldLibName + " -> " + part.libName);
+    if (part.oldBlockCount != part.blockCount)
+        changes.push_back("blocks " + std::to_string(part.oldBlockCount) + " -> " +
+                          std::to_string(part.blockCount));
+    return partText(part) + ": " + joined(changes, ", ");
+}
+
+} // namespace
+
+std::string diffText(const DesignDiff& diff) {
+    std::string out;
+    auto line = [&](const std::string& text) { out += text + "\n"; };
+    for (const PartChange& part : diff.partsAdded)
+        line("part added: " + partText(part) + placeText(part.place));
+    for (const PartChange& part : diff.partsRemoved)
+        line("part removed: " + partText(part) + placeText(part.place, true));
+    for (const PartChange& part : diff.partsChanged)
+        line("part changed: " + changedText(part) + placeText(part.place));
+    for (const NetChange& net : diff.netsAdded)
+        line("net added: " + net.key + " with " + joined(net.pins, ", ") + placeText(net.place));
+    for (const NetChange& net : diff.netsRemoved)
+        line("net removed: " + net.key + " with " + joined(net.pins, ", ") +
+             placeText(net.place, true));
+    for (const NetChange& net : diff.netsRenamed)
+        line("net renamed: " + net.oldKey + " -> " + net.key + placeText(net.place));
+    for (const NetFlow& flow : diff.netsMerged)
+        line("nets merged: " + joined(flow.from, ", ") + " into " +
+             (flow.newNet ? "new net " : "") + flow.into[0] + placeText(flow.place));
+    for (const NetFlow& flow : diff.netsSplit)
+        line("net split: " + flow.from[0] + " into " + joined(flow.into, ", ") +
+             placeText(flow.place));
+    for (const PinChange& pin : diff.pinsMoved)
+        line("pin moved: " + pin.pin + " from " + pin.from + " to " + pin.to +
+             placeText(pin.place));
+    for (const PinChange& pin : diff.pinsConnected)
+        line("pin connected: " + pin.pin + " to " + pin.to + placeText(pin.place));
+    for (const PinChange& pin : diff.pinsDisconnected)
+        line("pin disconnected: " + pin.pin + " from " + pin.from + placeText(pin.place));
+    return out;
+}
+
+namespace {
+
+Json placeJson(const DiffPlace& place) {
+    return Json{{"sheet", place.sheet}, {"at", pointJson(place.at)}};
+}
+
+Json stringsJson(const std::vector<std::string>& items) {
+    Json list = Json::array();
+    for (const std::string& item : items)
+        list.push_back(jsonString(item));
+    return list;
+}
+
+Json partJson(const PartChange& part, bool changed) {
+    Json out{{"ref", jsonString(part.ref)},
+             {"block", part.block},
+             {"name", jsonString(part.name)},
+             {"libName", jsonString(part.libName)},
+             {"blockCount", part.blockCount}};
+    if (changed)
+        out["was"] = Json{{"name", jsonString(part.oldName)},
+                          {"libName", jsonString(part.oldLibName)},
+                          {"blockCount", part.oldBlockCount}};
+    out["place"] = placeJson(part.place);
+    return out;
+}
+
+Json flowJson(const NetFlow& flow) {
+    return Json{{"from", stringsJson(flow.from)},
+                {"into", stringsJson(flow.into)},
+                {"newNet", flow.newNet},
+                {"gone", flow.gone},
+                {"place", placeJson(flow.place)}};
+}
+
+Json pinJson(const PinChange& pin) {
+    Json out{{"pin", jsonString(pin.pin)}};
+    out["from"] = pin.from.empty() ? Json(nullptr) : Json(jsonString(pin.from));
+    out["to"] = pin.to.empty() ? Json(nullptr) : Json(jsonString(pin.to));
+    out["place"] = placeJson(pin.place);
+    return out;
+}
+
+template <typename List, typename ToJson> Json listJson(const List& list, ToJson toJson) {
+    Json out = Json::array();
+    for (const auto& element : list)
+        out.push_back(toJson(element));
+    return out;
+}
+
+} // namespace
+
+Json diffJson(const DesignDiff& diff, const std::string& oldPath, const std::string& newPath) {
+    auto part = [](bool changed) {
+        return [changed](const PartChange& c) { return partJson(c, changed); };
+    };
+    auto net = [](const NetChange& c) {
+        return Json{{"key", jsonString(c.key)},
+                    {"pins", stringsJson(c.pins)},
+                    {"place", placeJson(c.place)}};
+    };
+    auto renamed = [](const NetChange& c) {
+        return Json{{"from", jsonString(c.oldKey)},
+                    {"to", jsonString(c.key)},
+                    {"place", placeJson(c.place)}};
+    };
+    return Json{{"format", jsonFormat},
+                {"old", jsonString(oldPath)},
+                {"new", jsonString(newPath)},
+                {"changed", !diff.empty()},
+                {"partsAdded", listJson(diff.partsAdded, part(false))},
+                {"partsRemoved", listJson(diff.partsRemoved, part(false))},
+                {"partsChanged", listJson(diff.partsChanged, part(true))},
+                {"netsAdded", listJson(diff.netsAdded, net)},
+                {"netsRemoved", listJson(diff.netsRemoved, net)},
+                {"netsRenamed", listJson(diff.netsRenamed, renamed)},
+                {"netsMerged", listJson(diff.netsMerged, flowJson)},
+                {"netsSplit", listJson(diff.netsSplit, flowJson)},
+                {"pinsMoved", listJson(diff.pinsMoved, pinJson)},
+                {"pinsConnected", listJson(diff.pinsConnected, pinJson)},
+                {"pinsDisconnected", listJson(diff.pinsDisconnected, pinJson)}};
+}
+
+} // namespace dovla::model

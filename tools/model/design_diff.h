@@ -1,0 +1,80 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "design.h"
+#include "design_json.h"
+
+// What changed in the connectivity between two revisions of a design.
+//
+// Parts are matched by reference and block (parts of one reference and
+// block in their order); parts without a reference by their name, library
+// part and block, where only their number counts. A matched part has
+// changed when its name, library part or block count has.
+//
+// The nets compared are those the net list writes. A pin is known by its
+// part's reference and its number (R1.2); pins of parts without a
+// reference take no part. Nets are matched by their stable keys; then
+// nets left over whose sets of pins are equal (the net was renamed); then
+// an old and a new net left over that share pins with each other and with
+// no other net left over (renamed, its pins changed). A pin whose new net
+// is not the match of its old one changed net: that is a move when both
+// nets are matched, part of a merge when its old net is gone, part of a
+// split when its new net is new. So moving wires without changing what
+// they connect changes nothing.
+namespace dovla::model {
+
+struct DiffPlace {
+    int sheet = 0;
+    Point at; // in the new revision, or in the old one for what is gone
+};
+
+struct PartChange {
+    std::string ref;
+    int block = 0;
+    std::string name, libName; // the new ones, or the old for a removed part
+    int blockCount = 0;
+    std::string oldName, oldLibName; // changed parts
+    int oldBlockCount = 0;
+    DiffPlace place;
+};
+
+struct NetChange {
+    std::string key;               // the net's key (the new one when renamed)
+    std::string oldKey;            // renamed nets
+    std::vector<std::string> pins; // added and removed nets: their pins
+    DiffPlace place;
+};
+
+struct NetFlow {
+    std::vector<std::string> from; // merged: the old nets; split: the one old net
+    std::vector<std::string> into; // merged: the one new net; split: the new nets
+    bool newNet = false;           // merged into a net that did not exist
+    bool gone = false;             // split: the old net is gone
+    DiffPlace place;
+};
+
+struct PinChange {
+    std::string pin;
+    std::string from; // empty for a pin connected
+    std::string to;   // empty for a pin disconnected
+    DiffPlace place;
+};
+
+struct DesignDiff {
+    std::vector<PartChange> partsAdded, partsRemoved, partsChanged;
+    std::vector<NetChange> netsAdded, netsRemoved, netsRenamed;
+    std::vector<NetFlow> netsMerged, netsSplit;
+    std::vector<PinChange> pinsMoved, pinsConnected, pinsDisconnected;
+
+    bool empty() const;
+};
+
+DesignDiff diffDesigns(const Design& oldDesign, const Design& newDesign);
+
+// The changes as text, a line each in a fixed order, and as JSON.
+std::string diffText(const DesignDiff& diff);
+Json diffJson(const DesignDiff& diff, const std::string& oldPath, const std::string& newPath);
+
+} // namespace dovla::model
