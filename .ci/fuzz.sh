@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [[ "$seconds" =~ ^[0-9]+$ ]] || { echo "usage: .ci/fuzz.sh [seconds]" >&2; exit 2; }
 build=${DOVLA32_FUZZ_BUILD:-build-fuzz}
-targets=(sheet library ini args)
+targets=(sheet library ini args design)
 
 # clang provides the compiler, libclang-rt-14-dev the libFuzzer and
 # sanitizer runtimes of clang 14.
@@ -42,6 +42,8 @@ scratch_base=/tmp
 scratch=$(mktemp -d "$scratch_base/dovla32-fuzz-ci.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
+# fuzz_design reads sheet files as fuzz_sheet does.
+declare -A dictionary=([design]=sheet)
 failed=()
 for target in "${targets[@]}"; do
   work="$fuzz_dir/work/$target"
@@ -54,7 +56,7 @@ for target in "${targets[@]}"; do
   # One fuzzer process at a time: the machine is shared.
   TMPDIR="$scratch" "$fuzz_dir/fuzz_$target" \
     -max_total_time="$seconds" -timeout=2 -rss_limit_mb=2048 -detect_leaks=1 \
-    -print_final_stats=1 -dict="$PWD/fuzz/$target.dict" -artifact_prefix="$artifacts" \
+    -print_final_stats=1 -dict="$PWD/fuzz/${dictionary[$target]:-$target}.dict" -artifact_prefix="$artifacts" \
     "$work" "$PWD/fuzz/regressions/$target" >"$log" 2>&1 || status=$?
   grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 || true
   if ((status != 0)) || grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:' "$log"; then

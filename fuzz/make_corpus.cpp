@@ -1,6 +1,7 @@
 // Writes the seed corpora of the fuzz targets into the directory given:
-// sheet/ (an options byte, then a sheet file), library/ (library files),
-// ini/ (configuration texts) and args/ (argument vectors, NUL-separated).
+// sheet/ and design/ (an options byte, then a sheet file), library/
+// (library files), ini/ (configuration texts) and args/ (argument vectors,
+// NUL-separated).
 
 #include <cstdio>
 #include <exception>
@@ -100,6 +101,7 @@ int main(int argc, char** argv) {
     try {
         const std::filesystem::path dir = argv[1];
         writeSeeds(dir / "sheet", sheetSeeds());
+        writeSeeds(dir / "design", sheetSeeds());
         writeSeeds(dir / "library", dovla::fuzz::seedLibraries());
         writeSeeds(dir / "ini", iniSeeds());
         writeSeeds(dir / "args", argumentSeeds());

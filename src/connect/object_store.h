@@ -21,7 +21,7 @@ enum class SecondEnd { Present, Absent };
 class ObjectStore {
   public:
     explicit ObjectStore(AllocPool& pool)
-        : pool_(pool), objects_(pool), nets_(pool), busGroups_(pool), texts_(pool), grid_(pool) {}
+        : objects_(pool), nets_(pool), busGroups_(pool), texts_(pool), grid_(pool) {}
     ObjectStore(const ObjectStore&) = delete;
     ObjectStore& operator=(const ObjectStore&) = delete;
 
@@ -55,7 +55,6 @@ class ObjectStore {
     const PointGrid& grid() const { return grid_; }
 
   private:
-    AllocPool& pool_;
     PooledArray<SheetObject, 12> objects_;
     GroupList nets_;
     GroupList busGroups_;

@@ -153,28 +153,6 @@ Json netJson(const Design& design, const Net& net) {
 
 } // namespace
 
-namespace {
-
-// A list of the design, one element after the other, each serialized by
-// the library as it is made, so that the design's JSON never stands whole
-// in memory as values.
-template <typename List, typename ToJson>
-void appendList(std::string& out, const char* key, const List& list, ToJson toJson) {
-    out += ',';
-    out += Json(key).dump();
-    out += ":[";
-    bool first = true;
-    for (const auto& element : list) {
-        if (!first)
-            out += ',';
-        out += toJson(element).dump();
-        first = false;
-    }
-    out += ']';
-}
-
-} // namespace
-
 void appendDesignJson(const Design& design, const std::vector<Finding>& findings,
                       std::string& out) {
     Json head;
@@ -195,17 +173,17 @@ void appendDesignJson(const Design& design, const std::vector<Finding>& findings
     opening.pop_back(); // the lists follow inside the same object
     out += opening;
 
-    appendList(out, "sheets", design.sheets, [](const Sheet& sheet) {
+    appendJsonList(out, "sheets", design.sheets, [](const Sheet& sheet) {
         return Json{{"number", sheet.number},
                     {"sizeCode", sheet.sizeCode},
                     {"width", sheet.width},
                     {"height", sheet.height}};
     });
-    appendList(out, "parts", design.parts, partJson);
-    appendList(out, "pins", design.pins, [&](const Pin& pin) { return pinJson(design, pin); });
-    appendList(out, "wires", design.wires, lineJson);
-    appendList(out, "buses", design.buses, lineJson);
-    appendList(out, "busEntries", design.busEntries, [](const BusEntry& entry) {
+    appendJsonList(out, "parts", design.parts, partJson);
+    appendJsonList(out, "pins", design.pins, [&](const Pin& pin) { return pinJson(design, pin); });
+    appendJsonList(out, "wires", design.wires, lineJson);
+    appendJsonList(out, "buses", design.buses, lineJson);
+    appendJsonList(out, "busEntries", design.busEntries, [](const BusEntry& entry) {
         Fields fields(8);
         fields.add("sheet", entry.sheet)
             .add("at", pointJson(entry.at))
@@ -216,10 +194,10 @@ void appendDesignJson(const Design& design, const std::vector<Finding>& findings
         addGroup(fields, entry.group);
         return fields.take();
     });
-    appendList(out, "junctions", design.junctions, [](const Junction& junction) {
+    appendJsonList(out, "junctions", design.junctions, [](const Junction& junction) {
         return Json{{"sheet", junction.sheet}, {"at", pointJson(junction.at)}};
     });
-    appendList(out, "labels", design.labels, [](const Label& label) {
+    appendJsonList(out, "labels", design.labels, [](const Label& label) {
         Fields fields(6);
         fields.add("sheet", label.sheet)
             .add("at", pointJson(label.at))
@@ -228,7 +206,7 @@ void appendDesignJson(const Design& design, const std::vector<Finding>& findings
         addGroup(fields, label.group);
         return fields.take();
     });
-    appendList(out, "tags", design.tags, [](const Tag& tag) {
+    appendJsonList(out, "tags", design.tags, [](const Tag& tag) {
         Fields fields(6);
         fields.add("sheet", tag.sheet)
             .add("from", pointJson(tag.from))
@@ -237,11 +215,11 @@ void appendDesignJson(const Design& design, const std::vector<Finding>& findings
         addGroup(fields, tag.group);
         return fields.take();
     });
-    appendList(out, "nets", design.nets, [&](const Net& net) { return netJson(design, net); });
-    appendList(out, "busGroups", design.busGroups, [](const BusGroup& group) {
+    appendJsonList(out, "nets", design.nets, [&](const Net& net) { return netJson(design, net); });
+    appendJsonList(out, "busGroups", design.busGroups, [](const BusGroup& group) {
         return Json{{"members", membersJson(group.members)}};
     });
-    appendList(out, "findings", findings, findingJson);
+    appendJsonList(out, "findings", findings, findingJson);
     out += "}\n";
 }
 

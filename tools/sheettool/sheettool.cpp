@@ -12,6 +12,7 @@
 #include "load_design.h"
 #include "nets.h"
 #include "text_syntax.h"
+#include "view.h"
 
 namespace dovla::sheettool {
 
@@ -30,7 +31,8 @@ constexpr char usageText[] =
     "       sheettool check <sheet> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
     "       sheettool nets <sheet> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
     "       sheettool diff <old> <new> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
-    "                      [--old-config <TAVEL.INI>] [--new-config <TAVEL.INI>]\n";
+    "                      [--old-config <TAVEL.INI>] [--new-config <TAVEL.INI>]\n"
+    "       sheettool view <sheet> [-p] [-w<name>] [-s] [-o <page.html>]\n";
 
 } // namespace
 
@@ -201,6 +203,8 @@ int sheettoolMain(int argc, char** argv) {
         return netsCommand(argc - 2, argv + 2);
     if (command == "diff")
         return diffCommand(argc - 2, argv + 2);
+    if (command == "view")
+        return viewCommand(argc - 2, argv + 2);
     return usage();
 }
 

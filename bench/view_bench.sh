@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Times the page of sheettool view on the 32-sheet benchmark design: the
+# page written (against sheettool check in the same loop, which loads the
+# same design and writes little), its size, and, with Chromium installed,
+# how long headless Chromium takes from the start of loading the page to
+# the first sheet drawn (as the page itself measures it) and to a
+# screenshot of it.
+#
+#   bench/view_bench.sh [BUILD_DIR] [RUNS]
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+runs=${2:-5}
+tool="$build/tools/sheettool/sheettool"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$build/bench/make_design" 32 "$work" >/dev/null
+cd "$work"
+
+median() {
+  sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+milliseconds() {
+  local start end
+  start=$(date +%s%N)
+  "$@" >/dev/null 2>&1 || true
+  end=$(date +%s%N)
+  echo $(((end - start) / 1000000))
+}
+
+check=() view=()
+for ((i = 0; i < runs; i++)); do
+  check+=("$(milliseconds "$tool" check design.sch -o findings.txt)")
+  view+=("$(milliseconds "$tool" view design.sch -o page.html)")
+done
+check_ms=$(printf "%s\n" "${check[@]}" | median)
+view_ms=$(printf "%s\n" "${view[@]}" | median)
+echo "sheettool view, 32 sheets: median ${view_ms} ms of $runs runs (check: ${check_ms} ms)," \
+  "page $(stat -c %s page.html) bytes"
+
+chromium=$(command -v chromium || command -v chromium-browser || true)
+if [[ -z "$chromium" ]]; then
+  echo "Chromium is not installed: the page is not opened"
+  exit 0
+fi
+browse() {
+  "$chromium" --headless --no-sandbox --disable-gpu --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync \
+    --user-data-dir="$work/profile" --window-size=1400,900 "$@" 2>/dev/null
+}
+# The page measures when its first sheet is drawn; a screenshot is the
+# whole way from starting the browser to the pixels, timed in turn with
+# one of an empty page (the browser's own start and end).
+ready=() shot=() blank=()
+for ((i = 0; i < runs; i++)); do
+  ready+=("$(browse --dump-dom "file://$work/page.html" | grep -o 'data-ready-ms="[0-9]*"' |
+    grep -o '[0-9]*')")
+  shot+=("$(milliseconds browse --screenshot="$work/page.png" "file://$work/page.html")")
+  blank+=("$(milliseconds browse --screenshot="$work/blank.png" about:blank)")
+done
+echo "headless Chromium: first sheet drawn $(printf "%s\n" "${ready[@]}" | median) ms after the" \
+  "page began to load; a screenshot $(printf "%s\n" "${shot[@]}" | median) ms from the" \
+  "browser's start, against $(printf "%s\n" "${blank[@]}" | median) ms for an empty page" \
+  "(medians of $runs runs)"

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "view/view_geometry.h"
+
+namespace dovla::sheettool::view {
+namespace {
+
+using model::Design;
+using model::ItemKind;
+using model::ItemRef;
+
+void addWire(Design& design, int sheet, model::Point from, model::Point to) {
+    design.wires.push_back({sheet, from, to, {}});
+    design.items.push_back({ItemKind::Wire, static_cast<std::uint32_t>(design.wires.size() - 1)});
+}
+
+void addLabel(Design& design, int sheet, model::Point at, const std::string& name) {
+    design.labels.push_back({sheet, at, name, false, {}});
+    design.items.push_back({ItemKind::Label, static_cast<std::uint32_t>(design.labels.size() - 1)});
+}
+
+void addTag(Design& design, int sheet, model::Point from, std::int32_t width) {
+    design.tags.push_back({sheet, from, {from.x + width, from.y}, "T", {}});
+    design.items.push_back({ItemKind::Tag, static_cast<std::uint32_t>(design.tags.size() - 1)});
+}
+
+model::Part part(int sheet, model::Point origin, bool found) {
+    model::Part part;
+    part.sheet = sheet;
+    part.origin = origin;
+    part.found = found;
+    part.bodyMin = found ? model::Point{origin.x - 40, origin.y - 20} : origin;
+    part.bodyMax = origin;
+    return part;
+}
+
+TEST(DrawnSheets, SheetZeroOnlyWhenSomethingLiesOnIt) {
+    Design design;
+    design.sheets = {{1, 4, 3000, 2000}};
+    addWire(design, 1, {10, 10}, {50, 10});
+    std::vector<DrawnSheet> sheets = drawnSheets(design);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].number, 1);
+
+    design.parts.push_back(part(0, {500, 400}, true));
+    sheets = drawnSheets(design);
+    ASSERT_EQ(sheets.size(), 2u);
+    EXPECT_EQ(sheets[0].number, 0);
+    // Sheet 0 has no size of its own: its paper is what lies on it.
+    EXPECT_EQ(sheets[0].paper, (Box{460, 380, 500, 400}));
+    EXPECT_EQ(sheets[0].extent, sheets[0].paper);
+}
+
+TEST(DrawnSheets, ExtentHoldsEveryItemWithItsTextAndOutline) {
+    Design design;
+    design.sheets = {{1, 4, 3000, 2000}, {2, 2, 1600, 1200}, {3, 0, 640, 400}};
+    addWire(design, 1, {100, 200}, {300, 200});
+    addLabel(design, 1, {300, 200}, "ABC"); // its text runs 3 characters to the right
+    addTag(design, 1, {50, 100}, 40);       // its outline reaches 8 above and below
+    design.parts.push_back(part(1, {900, 700}, false));
+    addWire(design, 2, {-20, 5000}, {10, 5000}); // beyond the paper
+    std::vector<DrawnSheet> sheets = drawnSheets(design);
+    ASSERT_EQ(sheets.size(), 3u);
+    EXPECT_EQ(sheets[0].paper, (Box{0, 0, 3000, 2000}));
+    EXPECT_EQ(sheets[0].extent, (Box{50, 92, 900, 700}));
+    EXPECT_EQ(sheets[1].paper, (Box{0, 0, 1600, 1200}));
+    EXPECT_EQ(sheets[1].extent, (Box{-20, 5000, 10, 5000}));
+    // An empty sheet shows its paper.
+    EXPECT_EQ(sheets[2].extent, (Box{0, 0, 640, 400}));
+
+    Design texts;
+    texts.sheets = {{1, 4, 3000, 2000}};
+    addLabel(texts, 1, {300, 200}, "ABC");
+    EXPECT_GE(drawnSheets(texts)[0].extent.maxX, 300 + 3 * 7);
+}
+
+TEST(DrawnSheets, CoordinatesAtTheLimitsDoNotOverflow) {
+    constexpr std::int32_t most = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t least = std::numeric_limits<std::int32_t>::min();
+    Design design;
+    design.sheets = {{1, 4, 3000, 2000}};
+    addLabel(design, 1, {most, least}, "LONGESTNAME");
+    addTag(design, 1, {least, least}, 0);
+    addTag(design, 1, {most, most}, 0);
+    design.parts.push_back(part(1, {least, least}, false));
+    DrawnSheet sheet = drawnSheets(design)[0];
+    EXPECT_EQ(sheet.extent.minX, std::int64_t{least} - unknownBodySide);
+    EXPECT_EQ(sheet.extent.minY, std::int64_t{least} - unknownBodySide);
+    EXPECT_GT(sheet.extent.maxX, std::int64_t{most});
+    EXPECT_EQ(sheet.extent.maxY, std::int64_t{most} + tagHalfHeight);
+}
+
+TEST(TagOutline, PointedAtBothEndsAroundItsLine) {
+    struct Case {
+        std::int32_t width;
+        std::vector<std::int64_t> outline;
+    };
+    for (const Case& c : std::vector<Case>{
+             {40, {100, 50, 108, 42, 132, 42, 140, 50, 132, 58, 108, 58}},
+             // Too short for full points: they meet in the middle.
+             {10, {100, 50, 105, 42, 105, 42, 110, 50, 105, 58, 105, 58}},
+             {0, {100, 50, 100, 42, 100, 42, 100, 50, 100, 58, 100, 58}},
+         }) {
+        model::Tag tag{1, {100, 50}, {100 + c.width, 50}, "T", {}};
+        EXPECT_EQ(tagOutline(tag), c.outline) << "width " << c.width;
+    }
+}
+
+TEST(PinNumberAt, BesideTheMiddleOfThePin) {
+    struct Case {
+        model::Point root, end, number;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{100, 50}, {110, 50}, {105, 47}}, // to the right: above
+             {{100, 50}, {90, 50}, {95, 47}},   // to the left: above
+             {{50, 100}, {50, 110}, {43, 108}}, // down: to the left
+             {{50, 100}, {50, 90}, {43, 98}},   // up: to the left
+         }) {
+        model::Pin pin;
+        pin.root = c.root;
+        pin.end = c.end;
+        EXPECT_EQ(pinNumberAt(pin), c.number) << c.root.x << "," << c.root.y;
+    }
+}
+
+TEST(BodyOf, UnknownPartsStandAsASquareAtTheirOrigin) {
+    EXPECT_EQ(bodyOf(part(1, {300, 200}, true)), (Box{260, 180, 300, 200}));
+    EXPECT_EQ(bodyOf(part(1, {300, 200}, false)), (Box{280, 180, 300, 200}));
+}
+
+TEST(NetColor, StableDistinctAndNeverTheHighlightOrGrey) {
+    std::regex form("#[0-9a-f]{6}");
+    std::set<std::string> colors;
+    for (int i = 0; i < 1000; ++i) {
+        std::string key = "N" + std::to_string(i);
+        std::string color = netColor(key);
+        ASSERT_TRUE(std::regex_match(color, form)) << color;
+        EXPECT_EQ(netColor(key), color);
+        EXPECT_NE(color, highlightColor);
+        unsigned r = std::stoul(color.substr(1, 2), nullptr, 16);
+        unsigned g = std::stoul(color.substr(3, 2), nullptr, 16);
+        unsigned b = std::stoul(color.substr(5, 2), nullptr, 16);
+        EXPECT_FALSE(r == g && g == b) << color;
+        colors.insert(color);
+    }
+    EXPECT_GE(colors.size(), 12u);
+    EXPECT_NE(netColor("D0"), netColor("D1"));
+}
+
+} // namespace
+} // namespace dovla::sheettool::view

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+namespace dovla::sheettool::testing {
+
+// The design that a page of `sheettool view` holds, read as its script
+// reads it: the text of the JSON script element, parsed. Null when the
+// page has no such element.
+inline nlohmann::json designOfPage(const std::string& page) {
+    const std::string open = "<script type=\"application/json\" id=\"design\">";
+    std::size_t start = page.find(open);
+    if (start == std::string::npos)
+        return nullptr;
+    start += open.size();
+    std::size_t end = page.find("</script>", start);
+    if (end == std::string::npos)
+        return nullptr;
+    return nlohmann::json::parse(page.substr(start, end - start));
+}
+
+} // namespace dovla::sheettool::testing

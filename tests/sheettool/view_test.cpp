@@ -1,0 +1,201 @@
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+#include "design_json.h"
+#include "design_texts.h"
+#include "view/page.h"
+#include "view_page.h"
+
+namespace dovla::sheettool::testing {
+namespace {
+
+using nlohmann::json;
+
+std::size_t occurrences(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(ViewPage, DataCannotCloseItsScriptElement) {
+    std::string data = json{{"name", "a</script><script>alert(1)</script><"}}.dump();
+    std::string safe = "<";
+    view::appendScriptSafe(safe, data);
+    EXPECT_EQ(safe.find('<', 1), std::string::npos);
+    EXPECT_EQ(json::parse(safe.substr(1)), json::parse(data));
+
+    std::string page = view::page("demo.sch", data);
+    EXPECT_EQ(occurrences(page, "</script>"), 2u); // the data's element and the script's
+    EXPECT_EQ(designOfPage(page), json::parse(data));
+}
+
+TEST(ViewPage, FillsEachSlotOnceAndNeverWhatFillsIt) {
+    std::string data = json{{"title", "@SCRIPT@ @STYLE@ @TITLE@ @DATA@ @"}}.dump();
+    std::string page = view::page("@DATA@", data);
+    EXPECT_EQ(designOfPage(page), json::parse(data));
+    EXPECT_NE(page.find("<title>@DATA@ - sheettool view</title>"), std::string::npos);
+    EXPECT_EQ(occurrences(page, "@SCRIPT@"), 1u); // the data's own
+    EXPECT_EQ(occurrences(page, "@STYLE@"), 1u);
+    EXPECT_NE(page.find("'use strict';"), std::string::npos);
+    EXPECT_NE(page.find("--highlight: #ff1493;"), std::string::npos);
+}
+
+TEST(ViewPage, TitleIsHtmlTextOfTheFileNamesBytes) {
+    EXPECT_EQ(view::htmlText("a&b<c>\"d\xe4.sch"), "a&amp;b&lt;c&gt;&quot;d\xc3\xa4.sch");
+    std::string page = view::page("<b>&.sch", "{}");
+    EXPECT_NE(page.find("<title>&lt;b&gt;&amp;.sch - sheettool view</title>"), std::string::npos);
+}
+
+// A design on two sheets with items before the first header (sheet 0):
+// nets, a bus group, a part no library holds, and a label whose name
+// would close a script element.
+const std::string viewDesign = "wire from=10,10 to=60,10\n"
+                               "sheet code=4\n"
+                               "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                               "part at=400,110 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+                               "wire from=210,100 to=350,100\n"
+                               "label at=280,100 text=\"</script>\"\n"
+                               "part at=160,90 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
+                               "junction at=100,300\n"
+                               "bus from=100,500 to=300,500\n"
+                               "bus-entry at=200,500 attr=wire-entry\n"
+                               "tag at=300,500 text=\"B\"\n"
+                               "part at=700,700 ref=\"X1\" name=\"NONE\" lib=\"NONE\"\n"
+                               "sheet code=2\n"
+                               "part at=200,110 ref=\"R3\" name=\"RES\" lib=\"RES\" dir=1\n";
+
+using ViewCommand = DesignTexts;
+
+// The page draws what `nets --json` holds: every item on its sheet, in
+// the order dovla32 made them, with the same net.
+TEST_F(ViewCommand, PageHoldsTheDesignAsTheModelHasIt) {
+    sheet("view.sch", viewDesign);
+    RunResult run = tool({"view", "view.sch", "-o", "page.html"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    const json page = designOfPage(dir.read("page.html"));
+    ASSERT_TRUE(page.is_object());
+    RunResult nets = tool({"nets", "view.sch", "--json"});
+    ASSERT_EQ(nets.status, 0) << nets.err;
+    const json model = json::parse(nets.out);
+
+    EXPECT_EQ(page["title"], "view.sch");
+    ASSERT_EQ(page["sheets"].size(), 3u);
+    EXPECT_EQ(page["sheets"][0]["number"], 0);
+    EXPECT_EQ(page["sheets"][0]["wires"], json::parse("[[10,10,60,10,-1]]"));
+    EXPECT_EQ(page["sheets"][1]["paper"], json::parse("[0,0,3000,2000]"));
+    EXPECT_EQ(page["sheets"][2]["paper"], json::parse("[0,0,1600,1200]"));
+
+    auto net = [](const json& item) { return item["net"].is_null() ? json(-1) : item["net"]; };
+    for (const json& sheet : page["sheets"]) {
+        json wires = json::array();
+        for (const json& wire : model["wires"]) {
+            if (wire["sheet"] == sheet["number"])
+                wires.push_back(
+                    {wire["from"][0], wire["from"][1], wire["to"][0], wire["to"][1], net(wire)});
+        }
+        EXPECT_EQ(sheet["wires"], wires) << "sheet " << sheet["number"];
+        json pins = json::array();
+        for (std::size_t i = 0; i < model["pins"].size(); ++i) {
+            const json& pin = model["pins"][i];
+            if (pin["sheet"] == sheet["number"])
+                pins.push_back(
+                    {i, pin["root"][0], pin["root"][1], pin["end"][0], pin["end"][1], net(pin)});
+        }
+        json drawnPins = json::array();
+        for (const json& row : sheet["pins"]) // the number's place left out
+            drawnPins.push_back({row[0], row[1], row[2], row[3], row[4], row[7]});
+        EXPECT_EQ(drawnPins, pins) << "sheet " << sheet["number"];
+    }
+    const json& first = page["sheets"][1];
+    EXPECT_EQ(first["buses"], json::parse("[[100,500,300,500,-1]]"));
+    EXPECT_EQ(first["entries"], json::parse("[[200,500,210,490,-1]]"));
+    EXPECT_EQ(first["junctions"], json::parse("[[100,300]]"));
+    EXPECT_EQ(first["labels"], json::parse(R"([[280,100,"</script>",0,0]])"));
+    ASSERT_EQ(first["tags"].size(), 1u);
+    EXPECT_EQ(first["tags"][0][3], "B");
+    ASSERT_EQ(first["parts"].size(), 4u);
+    EXPECT_EQ(first["parts"][3], json::parse("[3,680,680,700,700,0]"));
+
+    ASSERT_EQ(page["nets"].size(), model["nets"].size());
+    for (std::size_t i = 0; i < model["nets"].size(); ++i) {
+        EXPECT_EQ(page["nets"][i]["key"], model["nets"][i]["key"]);
+        EXPECT_EQ(page["nets"][i]["pins"], model["nets"][i]["pins"]);
+    }
+    EXPECT_EQ(page["nets"][0]["sheets"], json::parse("[1]"));
+    EXPECT_EQ(page["parts"][3], json::parse(R"({"ref":"X1","name":"NONE","lib":"NONE",
+        "found":false,"sheet":1,"block":0,"blocks":0,"pins":[]})"));
+    EXPECT_EQ(page["pins"][0], json::parse(R"(["R1.1","R1 RES [1]",1,1,0,1])"));
+    ASSERT_EQ(page["findings"].size(), model["findings"].size());
+    for (std::size_t i = 0; i < model["findings"].size(); ++i) {
+        EXPECT_EQ(page["findings"][i]["at"], model["findings"][i]["at"]);
+        EXPECT_EQ(page["findings"][i]["kind"], model["findings"][i]["kind"]);
+    }
+}
+
+// Everything the page needs is in it: no address to fetch from, and a
+// policy that forbids fetching.
+TEST_F(ViewCommand, PageFetchesNothing) {
+    sheet("view.sch", viewDesign);
+    ASSERT_EQ(tool({"view", "view.sch", "-o", "page.html"}).status, 0);
+    std::string page = dir.read("page.html");
+    EXPECT_NE(page.find("content=\"default-src 'none';"), std::string::npos);
+    for (const char* fetching :
+         {"src=", "href=", "<link", "url(", "@import", "fetch(", "XMLHttpRequest", "https:"})
+        EXPECT_EQ(page.find(fetching), std::string::npos) << fetching;
+}
+
+TEST_F(ViewCommand, OptionsChangeTheDesignAsTheyChangeTheNetList) {
+    sheet("view.sch", viewDesign);
+    ASSERT_EQ(tool({"view", "view.sch", "-o", "plain.html"}).status, 0);
+    ASSERT_EQ(tool({"view", "view.sch", "-p", "-o", "p.html"}).status, 0);
+    const json plain = designOfPage(dir.read("plain.html"));
+    const json noPower = designOfPage(dir.read("p.html"));
+    // Without implicit power names VCC is an ordinary part: its net has no name.
+    EXPECT_EQ(plain["nets"][1]["key"], "VCC");
+    EXPECT_NE(noPower["nets"][1]["key"], "VCC");
+}
+
+TEST_F(ViewCommand, TroubleLeavesNoPageAndTheInputsAlone) {
+    sheet("view.sch", viewDesign);
+    dir.write("broken.sch", std::string("\x07\x01\x02", 3));
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string err;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"view", "broken.sch", "-o", "page.html"}, "sheettool: file read error!\n"},
+             {{"view", "missing.sch", "-o", "page.html"}, "sheettool: can't open: missing.sch\n"},
+             {{"view", "view.sch", "--json", "-o", "page.html"}, ""},
+             {{"view", "-o", "page.html"}, ""},
+             {{"view", "view.sch", "view.sch", "-o", "page.html"}, ""},
+         }) {
+        RunResult run = tool(c.arguments);
+        EXPECT_EQ(run.status, exitTrouble) << c.arguments[1];
+        if (!c.err.empty())
+            EXPECT_EQ(run.err, c.err);
+        else
+            EXPECT_NE(run.err.find("usage: sheettool"), std::string::npos) << run.err;
+        EXPECT_FALSE(dir.exists("page.html"));
+    }
+    std::string before = dir.read("view.sch");
+    RunResult over = tool({"view", "view.sch", "-o", "view.sch"});
+    EXPECT_EQ(over.status, exitTrouble);
+    EXPECT_EQ(dir.read("view.sch"), before);
+    RunResult ini = tool({"view", "view.sch", "-o", "TAVEL.INI"});
+    EXPECT_EQ(ini.status, exitTrouble);
+}
+
+TEST_F(ViewCommand, WritesThePageToStandardOutputWithoutAName) {
+    sheet("view.sch", viewDesign);
+    RunResult run = tool({"view", "view.sch"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_EQ(designOfPage(run.out)["title"], "view.sch");
+}
+
+} // namespace
+} // namespace dovla::sheettool::testing

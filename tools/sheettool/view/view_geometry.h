@@ -1,0 +1,59 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "design.h"
+
+// How the page of `sheettool view` draws a design: which sheets there are
+// to show, the paper and the extent of each, and the shapes that the
+// design's values do not give directly (tag outlines, pin numbers, part
+// bodies without a library). Coordinates are sheet coordinates; y grows
+// downward, as on the editor's screen.
+namespace dovla::sheettool::view {
+
+// A rectangle of the sheet's plane. Wide enough for any coordinates a
+// damaged file can give.
+struct Box {
+    std::int64_t minX = 0;
+    std::int64_t minY = 0;
+    std::int64_t maxX = 0;
+    std::int64_t maxY = 0;
+    bool operator==(const Box&) const = default;
+};
+
+// A sheet as the page shows it.
+struct DrawnSheet {
+    int number = 0; // 0: the items before the first sheet header
+    Box paper;      // the sheet size; for sheet 0, its items' extent
+    Box extent;     // what is drawn on it; the paper for an empty sheet
+};
+
+// The sheets to draw: sheet 0 first when anything lies on it, then every
+// sheet of the file, empty ones included.
+std::vector<DrawnSheet> drawnSheets(const model::Design& design);
+
+// The outline of a tag, a flat list of x, y pairs: a hexagon around the
+// line from `from` to `to`, pointed at both ends where the tag connects.
+std::vector<std::int64_t> tagOutline(const model::Tag& tag);
+constexpr std::int32_t tagHalfHeight = 8;
+
+// Where a pin's number is written: beside the middle of its line, above a
+// horizontal pin and to the left of a vertical one.
+model::Point pinNumberAt(const model::Pin& pin);
+
+// The body of a part. A part that no library holds has no size; it is
+// drawn as a square of this side ending at its origin.
+Box bodyOf(const model::Part& part);
+constexpr std::int32_t unknownBodySide = 20;
+
+// The colour of a net, "#rrggbb", from its key alone, so that a net keeps
+// its colour from one revision of a design to the next. Never the
+// highlight's pink, nor the grey of what belongs to no net.
+std::string netColor(const std::string& key);
+// The highlight of the page's selection, as its style sheet has it.
+constexpr char highlightColor[] = "#ff1493";
+
+} // namespace dovla::sheettool::view
