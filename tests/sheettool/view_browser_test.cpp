@@ -1,11 +1,13 @@
 // The page of the shipped example in a real browser: headless Chromium
 // draws it with #net=D0 and takes a screenshot, whose pixels must show D0
-// lit in the highlight and the other nets not.
+// lit in the highlight and the other nets not; and the page is used, in a
+// frame, as a person would use it.
 #include <png.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -214,6 +216,75 @@ TEST_F(ViewInBrowser, TheExampleLightsUpNetD0) {
     EXPECT_GE(litWires, 2);
     EXPECT_EQ(litPins, 2); // J1.2 and R1.1
     EXPECT_GE(otherWires, 10);
+}
+
+// An attribute's value as Chromium writes it in a dump of the DOM.
+std::string attributeText(std::string text) {
+    for (const auto& [entity, character] :
+         std::vector<std::pair<std::string, std::string>>{{"&quot;", "\""},
+                                                          {"&lt;", "<"},
+                                                          {"&gt;", ">"},
+                                                          {"&nbsp;", "\xc2\xa0"},
+                                                          {"&amp;", "&"}}) {
+        for (std::size_t at = text.find(entity); at != std::string::npos;
+             at = text.find(entity, at + character.size()))
+            text.replace(at, entity.size(), character);
+    }
+    return text;
+}
+
+TEST_F(ViewInBrowser, ClicksTheListsSearchAndKeysChoose) {
+    RunResult view = runTool({"view", "demo.sch", "-o", dir.file("page.html")}, EXAMPLE_BUILD_DIR);
+    ASSERT_EQ(view.status, 0) << view.err;
+    for (const char* file : {"interact.html", "interact.js"})
+        std::filesystem::copy_file(std::string(VIEW_TEST_PAGES) + "/" + file, dir.file(file));
+    RunResult run = browse("file://" + dir.file("interact.html"), 1300, 1000,
+                           {"--allow-file-access-from-files", "--dump-dom"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(run.out, found, std::regex("data-results=\"([^\"]*)\"")))
+        << run.out.substr(0, 2000);
+    const json results = json::parse(attributeText(found[1]));
+    ASSERT_TRUE(results["error"].is_null()) << results["error"];
+
+    struct Step {
+        std::string name, hash, sheet;
+        json detail;
+    };
+    const std::vector<Step> expected = {
+        {"click on a wire of D1", "#net=D1", "sheet 1", "Net D1"},
+        {"click beside a wire of D1", "#net=D1", "sheet 1", "Net D1"},
+        {"click on a pin of GND", "#net=GND", "sheet 1", "Net GND"},
+        {"click on nothing", "", "sheet 1", nullptr},
+        {"wheel toward the wire", "", "sheet 1", nullptr},
+        {"click on the wire, zoomed in", "#net=D1", "sheet 1", "Net D1"},
+        {"choose U1 in the list", "#part=U1", "sheet 2", "Part U1 7400"},
+        {"choose VCC in the list", "#net=VCC", "sheet 2", "Net VCC"},
+        {"Escape", "", "sheet 2", nullptr},
+    };
+    const json& steps = results["steps"];
+    ASSERT_EQ(steps.size(), expected.size() + 1);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(steps[i]["name"], expected[i].name);
+        EXPECT_EQ(steps[i]["hash"], expected[i].hash) << expected[i].name;
+        EXPECT_EQ(steps[i]["sheet"], expected[i].sheet) << expected[i].name;
+        EXPECT_EQ(steps[i]["detail"], expected[i].detail) << expected[i].name;
+    }
+    // The wheel zoomed in: a narrower view box.
+    auto width = [](const json& step) {
+        std::istringstream view(step["view"].get<std::string>());
+        double x, y, w;
+        view >> x >> y >> w;
+        return w;
+    };
+    EXPECT_LT(width(steps[4]), width(steps[3]) * 0.8);
+    // D0 to D3 and GND have a "d"; of the parts, those named GND.
+    const json& search = steps.back();
+    EXPECT_EQ(search["name"], "search for d");
+    EXPECT_EQ(search["nets"], "5");
+    EXPECT_EQ(search["parts"], "4");
+    EXPECT_EQ(steps[0]["nets"], "10");
+    EXPECT_EQ(steps[0]["parts"], "19");
 }
 
 } // namespace
