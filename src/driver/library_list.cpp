@@ -1,7 +1,6 @@
 #include "driver/library_list.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "driver/open_file.h"
 #include "driver/platform.h"
@@ -23,19 +22,17 @@ int LibraryList::readLibraryList() {
     if (read_)
         return 0;
     configuration_ = configurationPath();
-    readList(std::string());
+    readList(nullptr);
     return 0;
 }
 
-void LibraryList::readLibraryListFrom(const std::string& configuration) {
+void LibraryList::readLibraryListFrom(const std::string& configuration,
+                                      const PathResolver& resolve) {
     configuration_ = configuration;
-    std::filesystem::path directory = std::filesystem::path(configuration).parent_path();
-    readList(directory.empty() ? std::string() : directory.string());
+    readList(&resolve);
 }
 
-// Each path relative to the base, when one is given; cut to the room of an
-// entry, as every path is.
-void LibraryList::readList(const std::string& base) {
+void LibraryList::readList(const PathResolver* resolve) {
     libraryCount_ = 0;
     for (int n = 0; n < maxLibraries; ++n) {
         char key[16];
@@ -43,8 +40,8 @@ void LibraryList::readList(const std::string& base) {
         if (platform::getProfileString("Library", key, "", libraryPaths_[n], pathSize,
                                        configuration_.c_str()) == 0)
             break;
-        if (!base.empty() && std::filesystem::path(libraryPaths_[n]).is_relative()) {
-            std::string path = (std::filesystem::path(base) / libraryPaths_[n]).string();
+        if (resolve != nullptr) {
+            std::string path = (*resolve)(libraryPaths_[n]);
             std::snprintf(libraryPaths_[n], pathSize, "%s", path.c_str());
         }
         ++libraryCount_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace dovla {
@@ -15,9 +16,11 @@ class LibraryList {
     // point may read it early, to keep the output off the files it names.
     int readLibraryList();
     // The list of a configuration file named outright, instead of the one
-    // found; relative library paths in it are taken from its directory, as
-    // dovla32 would take them when run there.
-    void readLibraryListFrom(const std::string& configuration);
+    // found, each path as `resolve` gives it back (sheettool takes relative
+    // paths from the configuration's directory). A resolved path is cut to
+    // the room of an entry, as every path is.
+    using PathResolver = std::function<std::string(const std::string& path)>;
+    void readLibraryListFrom(const std::string& configuration, const PathResolver& resolve);
     // The configuration file used: the one in the current directory when it
     // can be opened, else the one beside the program.
     static std::string configurationPath();
@@ -28,7 +31,7 @@ class LibraryList {
     const char* libraryPath(int index) const { return libraryPaths_[index]; }
 
   private:
-    void readList(const std::string& base);
+    void readList(const PathResolver* resolve);
 
     char libraryPaths_[maxLibraries][pathSize] = {};
     int libraryCount_ = 0;

@@ -1,6 +1,7 @@
 #include "load_design.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 #include "connect/object_store.h"
@@ -261,8 +262,17 @@ Design loadDesign(const std::string& sheetPath, const Options& options) {
     AllocPool partPool;
     NetListRun run(excluded, objectPool, partPool);
     run.options.scanStep = options.scanStep;
-    if (!options.configuration.empty())
-        run.libraries.readLibraryListFrom(options.configuration);
+    if (!options.configuration.empty()) {
+        // Relative library paths as dovla32 would take them when run in the
+        // configuration's directory.
+        std::filesystem::path directory =
+            std::filesystem::path(options.configuration).parent_path();
+        run.libraries.readLibraryListFrom(options.configuration, [&](const std::string& path) {
+            if (directory.empty() || !std::filesystem::path(path).is_relative())
+                return path;
+            return (directory / path).string();
+        });
+    }
     run.readDesign(sheetPath.c_str());
     PinOrigins pins(run.store);
     run.connectDesign(&pins);
