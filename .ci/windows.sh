@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The Windows pass: cross-build dovla32.exe with MinGW-w64, then run the
-# native end-to-end tests against it under Wine.
+# The Windows pass: cross-build dovla32.exe and sheettool.exe with
+# MinGW-w64 (Release, the example built under Wine), package them as the
+# .zip users download and check that package under Wine, then run the
+# native end-to-end tests against the programs under Wine.
 #
 #   bash .ci/windows.sh [NATIVE]
 #
@@ -26,9 +28,9 @@ elapsed() {
 # no wine32 (a Recommends of wine64, left out). The preloader reserves the
 # addresses Wine must have before the system loader can take them; without
 # it about one start in a few hundred fails with "failed to map the shared
-# user data".
+# user data". groff-base writes the manual pages as text for the package.
 packages=(cmake make g++ libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64-posix
-  binutils-mingw-w64-x86-64 wine wine64 wine64-preloader)
+  binutils-mingw-w64-x86-64 wine wine64 wine64-preloader groff-base)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
@@ -38,36 +40,6 @@ if ((${#missing[@]})); then
   apt-get update
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-
-echo "+ [$(elapsed) s] cross build ($cross)"
-cmake -S . -B "$cross" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DDOVLA32_TESTS=OFF
-cmake --build "$cross" -j2
-exe="$cross/dovla32.exe"
-
-# Static linking leaves only DLLs that every Windows has.
-dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ { print $3 }')
-echo "+ dovla32.exe imports: $(echo $dlls)"
-for dll in $dlls; do
-  case "${dll,,}" in
-    kernel32.dll | msvcrt.dll | user32.dll | advapi32.dll | ucrtbase.dll | api-ms-win-*) ;;
-    *) echo "dovla32.exe needs $dll, which Windows does not ship" >&2; exit 1 ;;
-  esac
-done
-
-if [[ -z "$native" ]]; then
-  echo "+ [$(elapsed) s] native build (build-wintest)"
-  cmake -S . -B build-wintest
-  cmake --build build-wintest -j2
-  test_e2e="$root/build-wintest/tests/test_e2e"
-elif [[ -d "$native" ]]; then
-  echo "+ [$(elapsed) s] native build ($native)"
-  cmake --build "$native" -j2
-  test_e2e="$native/tests/test_e2e"
-else
-  test_e2e=$native
-fi
-[[ -x "$test_e2e" ]] || { echo "no test_e2e at $test_e2e" >&2; exit 1; }
 
 # A prefix of its own, no display (Wine then needs no X server), no debug
 # channels, and no offer to install Mono or Gecko.
@@ -93,10 +65,43 @@ fi
 echo "+ wine ready: wineboot took $(awk -v s="$boot_started" -v e="$(date +%s.%N)" \
   'BEGIN { printf "%.1f", e - s }') s"
 
+echo "+ [$(elapsed) s] cross build and package ($cross)"
+cmake -S . -B "$cross" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DDOVLA32_TESTS=OFF
+cmake --build "$cross" -j2 --target package
+exe="$cross/dovla32.exe"
+bash tests/packaging/check_packages.sh "$cross"/dovla32-*-win64.zip
+
+# Static linking leaves only DLLs that every Windows has.
+for program in dovla32.exe sheettool.exe; do
+  dlls=$(x86_64-w64-mingw32-objdump -p "$cross/$program" | awk '/DLL Name:/ { print $3 }')
+  echo "+ $program imports: $(echo $dlls)"
+  for dll in $dlls; do
+    case "${dll,,}" in
+      kernel32.dll | msvcrt.dll | user32.dll | advapi32.dll | ucrtbase.dll | api-ms-win-*) ;;
+      *) echo "$program needs $dll, which Windows does not ship" >&2; exit 1 ;;
+    esac
+  done
+done
+
+if [[ -z "$native" ]]; then
+  echo "+ [$(elapsed) s] native build (build-wintest)"
+  cmake -S . -B build-wintest
+  cmake --build build-wintest -j2
+  test_e2e="$root/build-wintest/tests/test_e2e"
+elif [[ -d "$native" ]]; then
+  echo "+ [$(elapsed) s] native build ($native)"
+  cmake --build "$native" -j2
+  test_e2e="$native/tests/test_e2e"
+else
+  test_e2e=$native
+fi
+[[ -x "$test_e2e" ]] || { echo "no test_e2e at $test_e2e" >&2; exit 1; }
+
 echo "+ [$(elapsed) s] test_e2e against $exe under wine"
 results="$WINEPREFIX/test_e2e.xml"
 status=0
-DOVLA32_RUNNER=wine DOVLA32_PROGRAM="$exe" DOVLA32_SHEETTOOL="$cross/tools/sheettool/sheettool.exe" \
+DOVLA32_RUNNER=wine DOVLA32_PROGRAM="$exe" DOVLA32_SHEETTOOL="$cross/sheettool.exe" \
   DOVLA32_CRLF=1 \
   timeout 1800 "$test_e2e" --gtest_brief=1 --gtest_output="xml:$results" || status=$?
 if [[ -f "$results" ]]; then

@@ -7,7 +7,7 @@
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
-tool="$build/tools/sheettool/sheettool"
+tool="$build/sheettool"
 generator="$build/bench/make_design"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -10,7 +10,7 @@
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
-tool="$build/tools/sheettool/sheettool"
+tool="$build/sheettool"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/bench/make_design" 32 "$work" >/dev/null

@@ -9,7 +9,7 @@ docs=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-(cd "$build/examples" && "$build/tools/sheettool/sheettool" view demo.sch -o "$work/demo.html")
+(cd "$build/examples" && "$build/sheettool" view demo.sch -o "$work/demo.html")
 chromium --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
   --disable-component-update --disable-sync --hide-scrollbars --force-device-scale-factor=1 \
   --user-data-dir="$work/profile" --window-size=1200,720 --virtual-time-budget=5000 \

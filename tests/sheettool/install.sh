@@ -1,13 +1,16 @@
 #!/bin/sh
-# Installs the build into a scratch prefix and looks for both programs and
-# both manual pages where users expect them.
+# Installs the build into a scratch prefix and looks for both programs,
+# both manual pages, the documentation and the example where users expect
+# them.
 build=$1
 cmake=$2
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/dovla32-install.XXXXXX") || exit 1
 trap 'rm -rf "$prefix"' EXIT
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null || exit 1
 status=0
-for file in bin/dovla32 bin/sheettool share/man/man1/dovla32.1 share/man/man1/sheettool.1; do
+for file in bin/dovla32 bin/sheettool share/man/man1/dovla32.1 share/man/man1/sheettool.1 \
+    share/doc/dovla32/README.md share/doc/dovla32/sheettool-json.md \
+    share/doc/dovla32/example/demo.sch share/doc/dovla32/example/TAVEL.INI; do
     if [ ! -f "$prefix/$file" ]; then
         echo "not installed: $file"
         status=1
