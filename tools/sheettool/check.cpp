@@ -4,7 +4,6 @@
 #include "design_arguments.h"
 #include "design_json.h"
 #include "findings.h"
-#include "load_design.h"
 #include "sheettool.h"
 
 namespace dovla::sheettool {
@@ -32,11 +31,8 @@ std::string findingsJson(const model::Design& design, const std::vector<model::F
 
 int checkCommand(int argc, char** argv) {
     DesignArguments arguments;
-    if (!parseDesignArguments(argc, argv, AcceptJson | AcceptOutput, arguments) ||
-        arguments.sheets.size() != 1)
-        return usage();
     model::Design design;
-    if (!loadCommandDesign(arguments.sheets[0], arguments.options, design))
+    if (!readOneDesign(argc, argv, AcceptJson | AcceptOutput, arguments, design))
         return exitTrouble;
     std::vector<model::Finding> findings = model::findingsOf(design);
     std::string text =

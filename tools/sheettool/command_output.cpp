@@ -3,17 +3,9 @@
 #include <cstdio>
 
 #include "driver/platform.h"
+#include "sheettool.h"
 
 namespace dovla::sheettool {
-
-namespace {
-
-bool refuse(const std::string& message) {
-    std::fprintf(stderr, "sheettool: %s\n", message.c_str());
-    return false;
-}
-
-} // namespace
 
 bool writeCommandOutput(const std::string& name, const std::string& text,
                         const std::vector<std::string>& inputs) {

@@ -3,16 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sheettool.h"
+
 namespace dovla::sheettool {
-
-namespace {
-
-bool refuse(const std::string& message) {
-    std::fprintf(stderr, "sheettool: %s\n", message.c_str());
-    return false;
-}
-
-} // namespace
 
 bool parseDesignArguments(int argc, char** argv, int flags, DesignArguments& arguments) {
     bool outputGiven = false;
@@ -43,6 +36,15 @@ bool parseDesignArguments(int argc, char** argv, int flags, DesignArguments& arg
         }
     }
     return true;
+}
+
+bool readOneDesign(int argc, char** argv, int flags, DesignArguments& arguments,
+                   model::Design& design) {
+    if (!parseDesignArguments(argc, argv, flags, arguments) || arguments.sheets.size() != 1) {
+        usage();
+        return false;
+    }
+    return loadCommandDesign(arguments.sheets[0], arguments.options, design);
 }
 
 } // namespace dovla::sheettool

@@ -22,4 +22,10 @@ enum DesignArgumentFlags { AcceptJson = 1, AcceptOutput = 2 };
 // False, with the message written, when an argument is not one of them.
 bool parseDesignArguments(int argc, char** argv, int flags, DesignArguments& arguments);
 
+// The arguments of a command that reads one sheet file, and the design it
+// holds. False, with the usage or the reader's message written, when
+// either is wanting; the command then ends with exitTrouble.
+bool readOneDesign(int argc, char** argv, int flags, DesignArguments& arguments,
+                   model::Design& design);
+
 } // namespace dovla::sheettool

@@ -54,11 +54,8 @@ std::string netsText(const model::Design& design) {
 
 int netsCommand(int argc, char** argv) {
     DesignArguments arguments;
-    if (!parseDesignArguments(argc, argv, AcceptJson | AcceptOutput, arguments) ||
-        arguments.sheets.size() != 1)
-        return usage();
     model::Design design;
-    if (!loadCommandDesign(arguments.sheets[0], arguments.options, design))
+    if (!readOneDesign(argc, argv, AcceptJson | AcceptOutput, arguments, design))
         return exitTrouble;
     std::string text;
     if (arguments.json)

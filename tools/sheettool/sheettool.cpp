@@ -46,6 +46,11 @@ int trouble(const std::string& message) {
     return exitTrouble;
 }
 
+bool refuse(const std::string& message) {
+    trouble(message);
+    return false;
+}
+
 bool loadCommandDesign(const std::string& sheetPath, const model::Options& options,
                        model::Design& design) {
     try {

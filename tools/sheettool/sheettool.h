@@ -42,6 +42,8 @@ std::vector<std::uint8_t> buildLibrary(const std::vector<TextLine>& lines);
 // The usage message, and a message of trouble; both give exitTrouble.
 int usage();
 int trouble(const std::string& message);
+// A message of trouble where a function answers whether it could: false.
+bool refuse(const std::string& message);
 
 // The design of a sheet file through the design model; false, with the
 // reader's message written, when it cannot be read.
@@ -51,7 +53,7 @@ bool loadCommandDesign(const std::string& sheetPath, const model::Options& optio
 // libraries that names; no command may write over them.
 std::vector<std::string> inputsOf(const model::Design& design);
 
-// The whole program: "dump", "build", "check", "nets".
+// The whole program: "dump", "build", "check", "nets", "diff", "view".
 int sheettoolMain(int argc, char** argv);
 
 } // namespace dovla::sheettool

@@ -11,10 +11,8 @@ namespace dovla::sheettool {
 
 int viewCommand(int argc, char** argv) {
     DesignArguments arguments;
-    if (!parseDesignArguments(argc, argv, AcceptOutput, arguments) || arguments.sheets.size() != 1)
-        return usage();
     model::Design design;
-    if (!loadCommandDesign(arguments.sheets[0], arguments.options, design))
+    if (!readOneDesign(argc, argv, AcceptOutput, arguments, design))
         return exitTrouble;
     std::string data = view::pageData(design, model::findingsOf(design), design.sheetPath);
     return writeCommandOutput(arguments.output, view::page(design.sheetPath, data),
