@@ -97,12 +97,8 @@ template <typename Visit>
 void NetBuilder::forEachRasterPoint(bool horizontal, std::int32_t fixed, std::int32_t from,
                                     std::int32_t to, bool inclusiveEnd, Visit visit) {
     const std::int64_t last = inclusiveEnd ? std::int64_t{to} : std::int64_t{to} - 1;
-    store_.grid().forEachPointOnLine(horizontal, fixed, std::int64_t{from} + 1, last,
-                                     [&](std::int32_t along, std::uint32_t point) {
-                                         if ((std::int64_t{along} - from) % scanStep_ != 0)
-                                             return true;
-                                         return visit(along, point);
-                                     });
+    store_.grid().forEachPointOnLine(horizontal, fixed, std::int64_t{from} + 1, last, from,
+                                     scanStep_, visit);
 }
 
 } // namespace dovla

@@ -18,6 +18,7 @@ void PointGrid::clear() {
     pool_.release(window_);
     window_ = nullptr;
     beyondWindow_.clear();
+    crowdedLines_.clear();
 }
 
 std::uint32_t PointGrid::blockBeyondWindow(std::int64_t cellX, std::int64_t cellY) const {
@@ -30,7 +31,9 @@ std::uint32_t PointGrid::makeBlock(std::int64_t cellX, std::int64_t cellY) {
     if (block != none)
         return block;
     block = blocks_.size();
-    std::memset(blocks_.append().cells, 0xFF, sizeof(Block::cells));
+    Block& made = blocks_.append();
+    std::memset(made.cells, 0xFF, sizeof(Block::cells));
+    std::memset(made.counts, 0, sizeof(Block::counts));
     std::int64_t column = (cellX >> blockBits) - windowStart;
     std::int64_t row = (cellY >> blockBits) - windowStart;
     if (column >= 0 && column < windowBlocks && row >= 0 && row < windowBlocks) {
@@ -64,7 +67,11 @@ std::uint32_t PointGrid::findOrAddPoint(std::int32_t x, std::int32_t y) {
         return found;
     std::int64_t cellX = std::int64_t{x} >> cellBits;
     std::int64_t cellY = std::int64_t{y} >> cellBits;
-    std::uint32_t& head = blocks_[makeBlock(cellX, cellY)].cells[cellInBlock(cellX, cellY)];
+    Block& block = blocks_[makeBlock(cellX, cellY)];
+    std::uint32_t& head = block.cells[cellInBlock(cellX, cellY)];
+    std::uint8_t& count = block.counts[cellInBlock(cellX, cellY)];
+    if (count < 255)
+        ++count;
     std::uint32_t index = points_.size();
     Point& point = points_.append();
     point.x = x;
@@ -75,6 +82,24 @@ std::uint32_t PointGrid::findOrAddPoint(std::int32_t x, std::int32_t y) {
     point.kinds = 0;
     head = index;
     return index;
+}
+
+const std::vector<PointGrid::OnLine>& PointGrid::crowdedLine(bool horizontal, std::int32_t fixed,
+                                                             std::int64_t cellX, std::int64_t cellY,
+                                                             std::uint32_t first) const {
+    CrowdedLine& line = crowdedLines_[LineKey{cellX, cellY, fixed, horizontal}];
+    if (line.head == first)
+        return line.points;
+    line.head = first;
+    line.points.clear();
+    for (std::uint32_t p = first; p != none; p = points_[p].nextInCell) {
+        const Point& point = points_[p];
+        if ((horizontal ? point.y : point.x) == fixed)
+            line.points.push_back({horizontal ? point.x : point.y, p});
+    }
+    std::sort(line.points.begin(), line.points.end(),
+              [](const OnLine& a, const OnLine& b) { return a.along < b.along; });
+    return line.points;
 }
 
 std::uint32_t PointGrid::registerEnd(std::int32_t x, std::int32_t y, std::uint32_t object,

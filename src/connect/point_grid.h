@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 #include "connect/pooled_array.h"
 
@@ -72,11 +73,11 @@ class PointGrid {
 
     // Visits, in increasing order, every point that has a record on the
     // horizontal line y = fixed (or the vertical line x = fixed) with its
-    // other coordinate in [from, to]; visit(along, point) returns false to
-    // stop.
+    // other coordinate in [from, to], a whole number of steps from origin;
+    // visit(along, point) returns false to stop.
     template <typename Visit>
     void forEachPointOnLine(bool horizontal, std::int32_t fixed, std::int64_t from, std::int64_t to,
-                            Visit visit) const;
+                            std::int64_t origin, std::int32_t step, Visit visit) const;
 
   private:
     static constexpr int cellBits = 5;
@@ -84,7 +85,20 @@ class PointGrid {
     static constexpr std::int64_t blockCells = std::int64_t{1} << blockBits;
     struct Block {
         std::uint32_t cells[blockCells * blockCells]; // the first point of each, or none
+        std::uint8_t counts[blockCells * blockCells]; // the points of each, up to 255
     };
+    // A point on a line, by its place along the line.
+    struct OnLine {
+        std::int32_t along;
+        std::uint32_t point;
+    };
+    // A cell with this many points is crowded: drawn on the 10-unit raster a
+    // cell holds 16 at most. A scan through a crowded cell reads the points
+    // on its line from a list kept sorted, instead of walking all of them
+    // for every bus or wire that passes.
+    static constexpr std::uint8_t crowdedCell = 24;
+    const std::vector<OnLine>& crowdedLine(bool horizontal, std::int32_t fixed, std::int64_t cellX,
+                                           std::int64_t cellY, std::uint32_t first) const;
 
     static std::int64_t floorDiv(std::int64_t value) {
         return value >= 0 ? value / cellSize : -((-value + cellSize - 1) / cellSize);
@@ -123,13 +137,44 @@ class PointGrid {
     // only the rows a drawing touches take memory.
     std::uint32_t* window_ = nullptr;
     std::unordered_map<std::uint64_t, std::uint32_t> beyondWindow_;
+    // The sorted lines of crowded cells, by cell, orientation and line, each
+    // with the cell's first point when it was made: points join a cell at the
+    // front of its chain, so another first point means one was added since.
+    struct LineKey {
+        std::int64_t cellX, cellY;
+        std::int32_t fixed;
+        bool horizontal;
+        bool operator==(const LineKey&) const = default;
+    };
+    struct LineKeyHash {
+        std::size_t operator()(const LineKey& key) const {
+            std::uint64_t h = static_cast<std::uint64_t>(key.cellX) * 0x9E3779B97F4A7C15u;
+            h ^= static_cast<std::uint64_t>(key.cellY) + 0x7F4A7C159E3779B9u + (h << 6) + (h >> 2);
+            h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.fixed)) * 2 +
+                 key.horizontal + (h << 6) + (h >> 2);
+            return static_cast<std::size_t>(h);
+        }
+    };
+    struct CrowdedLine {
+        std::uint32_t head = none;
+        std::vector<OnLine> points;
+    };
+    mutable std::unordered_map<LineKey, CrowdedLine, LineKeyHash> crowdedLines_;
 };
 
 template <typename Visit>
 void PointGrid::forEachPointOnLine(bool horizontal, std::int32_t fixed, std::int64_t from,
-                                   std::int64_t to, Visit visit) const {
+                                   std::int64_t to, std::int64_t origin, std::int32_t step,
+                                   Visit visit) const {
     if (from > to)
         return;
+    // The scan steps are 10 and 1: a division by a constant costs a
+    // multiplication, by a variable a division, for every point of the line.
+    auto onStep = [step](std::int64_t offset) {
+        if (step == 10)
+            return offset % 10 == 0;
+        return step == 1 || offset % step == 0;
+    };
     const std::int64_t fixedCell = std::int64_t{fixed} >> cellBits;
     const std::int64_t lastCell = to >> cellBits;
     for (std::int64_t cell = from >> cellBits; cell <= lastCell; ++cell) {
@@ -141,19 +186,27 @@ void PointGrid::forEachPointOnLine(bool horizontal, std::int32_t fixed, std::int
             cell |= blockCells - 1;
             continue;
         }
-        // A cell holds at most 32 points of one line.
-        struct OnLine {
-            std::int32_t along;
-            std::uint32_t point;
-        };
+        const Block& cells = blocks_[block];
+        const std::uint32_t inBlock = cellInBlock(cellX, cellY);
+        if (cells.counts[inBlock] >= crowdedCell) {
+            for (const OnLine& on :
+                 crowdedLine(horizontal, fixed, cellX, cellY, cells.cells[inBlock])) {
+                if (on.along > to)
+                    return;
+                if (on.along >= from && onStep(on.along - origin) && !visit(on.along, on.point))
+                    return;
+            }
+            continue;
+        }
+        // A cell holds at most 32 points of one line. Those off the steps
+        // are left out before the sort.
         OnLine alongs[std::int64_t{1} << cellBits];
         int found = 0;
-        for (std::uint32_t p = blocks_[block].cells[cellInBlock(cellX, cellY)]; p != none;
-             p = points_[p].nextInCell) {
+        for (std::uint32_t p = cells.cells[inBlock]; p != none; p = points_[p].nextInCell) {
             const Point& point = points_[p];
             std::int32_t across = horizontal ? point.y : point.x;
             std::int32_t along = horizontal ? point.x : point.y;
-            if (across == fixed && along >= from && along <= to)
+            if (across == fixed && along >= from && along <= to && onStep(along - origin))
                 alongs[found++] = {along, p};
         }
         std::sort(alongs, alongs + found,
