@@ -23,13 +23,13 @@
 namespace dovla::testing {
 namespace {
 
-struct ObjectSpec {
+struct ObjectShape {
     std::int32_t kind, attr, x1, y1, x2, y2;
     SecondEnd secondEnd;
     std::string name;
 };
 
-using Design = std::vector<ObjectSpec>;
+using Design = std::vector<ObjectShape>;
 
 // Random designs on a small field. Most coordinates lie on the 10-unit
 // raster, some on the 5-unit one and some anywhere, so that the fine scan
@@ -358,7 +358,7 @@ void addCoverage(Coverage& coverage, ObjectStore& store, std::size_t designSize)
 
 std::string describe(const Design& design) {
     std::ostringstream out;
-    for (const ObjectSpec& o : design)
+    for (const ObjectShape& o : design)
         out << "  kind " << o.kind << " attr " << o.attr << " (" << o.x1 << "," << o.y1 << ")-("
             << o.x2 << "," << o.y2 << ") " << (o.secondEnd == SecondEnd::Present ? "two" : "one")
             << " '" << o.name << "'\n";
@@ -408,7 +408,7 @@ TEST_P(BuilderEquivalence, SameStoreAsTheLiteralModel) {
         Design design = c.crowded ? generator.makeCrowded() : generator.make();
 
         literal::Model model(c.step);
-        for (const ObjectSpec& o : design)
+        for (const ObjectShape& o : design)
             model.addObject(o.kind, o.attr, o.x1, o.y1, o.x2, o.y2,
                             o.secondEnd == SecondEnd::Present, o.name);
         model.buildNets([&](const std::string& name) { return excluded.isExcluded(name.c_str()); });
@@ -416,7 +416,7 @@ TEST_P(BuilderEquivalence, SameStoreAsTheLiteralModel) {
         AllocPool pool;
         ObjectStore store(pool);
         store.createPointGrid();
-        for (const ObjectSpec& o : design)
+        for (const ObjectShape& o : design)
             store.addObject(o.kind, o.attr, o.x1, o.y1, o.x2, o.y2, o.secondEnd, o.name.c_str(),
                             nullptr);
         NetBuilder(store, excluded, c.step).buildNets();

@@ -3,9 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include "design_fixture.h"
 #include "support/run_program.h"
-#include "writers/library_writer.h"
-#include "writers/sheet_writer.h"
 
 // TAVEL.INI as editors and users write it. The same texts must name the
 // same libraries whether the program reads them itself (POSIX) or through
@@ -13,8 +12,6 @@
 // with both builds.
 namespace dovla::testing {
 namespace {
-
-const std::string benchReport = "\n#PartList\n\nR1:\tRES\nC1:\tCAP\n\n#NetList\n\n\n#End\n";
 
 // The text in UTF-16 with its byte-order mark; the text itself is ASCII.
 std::string utf16(const std::string& text, bool bigEndian) {
@@ -40,14 +37,7 @@ void PrintTo(const ProfileCase& c, std::ostream* out) {
 
 class ConfigurationText : public ::testing::TestWithParam<ProfileCase> {
   protected:
-    void SetUp() override {
-        writers::SheetWriter sheet;
-        sheet.header().part(500, 500, "R1", "RES", "RES").part(900, 500, "C1", "CAP", "CAP");
-        sheet.save(work.file("bench.sch"));
-        // A blank in the name: a value whose quotes were kept names no file.
-        writers::LibraryWriter().simple("RES", 2).save(work.file("my parts.lib"));
-        writers::LibraryWriter().simple("CAP", 2).save(work.file("caps.lib"));
-    }
+    void SetUp() override { writeBenchDesign(work); }
     TempDir work;
 };
 

@@ -11,6 +11,19 @@
 
 namespace dovla::testing {
 
+// The design of the runs that try ways of naming libraries: R1 (RES) and C1
+// (CAP) in bench.sch, RES in "my parts.lib" (a blank in the name: a value
+// whose quotes were kept names no file) and CAP in caps.lib. A TAVEL.INI
+// that names both libraries gives benchReport.
+inline void writeBenchDesign(const TempDir& dir) {
+    writers::SheetWriter sheet;
+    sheet.header().part(500, 500, "R1", "RES", "RES").part(900, 500, "C1", "CAP", "CAP");
+    sheet.save(dir.file("bench.sch"));
+    writers::LibraryWriter().simple("RES", 2).save(dir.file("my parts.lib"));
+    writers::LibraryWriter().simple("CAP", 2).save(dir.file("caps.lib"));
+}
+inline const std::string benchReport = "\n#PartList\n\nR1:\tRES\nC1:\tCAP\n\n#NetList\n\n\n#End\n";
+
 // One design in a directory of its own: a sheet file, one library and the
 // TAVEL.INI that names it. Runs read design.sch with parts.lib.
 //

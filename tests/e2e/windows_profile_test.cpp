@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "design_fixture.h"
 #include "support/run_program.h"
-#include "writers/library_writer.h"
-#include "writers/sheet_writer.h"
 
 // The Windows build finds TAVEL.INI through the system's own services and
 // reads it with the system's private-profile reader; these runs check that
@@ -20,17 +19,10 @@ class WindowsBuild : public ::testing::Test {
     void SetUp() override {
         if (!testingWindowsBuild())
             GTEST_SKIP() << "only for the Windows build (DOVLA32_PROGRAM)";
-        writers::SheetWriter sheet;
-        sheet.header().part(500, 500, "R1", "RES", "RES").part(900, 500, "C1", "CAP", "CAP");
-        sheet.save(work.file("bench.sch"));
-        // A blank in the name: a value whose quotes were kept names no file.
-        writers::LibraryWriter().simple("RES", 2).save(work.file("my parts.lib"));
-        writers::LibraryWriter().simple("CAP", 2).save(work.file("caps.lib"));
+        writeBenchDesign(work);
     }
     TempDir work;
 };
-
-const std::string benchReport = "\n#PartList\n\nR1:\tRES\nC1:\tCAP\n\n#NetList\n\n\n#End\n";
 
 TEST_F(WindowsBuild, TheCurrentDirectoryWinsOverTheProgramsDirectory) {
     TempDir programDir;

@@ -11,7 +11,7 @@ namespace dovla::testing {
 namespace {
 
 using writers::LibPartDescription;
-using writers::LibPinSpec;
+using writers::LibPinShape;
 using writers::LibraryWriter;
 using writers::pinAt;
 using writers::pinNumber;

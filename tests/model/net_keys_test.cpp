@@ -9,19 +9,19 @@ namespace dovla::model {
 namespace {
 
 // Designs made of nets alone: each net given as its names and pins.
-struct NetSpec {
+struct NetShape {
     std::vector<std::string> names;
     std::vector<std::string> pins; // "REF.N", "REF.BN" with a letter
     std::vector<Point> wireEnds;   // on sheet 1
 };
 
-Design designOf(const std::vector<NetSpec>& nets) {
+Design designOf(const std::vector<NetShape>& nets) {
     Design design;
-    for (const NetSpec& spec : nets) {
+    for (const NetShape& shape : nets) {
         Net net;
-        for (const std::string& name : spec.names)
+        for (const std::string& name : shape.names)
             net.names.push_back({name, {ItemKind::Label, 0}, false});
-        for (const std::string& key : spec.pins) {
+        for (const std::string& key : shape.pins) {
             Part part;
             part.ref = key.substr(0, key.find('.'));
             std::string number = key.substr(key.find('.') + 1);
@@ -34,17 +34,17 @@ Design designOf(const std::vector<NetSpec>& nets) {
             design.parts.push_back(part);
             design.pins.push_back(pin);
         }
-        for (std::size_t i = 0; i + 1 < spec.wireEnds.size(); i += 2) {
+        for (std::size_t i = 0; i + 1 < shape.wireEnds.size(); i += 2) {
             net.members.push_back(
                 {ItemKind::Wire, static_cast<std::uint32_t>(design.wires.size())});
-            design.wires.push_back({1, spec.wireEnds[i], spec.wireEnds[i + 1], {}});
+            design.wires.push_back({1, shape.wireEnds[i], shape.wireEnds[i + 1], {}});
         }
         design.nets.push_back(net);
     }
     return design;
 }
 
-std::vector<std::string> keysOf(const std::vector<NetSpec>& nets) {
+std::vector<std::string> keysOf(const std::vector<NetShape>& nets) {
     Design design = designOf(nets);
     assignNetKeys(design);
     std::vector<std::string> keys;
@@ -55,7 +55,7 @@ std::vector<std::string> keysOf(const std::vector<NetSpec>& nets) {
 
 struct KeyCase {
     const char* name;
-    std::vector<NetSpec> nets;
+    std::vector<NetShape> nets;
     std::vector<std::string> keys;
 };
 
@@ -95,9 +95,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A net keeps its key however the other nets change.
 TEST(NetKeyStability, KeysDependOnTheNetAloneUnlessShared) {
-    std::vector<NetSpec> nets = {{{}, {"R1.2", "R2.1"}, {}}, {{"CLK"}, {"U1.3"}, {}}};
-    std::vector<NetSpec> more = nets;
-    more.insert(more.begin(), NetSpec{{}, {"R9.1", "R8.2"}, {}});
+    std::vector<NetShape> nets = {{{}, {"R1.2", "R2.1"}, {}}, {{"CLK"}, {"U1.3"}, {}}};
+    std::vector<NetShape> more = nets;
+    more.insert(more.begin(), NetShape{{}, {"R9.1", "R8.2"}, {}});
     more.push_back({{"DATA"}, {"U2.1"}, {}});
     std::vector<std::string> before = keysOf(nets);
     std::vector<std::string> after = keysOf(more);

@@ -11,8 +11,6 @@
 namespace dovla::sheettool::testing {
 namespace {
 
-using dovla::testing::runCommand;
-
 // Named nets A (R1.2, R2.1 and, through a junction and a wire, R8.1), B
 // (R3.2, R4.1) and C (R5.2, R7.1 and, down a wire from a junction, R9.1),
 // and an unnamed net of R11.2 and R12.1.
@@ -188,16 +186,10 @@ TEST_F(Diff, TroubleAndUsageExitWithTwo) {
 
 // The README's way of comparing two revisions of a sheet in git.
 TEST_F(Diff, ComparesRevisionsInGit) {
-    auto git = [&](std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), "git");
-        return runCommand(arguments, dir.path());
-    };
-    if (git({"--version"}).status != 0)
+    Git git(dir.path());
+    if (!git.installed())
         GTEST_SKIP() << "git is not installed";
-    ASSERT_EQ(git({"init", "-q"}).status, 0);
-    git({"config", "user.name", "Sheet Tester"});
-    git({"config", "user.email", "tester@example.com"});
-    git({"config", "commit.gpgsign", "false"});
+    ASSERT_TRUE(git.init());
     sheet("demo.sch", base);
     ASSERT_EQ(git({"add", "."}).status, 0);
     ASSERT_EQ(git({"commit", "-q", "-m", "first"}).status, 0);

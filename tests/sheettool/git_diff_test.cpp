@@ -8,7 +8,6 @@
 namespace dovla::sheettool::testing {
 namespace {
 
-using dovla::testing::runCommand;
 using writers::LibraryWriter;
 using writers::SheetWriter;
 
@@ -16,16 +15,10 @@ using writers::SheetWriter;
 // as their text.
 TEST(GitDiff, ShowsSheetAndLibraryChangesAsText) {
     TempDir repository;
-    auto git = [&](std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), "git");
-        return runCommand(arguments, repository.path());
-    };
-    if (git({"--version"}).status != 0)
+    Git git(repository.path());
+    if (!git.installed())
         GTEST_SKIP() << "git is not installed";
-    ASSERT_EQ(git({"init", "-q"}).status, 0);
-    git({"config", "user.name", "Sheet Tester"});
-    git({"config", "user.email", "tester@example.com"});
-    git({"config", "commit.gpgsign", "false"});
+    ASSERT_TRUE(git.init());
     ASSERT_EQ(
         git({"config", "diff.tavel.textconv", std::string("\"") + SHEETTOOL_BINARY + "\" dump"})
             .status,

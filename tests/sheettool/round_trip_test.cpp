@@ -10,7 +10,7 @@ namespace dovla::sheettool::testing {
 namespace {
 
 using writers::LibPartDescription;
-using writers::LibPinSpec;
+using writers::LibPinShape;
 using writers::LibraryWriter;
 using writers::pinAt;
 using writers::pinNumber;

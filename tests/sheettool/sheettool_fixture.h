@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver/messages.h"
@@ -21,6 +22,30 @@ inline RunResult runTool(std::vector<std::string> arguments, const std::string& 
     arguments.insert(arguments.begin(), SHEETTOOL_BINARY);
     return dovla::testing::runCommand(arguments, directory);
 }
+
+// git in one directory, for the tests of sheettool's place in git.
+class Git {
+  public:
+    explicit Git(std::string directory) : directory_(std::move(directory)) {}
+    RunResult operator()(std::vector<std::string> arguments) const {
+        arguments.insert(arguments.begin(), "git");
+        return dovla::testing::runCommand(arguments, directory_);
+    }
+    bool installed() const { return (*this)({"--version"}).status == 0; }
+    // A repository in the directory, with an author of its own and no
+    // signing, whatever the user's settings say.
+    bool init() const {
+        if ((*this)({"init", "-q"}).status != 0)
+            return false;
+        (*this)({"config", "user.name", "Sheet Tester"});
+        (*this)({"config", "user.email", "tester@example.com"});
+        (*this)({"config", "commit.gpgsign", "false"});
+        return true;
+    }
+
+  private:
+    std::string directory_;
+};
 
 // While it lives, the readers' fatal errors are thrown and their messages
 // silenced, as in the tool itself.

@@ -41,14 +41,14 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
     std::vector<std::uint8_t> strings;
     // Pin names are shared by name and length byte.
     using PinNameKey = std::pair<std::string, int>;
-    auto keyOf = [](const LibPinSpec& pin) {
+    auto keyOf = [](const LibPinShape& pin) {
         return PinNameKey(pin.name,
                           pin.nameLength < 0 ? static_cast<int>(pin.name.size()) : pin.nameLength);
     };
     std::map<PinNameKey, std::uint32_t> pinNamePositions;
     strings.push_back(0); // position 0 holds nothing
     for (const LibPartDescription& part : parts_) {
-        for (const LibPinSpec& pin : part.pins) {
+        for (const LibPinShape& pin : part.pins) {
             PinNameKey key = keyOf(pin);
             if (pin.name.empty() || pinNamePositions.count(key))
                 continue;
@@ -74,7 +74,7 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
                                             static_cast<std::uint8_t>(part.blockCount)};
         record.resize(10, 0);
         push16(record, (part.pins.size() & 0xFFF) | (part.pinWordHighBits & 0xF) << 12);
-        for (const LibPinSpec& pin : part.pins) {
+        for (const LibPinShape& pin : part.pins) {
             push16(record, pin.position);
             push16(record, pin.name.empty() ? 0xFFFF : pinNamePositions.at(keyOf(pin)));
             for (int block = 0; block < part.blockCount; ++block)

@@ -17,7 +17,7 @@ constexpr std::uint16_t pinNumber(int number, char letter = 0) {
     return static_cast<std::uint16_t>((letter ? (letter - 0x40) << 10 : 0) | (number & 0x1FF));
 }
 
-struct LibPinSpec {
+struct LibPinShape {
     std::uint16_t position = 0;
     std::string name;                   // empty: the pin has no name
     std::vector<std::uint16_t> numbers; // one per block
@@ -32,7 +32,7 @@ struct LibPartDescription {
     int height = 3; // units of 10
     int blockCount = 1;
     int pinWordHighBits = 0; // bits 12-15 of the pin word
-    std::vector<LibPinSpec> pins;
+    std::vector<LibPinShape> pins;
     // The part offset table's entry, when not the place of the part's own
     // record: a record placed by hand, or one past the end of the file.
     int recordOffset = -1;

@@ -13,8 +13,6 @@ namespace {
 
 using model::Json;
 
-constexpr int sheetSlots = 33;
-
 // The rows that make up most of a large design's page are written straight
 // into the text, numbers by std::to_chars and texts escaped by the JSON
 // library: a tree of values for each row would cost more than the writing.

@@ -7,8 +7,6 @@ namespace dovla::sheettool::view {
 
 namespace {
 
-constexpr int sheetSlots = 33; // sheet 0 and sheets 1 to 32
-
 // A label's text runs to the right of its point; this much per character
 // is enough to keep it inside the extent.
 constexpr std::int64_t labelCharWidth = 8;

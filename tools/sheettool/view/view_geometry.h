@@ -24,6 +24,9 @@ struct Box {
     bool operator==(const Box&) const = default;
 };
 
+// Sheet numbers run from 0 (the items before the first header) to 32.
+constexpr int sheetSlots = 33;
+
 // A sheet as the page shows it.
 struct DrawnSheet {
     int number = 0; // 0: the items before the first sheet header
