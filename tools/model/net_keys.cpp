@@ -90,11 +90,19 @@ void assignNetKeys(Design& design) {
         if (uses[net.key] > 1 && named(net))
             net.key += "[" + distinction(design, net) + "]";
     }
+    // Keys are only ever added to `taken`, so a suffix found taken once stays
+    // taken: each base key's search goes on from where its last one ended,
+    // and many nets on one base key cost no more than one search each.
     std::unordered_set<std::string> taken;
+    std::unordered_map<std::string, int> nextSuffix;
     for (Net& net : design.nets) {
         std::string key = net.key;
-        for (int count = 2; taken.count(key) != 0; ++count)
-            key = net.key + "#" + std::to_string(count);
+        if (taken.count(key) != 0) {
+            int& count = nextSuffix.try_emplace(net.key, 2).first->second;
+            do
+                key = net.key + "#" + std::to_string(count++);
+            while (taken.count(key) != 0);
+        }
         net.key = key;
         taken.insert(key);
     }
