@@ -325,6 +325,45 @@ class TextDecoder {
     std::uint32_t highSurrogate_ = 0;
 };
 
+// How much of a text is read. A configuration is a few short lines: a line
+// longer than any name and value can be, or a text larger than any list of
+// libraries needs, is damage, or a device that never ends (/dev/zero). The
+// reading ends there, with the lines before it, as at a damaged file's end.
+class ReadingBound {
+  public:
+    static constexpr std::size_t maxLine = std::size_t{64} << 10;
+    static constexpr std::size_t maxText = std::size_t{16} << 20;
+
+    // How many of the next bytes may be read; fewer than `size` ends the
+    // reading, and the line it ends in is not read.
+    std::size_t admit(const unsigned char* bytes, std::size_t size) {
+        std::size_t allowed = std::min(size, maxText - read_);
+        for (std::size_t i = 0; i < allowed; ++i) {
+            if (isLineEnd(static_cast<char>(bytes[i]))) {
+                line_ = 0;
+            } else if (++line_ > maxLine) {
+                allowed = i;
+                break;
+            }
+        }
+        read_ += allowed;
+        return allowed;
+    }
+
+  private:
+    std::size_t read_ = 0;
+    std::size_t line_ = 0;
+};
+
+// Feeds a text to the search within the bound; true when it was read to
+// its end, so that its last line counts.
+bool feedBounded(TextDecoder& decoder, ReadingBound& bound, const unsigned char* bytes,
+                 std::size_t size, bool& going) {
+    std::size_t admitted = bound.admit(bytes, size);
+    going = decoder.feed(bytes, admitted);
+    return admitted == size;
+}
+
 int copyOut(std::string_view value, char* buffer, int size) {
     if (size <= 0)
         return 0;
@@ -351,7 +390,11 @@ int readProfileString(std::string_view text, const char* section, const char* ke
                       const char* defaultValue, char* buffer, int size) {
     ValueSearch search(section, key, roomOf(size));
     TextDecoder decoder(search);
-    if (decoder.feed(reinterpret_cast<const unsigned char*>(text.data()), text.size()))
+    ReadingBound bound;
+    bool going = true;
+    if (feedBounded(decoder, bound, reinterpret_cast<const unsigned char*>(text.data()),
+                    text.size(), going) &&
+        going)
         decoder.finish();
     return answer(search, defaultValue, buffer, size);
 }
@@ -361,12 +404,14 @@ int readProfileFile(const char* path, const char* section, const char* key,
     ValueSearch search(section, key, roomOf(size));
     if (std::FILE* file = openFile(path, "rb")) {
         TextDecoder decoder(search);
+        ReadingBound bound;
         unsigned char chunk[1 << 16];
         std::size_t got;
         bool going = true;
-        while (going && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-            going = decoder.feed(chunk, got);
-        if (going)
+        bool whole = true;
+        while (going && whole && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+            whole = feedBounded(decoder, bound, chunk, got, going);
+        if (going && whole)
             decoder.finish();
         std::fclose(file);
     }

@@ -15,6 +15,9 @@ namespace dovla {
 // A text that begins with a byte-order mark is read in its encoding: UTF-8
 // (the mark is dropped) or UTF-16, little- or big-endian (the text is read
 // as UTF-8). The text is read as a stream: memory does not grow with it.
+// Reading ends, as at the end of a damaged file, at a line longer than
+// 64 KiB or after 16 MiB: what comes before counts, the line it ends in does
+// not, and a file that never ends (/dev/zero) ends there too.
 //
 // Copies the value (or the default, for a missing or empty key) into the
 // buffer, cut to size - 1 characters, and returns the number of characters

@@ -130,8 +130,21 @@ INSTANTIATE_TEST_SUITE_P(
                     "[Library]\nLIB0=\"" + std::string(400, 'p') + "\"\n", "LIB0",
                     std::string(259, 'p')},
         ProfileCase{"a key longer than any asked for",
-                    "[Library]\n" + std::string(70000, 'L') + "IB0=x.lib\nLIB0=a.lib\n", "LIB0",
-                    "a.lib"}));
+                    "[Library]\n" + std::string(60000, 'L') + "IB0=x.lib\nLIB0=a.lib\n", "LIB0",
+                    "a.lib"},
+        ProfileCase{"a line of 64 KiB is read",
+                    "[Library]\n;" + std::string(65535, 'c') + "\nLIB0=a.lib\n", "LIB0", "a.lib"},
+        ProfileCase{"a longer line ends the reading",
+                    "[Library]\nLIB0=a.lib\n;" + std::string(65536, 'c') + "\nLIB1=b.lib\n", "LIB1",
+                    ""},
+        ProfileCase{"the line that is too long does not count",
+                    "[Library]\nLIB0=" + std::string(65536, 'p'), "LIB0", ""},
+        ProfileCase{"a text of 16 MiB is read whole",
+                    "[Library]\n" + std::string((16 << 20) - 21, '\n') + "LIB0=a.lib\n", "LIB0",
+                    "a.lib"},
+        ProfileCase{"reading ends after 16 MiB",
+                    "[Library]\n" + std::string((16 << 20) - 11, '\n') + "LIB0=a.lib\n", "LIB0",
+                    ""}));
 
 TEST(ProfileDefaults, AreCopiedForMissingAndEmptyKeysAndCounted) {
     char buffer[16];
