@@ -188,6 +188,22 @@ class LibraryDumper {
                     std::to_string(owner->second) + "\n";
             return;
         }
+        // dovla32 reads only the records of the parts a design uses: one
+        // that cannot be read is damage for a design that uses it, and only
+        // a comment here. Its bytes, if any, follow as gaps.
+        try {
+            record(index, line, comment, recordAt);
+        } catch (const FatalError& error) {
+            // Parts that share the record are as damaged as this one.
+            recordOwners_.erase(recordAt);
+            pinNameCovers_.clear();
+            out_ += line + " readable=no  # " + comment + ", record at " +
+                    std::to_string(recordAt) + " damaged: " + messageOf(error) + "\n";
+        }
+    }
+
+    void record(std::uint32_t index, std::string line, const std::string& comment,
+                std::int64_t recordAt) {
         unsigned char record[partRecordSize];
         lib_.readPartRecord(index, record);
         const unsigned blocks = record[2];
@@ -205,6 +221,9 @@ class LibraryDumper {
         for (unsigned i = 0; i < pinCount; ++i)
             lines += pin(blocks);
         cover(recordAt, partRecordSize + pinCount * pinEntrySize(blocks));
+        for (const auto& [at, size] : pinNameCovers_)
+            cover(at, size);
+        pinNameCovers_.clear();
         out_ += lines;
     }
 
@@ -229,7 +248,7 @@ class LibraryDumper {
             std::size_t available = raw_.size() - at - 1;
             std::string stored(reinterpret_cast<const char*>(raw_.data() + at + 1),
                                length < available ? length : available);
-            cover(static_cast<std::int64_t>(at), 1 + stored.size());
+            pinNameCovers_.emplace_back(static_cast<std::int64_t>(at), 1 + stored.size());
             if (stored == pin.name) {
                 line += " name=" + quote(stored);
             } else {
@@ -266,6 +285,8 @@ class LibraryDumper {
     AllocPool pool_;
     LibraryFile lib_;
     std::map<std::int64_t, std::uint32_t> recordOwners_;
+    // The names of a record's pins, covered once the whole record is read.
+    std::vector<std::pair<std::int64_t, std::size_t>> pinNameCovers_;
     int damagedPart_ = -1;
 };
 
@@ -388,6 +409,7 @@ class LibraryBuilder {
         int recordAtColumn;
         std::string name; // with its NUL, when it has one
         bool hasRecord;
+        bool readable; // false: its record lies beyond the file or is cut off
         unsigned blocks;
         std::int64_t declaredPins; // -1: not given
         std::string record;        // the record and its pin entries
@@ -399,7 +421,7 @@ class LibraryBuilder {
         finishPart();
         FieldReader fields(line, "a part",
                            {"name", "stored", "terminated", "name-at", "record-at", "width",
-                            "height", "blocks", "pins", "count-high", "unused"});
+                            "height", "blocks", "pins", "count-high", "unused", "readable"});
         PartText part{};
         part.line = &line;
         if (fields.has("name") == fields.has("stored"))
@@ -417,6 +439,12 @@ class LibraryBuilder {
         part.recordAt = fields.requiredInteger("record-at", 0, 0xFFFF);
         part.recordAtColumn = fields.columnOf("record-at");
         part.hasRecord = fields.has("width") || fields.has("height") || fields.has("blocks");
+        part.readable = fields.yesNo("readable", true);
+        if (!part.readable && part.hasRecord)
+            fields.fail(fields.has("width")    ? "width"
+                        : fields.has("height") ? "height"
+                                               : "blocks",
+                        "a part whose record cannot be read describes none");
         if (part.hasRecord) {
             unsigned width = static_cast<unsigned>(fields.requiredInteger("width", 0, 255));
             unsigned height = static_cast<unsigned>(fields.requiredInteger("height", 0, 255));
@@ -534,7 +562,7 @@ class LibraryBuilder {
 
     void sharedRecords() {
         for (const PartText& part : parts_) {
-            if (part.hasRecord)
+            if (part.hasRecord || !part.readable)
                 continue;
             bool described = false;
             for (const PartText& other : parts_)
