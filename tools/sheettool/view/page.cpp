@@ -42,9 +42,9 @@ std::string htmlText(const std::string& bytes) {
 }
 
 std::string page(const std::string& title, const std::string& data) {
-    enum Slot { Title, Style, Data, Script };
-    static constexpr std::array<std::string_view, 4> marks = {"@TITLE@", "@STYLE@", "@DATA@",
-                                                              "@SCRIPT@"};
+    enum Slot { Title, Style, Data, Script, ScriptHash };
+    static constexpr std::array<std::string_view, 5> marks = {"@TITLE@", "@STYLE@", "@DATA@",
+                                                              "@SCRIPT@", "@SCRIPTHASH@"};
     // One pass over the frame: what goes into a slot is never searched for
     // marks itself.
     std::string_view frame = pageHtml();
@@ -60,7 +60,7 @@ std::string page(const std::string& title, const std::string& data) {
         }
         out += frame.substr(at, mark - at);
         int filled = -1;
-        for (int slot = Title; slot <= Script; ++slot) {
+        for (int slot = Title; slot <= ScriptHash; ++slot) {
             if (frame.substr(mark, marks[slot].size()) == marks[slot])
                 filled = slot;
         }
@@ -76,6 +76,9 @@ std::string page(const std::string& title, const std::string& data) {
             break;
         case Script:
             out += pageScript();
+            break;
+        case ScriptHash:
+            out += pageScriptHash();
             break;
         default:
             out += '@';
