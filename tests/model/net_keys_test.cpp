@@ -90,7 +90,16 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"OnePinOnTwoNets", {{{}, {"R5.2"}, {}}, {{}, {"R5.2"}, {}}}, {"R5.2", "R5.2#2"}},
         KeyCase{"CountersSkipKeysTaken",
                 {{{"X#2"}, {"R1.1"}, {}}, {{"X"}, {"R2.1"}, {}}, {{"X"}, {"R2.1"}, {}}},
-                {"X#2", "X[R2.1]", "X[R2.1]#2"}}),
+                {"X#2", "X[R2.1]", "X[R2.1]#2"}},
+        KeyCase{"EachKeysCounterGoesOnPastKeysTakenMeanwhile",
+                {{{}, {"R5.2"}, {}},
+                 {{"R5.2#3"}, {"R1.1"}, {}},
+                 {{}, {"R5.2"}, {}},
+                 {{}, {"R5.2"}, {}},
+                 {{}, {"R6.1"}, {}},
+                 {{}, {"R5.2"}, {}},
+                 {{}, {"R6.1"}, {}}},
+                {"R5.2", "R5.2#3", "R5.2#2", "R5.2#4", "R6.1", "R5.2#5", "R6.1#2"}}),
     [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
 
 // A net keeps its key however the other nets change.
