@@ -23,6 +23,23 @@ std::string shownPin(const Pin& pin) {
     return shown;
 }
 
+std::string reportLine(std::string_view text) {
+    std::string line;
+    line.reserve(text.size() + 1);
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            line += c;
+            continue;
+        }
+        static const char digits[] = "0123456789abcdef";
+        line += "\\x";
+        line += digits[byte >> 4];
+        line += digits[byte & 0xF];
+    }
+    return line + '\n';
+}
+
 int sheetOf(const Design& design, ItemRef item) {
     int sheet = 0;
     forEachEnd(design, item, [&](int itemSheet, Point) { sheet = itemSheet; });

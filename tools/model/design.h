@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The design as dovla32 connects it, as plain values: what every sheettool
@@ -167,6 +168,11 @@ inline Point absolute(int sheet, Point at) {
 std::string pinKey(const Design& design, const Pin& pin);
 // A pin as the default net list shows it, without its tabs: "R1 RES [2]".
 std::string shownPin(const Pin& pin);
+
+// One line of a text report, its line feed added: control bytes in names
+// and paths are written as \xHH, as dump writes them, so that no name can
+// end a line or forge one.
+std::string reportLine(std::string_view text);
 
 // The sheet of an item, and its end points (one or two; a point item's
 // one), visit(sheet, point) for each.

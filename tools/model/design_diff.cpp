@@ -388,7 +388,7 @@ std::string changedText(const PartChange& part) {
 
 std::string diffText(const DesignDiff& diff) {
     std::string out;
-    auto line = [&](const std::string& text) { out += text + "\n"; };
+    auto line = [&](const std::string& text) { out += reportLine(text); };
     for (const PartChange& part : diff.partsAdded)
         line("part added: " + partText(part) + placeText(part.place));
     for (const PartChange& part : diff.partsRemoved)

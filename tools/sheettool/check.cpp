@@ -13,9 +13,9 @@ namespace {
 std::string findingsText(const model::Design& design, const std::vector<model::Finding>& findings) {
     std::string out;
     for (const model::Finding& finding : findings)
-        out += design.sheetPath + ": sheet " + std::to_string(finding.sheet) + " at " +
-               std::to_string(finding.at.x) + "," + std::to_string(finding.at.y) + ": " +
-               finding.message + "\n";
+        out += model::reportLine(design.sheetPath + ": sheet " + std::to_string(finding.sheet) +
+                                 " at " + std::to_string(finding.at.x) + "," +
+                                 std::to_string(finding.at.y) + ": " + finding.message);
     return out;
 }
 

@@ -21,12 +21,12 @@ std::string padded(std::string text, std::size_t width) {
 std::string netsText(const model::Design& design) {
     std::string out;
     for (const model::Net& net : design.nets) {
-        out += "net " + net.key;
+        std::string head = "net " + net.key;
         if (!net.names.empty())
-            out += "  names: " + net.nameLine;
+            head += "  names: " + net.nameLine;
         if (!net.written)
-            out += "  (not in the net list)";
-        out += "\n";
+            head += "  (not in the net list)";
+        out += model::reportLine(head);
         std::vector<const model::Pin*> pins;
         std::size_t keyWidth = 0;
         std::size_t placeWidth = 0;
@@ -44,8 +44,9 @@ std::string netsText(const model::Design& design) {
             placeWidth = std::max(placeWidth, places.back().size());
         }
         for (std::size_t i = 0; i < pins.size(); ++i)
-            out += "    " + padded(model::pinKey(design, *pins[i]), keyWidth + 2) +
-                   padded(places[i], placeWidth + 2) + model::shownPin(*pins[i]) + "\n";
+            out +=
+                model::reportLine("    " + padded(model::pinKey(design, *pins[i]), keyWidth + 2) +
+                                  padded(places[i], placeWidth + 2) + model::shownPin(*pins[i]));
     }
     return out;
 }
