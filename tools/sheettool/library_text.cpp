@@ -1,6 +1,8 @@
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <new>
 
 #include "driver/alloc_pool.h"
 #include "driver/messages.h"
@@ -620,6 +622,10 @@ class LibraryBuilder {
 
 bool isLibraryFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
+    // A file that cannot be opened is reported by the sheet's reader; one
+    // that could not be opened for want of memory is not a sheet.
+    if (file == nullptr && errno == ENOMEM)
+        throw std::bad_alloc();
     if (file == nullptr)
         return false;
     char start[magicLength];

@@ -2,14 +2,19 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 #include "check.h"
+#include "command_output.h"
 #include "diff.h"
 #include "driver/messages.h"
 #include "driver/platform.h"
 #include "load_design.h"
+#include "memory_reserve.h"
 #include "nets.h"
 #include "text_syntax.h"
 #include "view.h"
@@ -53,14 +58,21 @@ bool refuse(const std::string& message) {
 
 bool loadCommandDesign(const std::string& sheetPath, const model::Options& options,
                        model::Design& design) {
+    // A configuration named outright that is not there is a mistake to
+    // report, not an empty list of libraries.
+    if (!options.configuration.empty()) {
+        std::FILE* configuration = std::fopen(options.configuration.c_str(), "rb");
+        if (configuration != nullptr)
+            std::fclose(configuration);
+        // A folder opens on some systems, but holds no text.
+        std::error_code error;
+        if (configuration == nullptr || std::filesystem::is_directory(options.configuration, error))
+            return refuse("can't open: " + options.configuration);
+    }
     try {
         design = model::loadDesign(sheetPath, options);
     } catch (const FatalError& error) {
-        trouble(messageOf(error));
-        return false;
-    } catch (const std::bad_alloc&) {
-        trouble("can't alloc memory!");
-        return false;
+        return refuse(messageOf(error));
     }
     return true;
 }
@@ -116,21 +128,6 @@ bool readText(const std::string& path, std::string& text) {
     return read;
 }
 
-bool writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::FILE* file = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    // A sheet or library file on the standard output is bytes, not text.
-    if (file == stdout)
-        platform::setBinaryMode(stdout);
-    bool written =
-        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    written = std::fflush(file) == 0 && written;
-    if (file != stdout)
-        written = std::fclose(file) == 0 && written;
-    return written;
-}
-
 int buildCommand(int argc, char** argv) {
     const char* textPath = nullptr;
     const char* outPath = nullptr;
@@ -158,15 +155,23 @@ int buildCommand(int argc, char** argv) {
                      error.what());
         return exitTrouble;
     }
-    if (!writeBytes(outPath, bytes))
-        return trouble(std::string("can't write: ") + outPath);
-    return exitClean;
+    std::vector<std::string> inputs;
+    if (std::strcmp(textPath, "-") != 0)
+        inputs.push_back(textPath);
+    // A sheet or library file on the standard output is bytes, not text.
+    if (std::strcmp(outPath, "-") == 0)
+        platform::setBinaryMode(stdout);
+    std::string_view built(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return writeCommandOutput(outPath, built, inputs) ? exitClean : exitTrouble;
 }
 
 } // namespace
 
 std::vector<std::uint8_t> buildFile(const std::string& text) {
-    std::vector<TextLine> lines = splitLines(text);
+    // Editors on Windows may begin a UTF-8 text with a byte-order mark.
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    std::vector<TextLine> lines =
+        splitLines(std::string_view(text).substr(0, 3) == byteOrderMark ? text.substr(3) : text);
     if (lines.empty())
         throw TextError(1, 1,
                         std::string("the text is empty; it begins with ") + sheetTextKeyword +
@@ -183,21 +188,21 @@ std::vector<std::uint8_t> buildFile(const std::string& text) {
     return sheet ? buildSheet(lines) : buildLibrary(lines);
 }
 
-int sheettoolMain(int argc, char** argv) {
-    // The readers report through dovla32's message routines: silenced, so
-    // that their messages come out here in this tool's form.
-    setMessageStream(nullptr);
+namespace {
+
+int writeInformation(const char* text) {
+    std::fputs(text, stdout);
+    return finishStdout() ? exitClean : trouble("can't write the output");
+}
+
+int runCommand(int argc, char** argv) {
     if (argc < 2)
         return usage();
     std::string command = argv[1];
-    if (command == "--help" || command == "-h") {
-        std::fputs(usageText, stdout);
-        return exitClean;
-    }
-    if (command == "--version") {
-        std::puts("sheettool 1.11");
-        return exitClean;
-    }
+    if (command == "--help" || command == "-h")
+        return writeInformation(usageText);
+    if (command == "--version")
+        return writeInformation("sheettool 1.11\n");
     if (command == "dump")
         return dumpCommand(argc - 2, argv + 2);
     if (command == "build")
@@ -211,6 +216,23 @@ int sheettoolMain(int argc, char** argv) {
     if (command == "view")
         return viewCommand(argc - 2, argv + 2);
     return usage();
+}
+
+} // namespace
+
+int sheettoolMain(int argc, char** argv) {
+    // The readers report through dovla32's message routines: silenced, so
+    // that their messages come out here in this tool's form.
+    setMessageStream(nullptr);
+    MemoryReserve reserve;
+    try {
+        return runCommand(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // Written without taking memory: there may be none. Whatever output
+        // file the command had begun is gone with its temporary file.
+        std::fputs("sheettool: can't alloc memory!\n", stderr);
+        return exitTrouble;
+    }
 }
 
 } // namespace dovla::sheettool
