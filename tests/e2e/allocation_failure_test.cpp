@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "design_fixture.h"
+#include "support/allocation_report.h"
 #include "support/run_program.h"
 
 // Exhausted memory, met at every allocation of a run in turn: the program
@@ -15,24 +16,6 @@
 // left behind.
 namespace dovla::testing {
 namespace {
-
-struct AllocationReport {
-    unsigned long calls = 0;
-    bool failed = false;
-    long live = -1;
-};
-
-AllocationReport readReport(const std::string& path) {
-    AllocationReport report;
-    std::string text = readFile(path);
-    int failed = 0;
-    if (std::sscanf(text.c_str(), "calls=%lu failed=%d live=%ld", &report.calls, &failed,
-                    &report.live) != 3)
-        ADD_FAILURE() << "no allocation report: \"" << text << "\"";
-    report.failed = failed != 0;
-    EXPECT_EQ(text.find("overflowed"), std::string::npos) << text;
-    return report;
-}
 
 // A small design that still reaches every stage: parts from a library,
 // power symbols, a tag, a bus with wire entries and labels, a junction.
@@ -88,7 +71,7 @@ TEST_P(AllocationFailure, EveryFailedAllocationEndsInItsMessage) {
     ASSERT_EQ(normal.err, banner());
     const std::string report = design.dir.read("report.net");
     ASSERT_NE(report.find("OUT"), std::string::npos) << report;
-    AllocationReport whole = readReport(reportFile);
+    AllocationReport whole = readAllocationReport(reportFile);
     EXPECT_EQ(whole.live, 0) << "a complete run leaves blocks behind";
     ASSERT_GT(whole.calls, 10u);
 
@@ -96,7 +79,7 @@ TEST_P(AllocationFailure, EveryFailedAllocationEndsInItsMessage) {
     int failedRuns = 0;
     for (unsigned long n = 1; n <= whole.calls && failedRuns < 5; ++n) {
         RunResult result = run(n);
-        AllocationReport books = readReport(reportFile);
+        AllocationReport books = readAllocationReport(reportFile);
         std::string written = design.dir.exists("report.net") ? design.dir.read("report.net") : "";
         bool ok = books.failed && books.live == 0 &&
                   ((result.status == 0 && result.err == banner() && written == report) ||

@@ -197,5 +197,33 @@ TEST_F(ViewCommand, WritesThePageToStandardOutputWithoutAName) {
     EXPECT_EQ(designOfPage(run.out)["title"], "view.sch");
 }
 
+// The page's policy lets its own script run and no other: an inline
+// script that got into the page would be refused by the browser.
+TEST_F(ViewCommand, ThePolicyAllowsTheScriptByItsHashAlone) {
+    sheet("view.sch", viewDesign);
+    ASSERT_EQ(tool({"view", "view.sch", "-o", "page.html"}).status, 0);
+    const std::string page = dir.read("page.html");
+    const std::string policyMark = "script-src ";
+    std::size_t policy = page.find(policyMark);
+    ASSERT_NE(policy, std::string::npos);
+    policy += policyMark.size();
+    const std::string source = page.substr(policy, page.find(';', policy) - policy);
+    const std::string open = "<script>";
+    std::size_t script = page.find(open);
+    ASSERT_NE(script, std::string::npos);
+    script += open.size();
+    dir.write("script.js", page.substr(script, page.find("</script>", script) - script));
+    RunResult hash = dovla::testing::runCommand(
+        {"python3", "-c",
+         "import base64, hashlib, sys\n"
+         "digest = hashlib.sha256(open(sys.argv[1], 'rb').read()).digest()\n"
+         "print(\"'sha256-\" + base64.b64encode(digest).decode() + \"'\", end='')",
+         "script.js"},
+        dir.path());
+    if (hash.status == 127)
+        GTEST_SKIP() << "python3 is not installed";
+    EXPECT_EQ(source, hash.out);
+}
+
 } // namespace
 } // namespace dovla::sheettool::testing

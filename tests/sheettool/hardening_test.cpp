@@ -1,0 +1,254 @@
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "design_texts.h"
+#include "support/allocation_report.h"
+
+// sheettool met by exhausted memory, failed writes, outputs that are its
+// inputs, names that hold control bytes and configurations that never end:
+// it reports the trouble, and never leaves a file the user had broken.
+namespace dovla::sheettool::testing {
+namespace {
+
+using dovla::testing::AllocationReport;
+using dovla::testing::readAllocationReport;
+using dovla::testing::runCommand;
+
+// R1 and R2 on net A, R3's pins alone: every command has nets, names and
+// findings to report. The second revision moves R2 onto its own net.
+const std::string first = "sheet code=4\n"
+                          "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                          "part at=400,110 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+                          "part at=400,310 ref=\"R3\" name=\"RES\" lib=\"RES\"\n"
+                          "wire from=210,100 to=350,100\n"
+                          "label at=280,100 text=\"A\"\n";
+const std::string second = "sheet code=4\n"
+                           "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                           "part at=400,210 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+                           "part at=400,310 ref=\"R3\" name=\"RES\" lib=\"RES\"\n"
+                           "wire from=210,100 to=350,100\n"
+                           "label at=280,100 text=\"A\"\n";
+
+const char previous[] = "the file the user had\n";
+
+struct SweepCase {
+    const char* name;
+    std::vector<std::string> arguments; // "out" is the output file, if any
+};
+
+void PrintTo(const SweepCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class AllocationSweep : public DesignTexts, public ::testing::WithParamInterface<SweepCase> {};
+
+// Every allocation of a small complete run fails in turn: the run ends
+// either as the normal one does or with its message and status 2, the
+// output file it was to replace untouched and no temporary file left.
+TEST_P(AllocationSweep, EveryFailedAllocationEndsInTrouble) {
+#ifndef FAILING_ALLOCATOR
+    GTEST_SKIP() << "the preloaded allocator is not built with the sanitizers";
+#else
+    sheet("a.sch", first);
+    sheet("b.sch", second);
+    dir.write("a.txt", "sheet-file\n" + first);
+    const std::string books = dir.file("allocations");
+    auto run = [&](unsigned long failAt) {
+        dir.write("out", std::string(previous));
+        dovla::testing::RunSetup setup;
+        setup.environment = {std::string("LD_PRELOAD=") + FAILING_ALLOCATOR,
+                             "DOVLA32_FAIL_ALLOCATION=" + std::to_string(failAt),
+                             "DOVLA32_ALLOCATION_REPORT=" + books};
+        std::vector<std::string> command = GetParam().arguments;
+        command.insert(command.begin(), SHEETTOOL_BINARY);
+        return runCommand(command, dir.path(), setup);
+    };
+
+    RunResult normal = run(0);
+    ASSERT_LE(normal.status, 1) << normal.err;
+    const std::string normalFile = dir.read("out");
+    // The buffer of the standard output is the C library's, and stays.
+    AllocationReport whole = readAllocationReport(books);
+    ASSERT_GT(whole.calls, 10u);
+    EXPECT_LE(whole.live, normal.out.empty() ? 0 : 1) << "a complete run leaves blocks behind";
+
+    int failedRuns = 0;
+    for (unsigned long n = 1; n <= whole.calls && failedRuns < 5; ++n) {
+        RunResult result = run(n);
+        AllocationReport report = readAllocationReport(books);
+        bool asNormal = result.status == normal.status && result.err == normal.err &&
+                        result.out == normal.out && dir.read("out") == normalFile;
+        // The C library opens files with memory of its own: a file it could
+        // not open for want of it is reported as one that cannot be opened.
+        bool trouble = result.status == 2 &&
+                       (result.err == "sheettool: can't alloc memory!\n" ||
+                        result.err.rfind("sheettool: can't open: ", 0) == 0 ||
+                        result.err == "sheettool: can't write: out\n") &&
+                       dir.read("out") == previous;
+        if (!report.failed || report.live > whole.live || result.files != normal.files ||
+            !(asNormal || trouble)) {
+            ++failedRuns;
+            ADD_FAILURE() << "allocation " << n << " of " << whole.calls << " failing: status "
+                          << result.status << ", failed " << report.failed << ", live blocks "
+                          << report.live << ", " << result.files.size() << " files\n"
+                          << result.err;
+        }
+    }
+    RecordProperty("allocations", static_cast<int>(whole.calls));
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Command, AllocationSweep,
+    ::testing::Values(SweepCase{"DumpSheet", {"dump", "a.sch"}},
+                      SweepCase{"DumpLibrary", {"dump", "basic.lib"}},
+                      SweepCase{"Build", {"build", "a.txt", "-o", "out"}},
+                      SweepCase{"Check", {"check", "a.sch", "-o", "out"}},
+                      SweepCase{"NetsJson", {"nets", "a.sch", "--json", "-o", "out"}},
+                      SweepCase{"Diff", {"diff", "a.sch", "b.sch", "-o", "out"}},
+                      SweepCase{"View", {"view", "a.sch", "-o", "out"}}),
+    [](const ::testing::TestParamInfo<SweepCase>& info) { return std::string(info.param.name); });
+
+using Hardening = DesignTexts;
+
+// A write that fails part way, here at a file size limit of 1 KiB, leaves
+// the file that was there as it was and no temporary file beside it.
+TEST_F(Hardening, AFailedWriteLeavesTheFileItWasToReplace) {
+    std::string big = "sheet-file\nsheet code=4\n";
+    for (int i = 0; i < 100; ++i)
+        big += "wire from=100," + std::to_string(100 + 10 * i) + " to=500," +
+               std::to_string(100 + 10 * i) + "\n";
+    dir.write("big.txt", big);
+    sheet("a.sch", first);
+    std::string kept = dir.read("a.sch");
+    for (std::vector<std::string> command :
+         {std::vector<std::string>{"build", "big.txt", "-o", "a.sch"},
+          std::vector<std::string>{"view", "a.sch", "-o", "a.html"}}) {
+        if (command[0] == "view")
+            dir.write("a.html", std::string(previous));
+        std::string target = command.back();
+        std::string before = dir.read(target);
+        std::vector<std::string> limited = {"/bin/sh", "-c", "ulimit -f 1 && exec \"$@\"", "sh",
+                                            SHEETTOOL_BINARY};
+        limited.insert(limited.end(), command.begin(), command.end());
+        RunResult result = runCommand(limited, dir.path());
+        EXPECT_EQ(result.status, 2) << command[0];
+        EXPECT_EQ(result.err, "sheettool: can't write: " + target + "\n");
+        EXPECT_EQ(dir.read(target), before) << command[0];
+        for (const std::string& file : result.files)
+            EXPECT_EQ(file.find(".tmp"), std::string::npos) << "left behind: " << file;
+    }
+    EXPECT_EQ(dir.read("a.sch"), kept);
+    RunResult full = tool({"nets", "a.sch", "-o", "/dev/full"});
+    EXPECT_EQ(full.status, 2);
+    EXPECT_EQ(full.err, "sheettool: can't write: /dev/full\n");
+}
+
+// A complete write replaces the file whole: through a link it replaces the
+// file the link leads to, and the file keeps who may read it.
+TEST_F(Hardening, AReplacedFileKeepsItsLinkAndPermissions) {
+    sheet("a.sch", first);
+    std::filesystem::create_directory(dir.file("kept"));
+    dir.write("kept/nets.txt", std::string(previous));
+    std::filesystem::permissions(dir.file("kept/nets.txt"), std::filesystem::perms(0640));
+    std::filesystem::create_symlink("kept/nets.txt", dir.file("link.txt"));
+    RunResult result = tool({"nets", "a.sch", "-o", "link.txt"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
+    EXPECT_EQ(dir.read("kept/nets.txt"), tool({"nets", "a.sch"}).out);
+    EXPECT_EQ(std::filesystem::status(dir.file("kept/nets.txt")).permissions(),
+              std::filesystem::perms(0640));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("kept")),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(Hardening, BuildRefusesToWriteOverItsText) {
+    dir.write("t.txt", "sheet-file\n" + first);
+    for (const char* output : {"t.txt", "./t.txt"}) {
+        RunResult result = tool({"build", "t.txt", "-o", output});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, std::string("sheettool: can't write: ") + output + " is an input\n");
+        EXPECT_EQ(dir.read("t.txt"), "sheet-file\n" + first);
+    }
+}
+
+// A configuration named on the command line must be there; it is not taken
+// for an empty list of libraries.
+TEST_F(Hardening, AConfigurationThatCannotBeOpenedIsTrouble) {
+    sheet("a.sch", first);
+    std::filesystem::create_directory(dir.file("folder"));
+    for (const char* option : {"--old-config", "--new-config"}) {
+        for (const char* name : {"TAVEL.INl", "folder"}) {
+            RunResult result = tool({"diff", "a.sch", "a.sch", option, name});
+            EXPECT_EQ(result.status, 2) << option << " " << name;
+            EXPECT_EQ(result.out, "");
+            EXPECT_EQ(result.err, std::string("sheettool: can't open: ") + name + "\n");
+        }
+    }
+    EXPECT_EQ(tool({"diff", "a.sch", "a.sch", "--old-config", "TAVEL.INI"}).status, 0);
+}
+
+// A name holding a line feed cannot forge a line of a text report.
+TEST_F(Hardening, ControlBytesInNamesAreEscapedInTextReports) {
+    const std::string forged = "wire from=250,200 to=350,200\n"
+                               "label at=300,200 text=\"\\x0anet added:\"\n"
+                               "label at=700,700 text=\"\\x09\\x0d\\x7fnet add\"\n";
+    sheet("a.sch", first);
+    sheet("b.sch", second + forged);
+    for (std::vector<std::string> command :
+         {std::vector<std::string>{"diff", "a.sch", "b.sch"},
+          std::vector<std::string>{"nets", "b.sch"}, std::vector<std::string>{"check", "b.sch"}}) {
+        RunResult result = tool(command);
+        EXPECT_LE(result.status, 1) << result.err;
+        for (const std::string& line : splitText(result.out)) {
+            EXPECT_NE(line.rfind("net added:", 0), 0u) << command[0] << "\n" << result.out;
+            EXPECT_EQ(line.find_first_of("\r\t\x7f"), std::string::npos) << command[0];
+        }
+        const char* escaped = command[0] == "check" ? "\\x09\\x0d\\x7fnet add" : "\\x0anet added:";
+        EXPECT_NE(result.out.find(escaped), std::string::npos) << result.out;
+    }
+}
+
+// TAVEL.INI as a device that never ends: both programs stop reading it and
+// go on as with a damaged configuration (the timeout would end a hang).
+TEST_F(Hardening, AnEndlessConfigurationEndsTheReading) {
+    sheet("a.sch", first);
+    for (const char* device : {"/dev/zero", "/dev/urandom"}) {
+        std::filesystem::remove(dir.file("TAVEL.INI"));
+        std::filesystem::create_symlink(device, dir.file("TAVEL.INI"));
+        RunResult nets =
+            runCommand({"timeout", "60", SHEETTOOL_BINARY, "nets", "a.sch"}, dir.path());
+        EXPECT_EQ(nets.status, 0) << device << nets.err;
+        std::vector<std::string> dovla32 = dovla::testing::programCommand();
+        dovla32.insert(dovla32.begin(), {"timeout", "60"});
+        dovla32.push_back("a.sch");
+        RunResult dovla = runCommand(dovla32, dir.path());
+        EXPECT_EQ(dovla.status, 0) << device;
+        EXPECT_NE(dovla.err.find("can't find RES"), std::string::npos) << dovla.err;
+    }
+}
+
+TEST_F(Hardening, HelpAndVersionReportAFailedWrite) {
+    for (const char* option : {"--help", "--version"}) {
+        RunResult result = runCommand(
+            {"/bin/sh", "-c", "exec \"$0\" \"$1\" > /dev/full", SHEETTOOL_BINARY, option},
+            dir.path());
+        EXPECT_EQ(result.status, 2) << option;
+        EXPECT_EQ(result.err, "sheettool: can't write the output\n");
+    }
+}
+
+// Editors on Windows begin UTF-8 texts with a byte-order mark.
+TEST_F(Hardening, ATextMayBeginWithAByteOrderMark) {
+    dir.write("plain.txt", "sheet-file\n" + first);
+    dir.write("marked.txt", "\xEF\xBB\xBFsheet-file\n" + first);
+    ASSERT_EQ(tool({"build", "plain.txt", "-o", "plain.sch"}).status, 0);
+    RunResult marked = tool({"build", "marked.txt", "-o", "marked.sch"});
+    ASSERT_EQ(marked.status, 0) << marked.err;
+    EXPECT_EQ(dir.read("marked.sch"), dir.read("plain.sch"));
+}
+
+} // namespace
+} // namespace dovla::sheettool::testing
