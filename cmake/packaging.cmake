@@ -1,12 +1,14 @@
 # What an installation holds, and the packages CPack makes of it.
 #
 # Linux (and other POSIX systems): the programs in bin, their manual pages
-# in share/man/man1, the README, the format descriptions and the example in
-# share/doc/dovla32; packaged as a .tar.gz and a Debian .deb.
+# in share/man/man1 (compressed, as Debian has them), the README, the
+# licence, the format descriptions and the example in share/doc/dovla32,
+# with the licence once more as Debian's machine-readable copyright file and
+# a changelog; packaged as a .tar.gz and a Debian .deb.
 #
 # Windows: one folder to unpack and run in: dovla32.exe and sheettool.exe at
-# its top beside README.md, the manual pages as plain text in doc, and the
-# example, ready to run, in example; packaged as a .zip.
+# its top beside README.md and LICENSE, the manual pages as plain text in
+# doc, and the example, ready to run, in example; packaged as a .zip.
 #
 # Packages are made from a Release build and stripped:
 #   cmake --build <build> --target package
@@ -44,12 +46,36 @@ else()
   set(readme_dir ${CMAKE_INSTALL_DOCDIR})
   set(doc_dir ${CMAKE_INSTALL_DOCDIR})
   set(example_install_dir ${CMAKE_INSTALL_DOCDIR}/example)
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/dovla32.1 ${PROJECT_SOURCE_DIR}/docs/sheettool.1
+  # gzip -9n: the smallest file, and no name or time in it, so that two
+  # builds of the same source give the same bytes.
+  find_program(DOVLA32_GZIP gzip REQUIRED)
+  set(compressed)
+  foreach(file docs/dovla32.1 docs/sheettool.1 packaging/changelog)
+    get_filename_component(name ${file} NAME)
+    set(output ${PROJECT_BINARY_DIR}/packaging/${name}.gz)
+    add_custom_command(
+      OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
+      COMMAND ${DOVLA32_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/${file} > ${output}
+      DEPENDS ${PROJECT_SOURCE_DIR}/${file}
+      COMMENT "Compressing ${name}")
+    list(APPEND compressed ${output})
+  endforeach()
+  add_custom_target(compressed_docs ALL DEPENDS ${compressed})
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/dovla32.1.gz
+                ${PROJECT_BINARY_DIR}/packaging/sheettool.1.gz
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+                ${PROJECT_SOURCE_DIR}/packaging/copyright
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 
-install(TARGETS dovla32 sheettool RUNTIME DESTINATION ${bin_dir})
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${readme_dir})
+install(TARGETS dovla32 RUNTIME DESTINATION ${bin_dir})
+if(TARGET sheettool)
+  install(TARGETS sheettool RUNTIME DESTINATION ${bin_dir})
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+        DESTINATION ${readme_dir})
 install(FILES ${docs} DESTINATION ${doc_dir})
 # The example as the build makes it, with the texts it is made from. A cross
 # build without an emulator cannot make it (see examples/CMakeLists.txt).
@@ -64,13 +90,15 @@ endif()
 set(CPACK_PACKAGE_NAME dovla32)
 set(CPACK_PACKAGE_VENDOR "dovla32 developers")
 set(CPACK_PACKAGE_CONTACT "dovla32 developers <dovla32@users.noreply.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Net list utility for Tavel schematic sheets, and sheettool to see and check their connectivity")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "net list utility and checker for Tavel schematic sheets")
 set(CPACK_PACKAGE_DESCRIPTION
-    "dovla32 reads a Tavel sheet file and the part libraries that TAVEL.INI names, works out the \
-electrical connectivity and writes a part list and a net list. sheettool turns sheet and library \
-files into text and back, lists the nets, checks a design, compares two revisions and draws every \
-sheet in an HTML page.")
+    "dovla32 reads a Tavel sheet file and the part libraries that TAVEL.INI
+names, works out the electrical connectivity and writes a part list and a
+net list.
+
+sheettool turns sheet and library files into text and back, lists the
+nets, checks a design, compares two revisions and draws every sheet in an
+HTML page.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY dovla32)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_IGNORE_FILES "/build[^/]*/;/\\\\.git/")

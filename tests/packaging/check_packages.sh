@@ -85,8 +85,9 @@ check_stripped_elf() {
 
 check_posix() {
   local top=$1 package=$2
-  require_files "$top" bin/dovla32 bin/sheettool share/man/man1/dovla32.1 \
-    share/man/man1/sheettool.1 share/doc/dovla32/README.md share/doc/dovla32/sheet-text-format.md \
+  require_files "$top" bin/dovla32 bin/sheettool share/man/man1/dovla32.1.gz \
+    share/man/man1/sheettool.1.gz share/doc/dovla32/README.md share/doc/dovla32/LICENSE \
+    share/doc/dovla32/copyright share/doc/dovla32/changelog.gz share/doc/dovla32/sheet-text-format.md \
     share/doc/dovla32/sheettool-json.md share/doc/dovla32/example/demo.sch \
     share/doc/dovla32/example/basic.lib share/doc/dovla32/example/logic.lib \
     share/doc/dovla32/example/TAVEL.INI
@@ -107,7 +108,7 @@ version_value() {
 
 check_windows() {
   local top=$1
-  require_files "$top" dovla32.exe sheettool.exe README.md doc/dovla32.txt doc/sheettool.txt \
+  require_files "$top" dovla32.exe sheettool.exe README.md LICENSE doc/dovla32.txt doc/sheettool.txt \
     doc/sheet-text-format.md doc/sheettool-json.md example/demo.sch example/basic.lib \
     example/logic.lib example/TAVEL.INI
   for exe in dovla32.exe sheettool.exe; do
@@ -119,6 +120,8 @@ check_windows() {
     [[ $(version_value "$top/$exe" ProductVersion) == 1.11 ]] ||
       fail "$exe: no version 1.11 in its version information"
     [[ -n $(version_value "$top/$exe" FileDescription) ]] || fail "$exe: no description"
+    [[ $(version_value "$top/$exe" LegalCopyright) == *"the dovla32 authors"* ]] ||
+      fail "$exe: no copyright in its version information"
   done
   grep -q $'^NAME\r$' "$top/doc/dovla32.txt" || fail "doc/dovla32.txt is not the manual page as text"
   check_example "$top/example" crlf wine "$top/dovla32.exe"
@@ -127,6 +130,8 @@ check_windows() {
 }
 
 for package in "$@"; do
+  # Unpacking changes directory: the package by its full path.
+  package=$(realpath "$package")
   name=$(basename "$package")
   unpacked="$scratch/$name.d"
   mkdir -p "$unpacked"

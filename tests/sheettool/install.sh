@@ -8,7 +8,7 @@ prefix=$(mktemp -d "${TMPDIR:-/tmp}/dovla32-install.XXXXXX") || exit 1
 trap 'rm -rf "$prefix"' EXIT
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null || exit 1
 status=0
-for file in bin/dovla32 bin/sheettool share/man/man1/dovla32.1 share/man/man1/sheettool.1 \
+for file in bin/dovla32 bin/sheettool share/man/man1/dovla32.1.gz share/man/man1/sheettool.1.gz \
     share/doc/dovla32/README.md share/doc/dovla32/sheettool-json.md \
     share/doc/dovla32/example/demo.sch share/doc/dovla32/example/TAVEL.INI; do
     if [ ! -f "$prefix/$file" ]; then

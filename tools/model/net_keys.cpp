@@ -53,8 +53,10 @@ std::string smallestPoint(const Design& design, const Net& net) {
                 smallest = order;
         });
     }
-    return "@" + std::to_string(smallest->sheet) + ":" + std::to_string(smallest->at.x) + "," +
+    std::string key = "@";
+    key += std::to_string(smallest->sheet) + ":" + std::to_string(smallest->at.x) + "," +
            std::to_string(smallest->at.y);
+    return key;
 }
 
 std::string distinction(const Design& design, const Net& net) {
@@ -87,8 +89,11 @@ void assignNetKeys(Design& design) {
         ++uses[net.key];
     }
     for (Net& net : design.nets) {
-        if (uses[net.key] > 1 && named(net))
-            net.key += "[" + distinction(design, net) + "]";
+        if (uses[net.key] > 1 && named(net)) {
+            net.key += '[';
+            net.key += distinction(design, net);
+            net.key += ']';
+        }
     }
     // Keys are only ever added to `taken`, so a suffix found taken once stays
     // taken: each base key's search goes on from where its last one ended,

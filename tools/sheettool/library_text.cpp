@@ -239,8 +239,11 @@ class LibraryDumper {
             line += " position-high=" + std::to_string(pin.position >> 10);
         if (blocks > 0) {
             line += " numbers=";
-            for (unsigned b = 0; b < blocks; ++b)
-                line += (b > 0 ? "," : "") + pinNumberText(pin.numbers[b]);
+            for (unsigned b = 0; b < blocks; ++b) {
+                if (b > 0)
+                    line += ',';
+                line += pinNumberText(pin.numbers[b]);
+            }
         }
         pool_.release(pin.numbers);
         std::string comment;

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "driver/byte_order.h"
@@ -66,7 +67,8 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
         strings.push_back(0);
     }
     std::vector<std::uint8_t> data;
-    std::map<std::vector<std::uint8_t>, std::uint32_t> shared;
+    // Records by their bytes, so that equal records are stored once.
+    std::map<std::string, std::uint32_t> shared;
     std::vector<std::uint32_t> partOffsets;
     for (const LibPartDescription& part : parts_) {
         std::vector<std::uint8_t> record = {static_cast<std::uint8_t>(part.width),
@@ -82,7 +84,8 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
                        block < static_cast<int>(pin.numbers.size()) ? pin.numbers[block] : 0);
         }
         auto [found, inserted] =
-            shared.try_emplace(record, static_cast<std::uint32_t>(data.size()));
+            shared.try_emplace(std::string(record.begin(), record.end()),
+                               static_cast<std::uint32_t>(data.size()));
         if (inserted)
             data.insert(data.end(), record.begin(), record.end());
         if (found->second > 0xFFFF)

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that a part of the work needs, those of them
+# that are missing and nothing else, with apt-get: as root directly, else
+# through sudo. Nothing is downloaded from anywhere but Debian's archive.
+#
+#   scripts/install-packages.sh GROUP...
+#
+# The groups:
+#   build     dovla32 alone: CMake, make and a C++ compiler
+#   example   build, and sheettool's JSON library: the shipped example is
+#             made by sheettool from its texts
+#   test      example, and all that the tests use: GoogleTest, libpng (the
+#             page's screenshots), git (the diff driver), groff (the manual
+#             pages), Chromium (the page in a browser), ESLint (its script),
+#             Python (the page's script hash)
+#   package   the Linux packages: dpkg-dev (their dependencies), lintian
+#   windows   the cross build with MinGW-w64 and the runs under 64-bit Wine
+#   fuzz      clang with its libFuzzer and sanitizer runtimes
+#   fresh     mmdebstrap, to make the fresh Debian roots that CI runs the
+#             README's commands in
+set -euo pipefail
+
+packages=()
+recommends=yes
+for group in "$@"; do
+  case "$group" in
+  build) packages+=(cmake make g++) ;;
+  example) packages+=(cmake make g++ nlohmann-json3-dev) ;;
+  test)
+    packages+=(cmake make g++ nlohmann-json3-dev libgtest-dev libpng-dev git groff-base chromium
+      eslint python3)
+    ;;
+  package) packages+=(dpkg-dev lintian groff-base) ;;
+  # 64-bit Wine alone runs a 64-bit program: wine32 and the i386
+  # architecture (Recommends of wine64) are left out. The preloader reserves
+  # the addresses Wine must have before the system loader can take them;
+  # without it about one start in a few hundred fails.
+  windows)
+    packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 wine64-preloader
+      groff-base)
+    recommends=no
+    ;;
+  fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  fresh) packages+=(mmdebstrap) ;;
+  *)
+    echo "usage: scripts/install-packages.sh build|example|test|package|windows|fuzz|fresh..." >&2
+    exit 2
+    ;;
+  esac
+done
+((${#packages[@]})) || { echo "usage: scripts/install-packages.sh GROUP..." >&2; exit 2; }
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    [[ " ${missing[*]} " == *" $package "* ]] || missing+=("$package")
+  fi
+done
+((${#missing[@]})) || exit 0
+
+as_root=()
+if [[ $(id -u) != 0 ]]; then
+  command -v sudo >/dev/null || {
+    echo "install-packages: not root and no sudo; install as root: ${missing[*]}" >&2
+    exit 1
+  }
+  as_root=(sudo)
+fi
+options=(-y -q)
+[[ $recommends == yes ]] || options+=(--no-install-recommends)
+echo "install-packages: installing ${missing[*]}" >&2
+"${as_root[@]}" apt-get update -q
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install "${options[@]}" "${missing[@]}"
