@@ -35,45 +35,43 @@ base_packages=cmake,g++,make,git,python3,dpkg-dev,groff-base,ninja-build
 mmdebstrap --quiet --variant=apt --include="$base_packages" bookworm "$work/base.tar" \
   >"$work/mmdebstrap.log" 2>&1 || { tail -n 30 "$work/mmdebstrap.log" >&2; exit 1; }
 
-mounted=()
-cleanup() {
-  local i
-  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
-    umount -l "${mounted[i]}" 2>/dev/null || true
-  done
-}
-trap cleanup EXIT
-
 # A fresh root from the base, holding a clean clone of the commit under test.
 new_root() {
   local root=$1
   mkdir -p "$root"
   tar -xf "$work/base.tar" -C "$root"
   cp /etc/resolv.conf "$root/etc/resolv.conf"
-  for fs in proc sys dev dev/pts; do
-    mkdir -p "$root/$fs"
-    mount --bind "/$fs" "$root/$fs"
-    mounted+=("$root/$fs")
-  done
-  mkdir -p "$root/dev/shm"
-  mount -t tmpfs tmpfs "$root/dev/shm"
-  mounted+=("$root/dev/shm")
   git clone -q --no-local "$repo" "$root/root/dovla32"
+  # The newcomer's shell: in the clone, the command as typed, and still in
+  # the clone afterwards.
+  cat >"$root/root/readme-command.sh" <<'SCRIPT'
+cd /root/dovla32 || exit 1
+eval "$1" || exit
+if [[ $PWD != /root/dovla32 ]]; then
+  echo "the command left the shell in $PWD"
+  exit 1
+fi
+SCRIPT
 }
 
-# Runs one README command in the root's clone, as root, in a login shell
-# with nothing of this machine's environment.
+# Runs one README command in the root's clone, as root, in a shell with
+# nothing of this machine's environment. The root's /proc, /sys and /dev
+# are mounted in a mount namespace of the run's own, so they go with it and
+# nothing outside ever sees them (removing the work folder cannot reach
+# the machine's devices).
 run_in() {
   local root=$1 name=$2 command=$3
-  local log="$work/$(basename "$root")-$name.log"
+  local log
+  log="$work/$(basename "$root")-$name.log"
   local start
   start=$(date +%s)
   echo "+ [$(elapsed) s] $(basename "$root"): $name: $command"
-  if ! chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    bash -c 'cd /root/dovla32 && eval "$1" && [[ $PWD == /root/dovla32 ]] ||
-               { status=$?; [[ $PWD == /root/dovla32 ]] || echo "the command left the shell in $PWD"; exit $((status ? status : 1)); }' \
-    bash "$command" >"$log" 2>&1; then
+  # shellcheck disable=SC2016
+  if ! unshare --mount --propagation private -- bash -c '
+      for fs in proc sys dev; do mount --rbind "/$fs" "$1/$fs" || exit; done
+      exec chroot "$1" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        bash /root/readme-command.sh "$2"' bash "$root" "$command" >"$log" 2>&1; then
     echo "FAIL: the README's $name command in a fresh root: $command" >&2
     echo "its last lines:" >&2
     tail -n 40 "$log" >&2

@@ -18,17 +18,7 @@ seconds=${1:-60}
 build=${DOVLA32_FUZZ_BUILD:-build-fuzz}
 targets=(sheet library ini args design)
 
-# clang provides the compiler, libclang-rt-14-dev the libFuzzer and
-# sanitizer runtimes of clang 14.
-packages=(cmake make clang libclang-rt-14-dev)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-  apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
-fi
+bash scripts/install-packages.sh example fuzz
 
 echo "+ building the fuzz targets in $build"
 CC=clang CXX=clang++ cmake -S . -B "$build" -DDOVLA32_FUZZ=ON -DDOVLA32_TESTS=OFF >/dev/null

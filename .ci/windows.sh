@@ -24,22 +24,9 @@ elapsed() {
   awk -v s="$started" -v e="$(date +%s.%N)" 'BEGIN { printf "%.1f", e - s }'
 }
 
-# 64-bit Wine alone is enough for a 64-bit program: no i386 architecture and
-# no wine32 (a Recommends of wine64, left out). The preloader reserves the
-# addresses Wine must have before the system loader can take them; without
-# it about one start in a few hundred fails with "failed to map the shared
-# user data". groff-base writes the manual pages as text for the package.
-packages=(cmake make g++ libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64-posix
-  binutils-mingw-w64-x86-64 wine wine64 wine64-preloader groff-base)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-  echo "+ [$(elapsed) s] installing ${missing[*]}"
-  apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+echo "+ [$(elapsed) s] installing what is missing"
+bash scripts/install-packages.sh test
+bash scripts/install-packages.sh windows
 
 # A prefix of its own, no display (Wine then needs no X server), no debug
 # channels, and no offer to install Mono or Gecko.
