@@ -109,6 +109,30 @@ INSTANTIATE_TEST_SUITE_P(
                  "nets merged: A into B (sheet 1 at 350,300)\n"},
         DiffCase{"NetSplitByARemovedJunction", replaced(base, "junction at=350,500\n", ""),
                  "net split: C into C, R9.1 (sheet 1 at 350,600)\n"},
+        // Renamed and split at once: no part of A keeps its key, so A is
+        // gone into two new nets.
+        DiffCase{"NetSplitIntoTwoNewNets",
+                 replaced(replaced(base, "junction at=350,100\n", ""), "text=\"A\"", "text=\"AX\""),
+                 "net split: A into AX, R8.1 (sheet 1 at 350,100)\n"},
+        // B and the unnamed net joined under a new name, and R12.2, on no
+        // net before, joined to it.
+        DiffCase{"NetsMergedIntoANewNet",
+                 replaced(base, "text=\"B\"", "text=\"BB\"") +
+                     "wire from=210,300 to=210,800\njunction at=210,300\njunction at=210,800\n"
+                     "wire from=350,800 to=410,800\n",
+                 "nets merged: B, R11.2 into new net BB (sheet 1 at 350,300)\n"
+                 "pin connected: R12.2 to BB (sheet 1 at 410,800)\n"},
+        // R9.1, split off C, and R12.1, taken from the unnamed net, make a
+        // net together: it comes from two nets, so neither split off into it.
+        DiffCase{"PinsOfTwoNetsMakeANewNet",
+                 replaced(replaced(base, "junction at=350,500\n", ""),
+                          "wire from=210,800 to=350,800\n",
+                          "wire from=350,600 to=350,800\njunction at=350,600\n"),
+                 "nets merged: C, R11.2 into new net R12.1 (sheet 1 at 350,600)\n"
+                 "pin disconnected: R11.2 from R11.2 (sheet 1 at 210,800)\n"},
+        // The unnamed net takes a name: the same pins, so the same net.
+        DiffCase{"UnnamedNetNamed", base + "label at=280,800 text=\"D\"\n",
+                 "net renamed: R11.2 -> D (sheet 1 at 350,800)\n"},
         DiffCase{
             "PartsAddedRemovedAndSwapped",
             replaced(replaced(base, "part at=600,510 ref=\"R7\" name=\"RES\" lib=\"RES\"\n", ""),
@@ -172,6 +196,41 @@ TEST_F(Diff, ReadsEachSideWithItsOwnConfiguration) {
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.err, "sheettool: can't open: " +
                                dir.file("new/missing.lib").substr(dir.path().size() + 1) + "\n");
+}
+
+// A part without a reference is known by its sheet's part name and
+// library part: another library part is another part.
+TEST_F(Diff, PartsWithoutReferenceAreKnownByLibraryPart) {
+    sheet("old.sch", base + "part at=210,290 ref=\"\" name=\"VCC\" lib=\"VCC\"\n");
+    sheet("new.sch", base + "part at=210,290 ref=\"\" name=\"VCC\" lib=\"GND\"\n");
+    RunResult run = tool({"diff", "old.sch", "new.sch"});
+    EXPECT_EQ(run.out, "part added: (without reference) VCC (sheet 1 at 210,290)\n"
+                       "part removed: (without reference) VCC (was on sheet 1 at 210,290)\n");
+    EXPECT_EQ(run.status, 1);
+}
+
+// The same sheet read with a library whose 7400 has two blocks instead of
+// four: each placed block is a changed part.
+TEST_F(Diff, AChangeOfBlockCountChangesThePart) {
+    sheet("gates.sch", "sheet code=4\n"
+                       "part at=300,300 ref=\"U1\" name=\"7400\" lib=\"7400\"\n"
+                       "part at=500,300 ref=\"U1\" name=\"7400\" lib=\"7400\" block=1\n");
+    std::string library =
+        dovla::testing::readFile(std::string(EXAMPLE_SOURCE_DIR) + "/logic.lib.txt");
+    for (auto [from, to] : {std::pair<const char*, const char*>{"blocks=4", "blocks=2"},
+                            {"numbers=1,4,9,12", "numbers=1,4"},
+                            {"numbers=2,5,10,13", "numbers=2,5"},
+                            {"numbers=3,6,8,11", "numbers=3,6"}})
+        library = replaced(library, from, to);
+    std::filesystem::create_directory(dir.file("two"));
+    dir.write("two/logic.lib.txt", library);
+    ASSERT_EQ(tool({"build", "two/logic.lib.txt", "-o", "two/logic.lib"}).status, 0);
+    std::filesystem::copy_file(dir.file("basic.lib"), dir.file("two/basic.lib"));
+    dir.write("two/TAVEL.INI", std::string("[Library]\nLIB0=basic.lib\nLIB1=logic.lib\n"));
+    RunResult run = tool({"diff", "gates.sch", "gates.sch", "--new-config", "two/TAVEL.INI"});
+    EXPECT_EQ(run.out, "part changed: U1 7400: blocks 4 -> 2 (sheet 1 at 300,300)\n"
+                       "part changed: U1 block 2 7400: blocks 4 -> 2 (sheet 1 at 500,300)\n");
+    EXPECT_EQ(run.status, 1);
 }
 
 TEST_F(Diff, TroubleAndUsageExitWithTwo) {

@@ -85,6 +85,85 @@ INSTANTIATE_TEST_SUITE_P(
                     "\"CAP\""}),
     [](const ::testing::TestParamInfo<FindingCase>& info) { return std::string(info.param.name); });
 
+// Whole reports at the boundaries of the checks: what each must find, where
+// it points, and what it must leave alone.
+struct ReportCase {
+    const char* name;
+    std::string sheet;
+    std::string report; // all that check writes
+};
+
+void PrintTo(const ReportCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class CheckReport : public DesignTexts, public ::testing::WithParamInterface<ReportCase> {};
+
+TEST_P(CheckReport, IsExactlyThis) {
+    sheet("c.sch", "sheet code=4\n" + GetParam().sheet);
+    RunResult run = tool({"check", "c.sch"});
+    EXPECT_EQ(run.out, GetParam().report);
+    EXPECT_EQ(run.status, GetParam().report.empty() ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CheckReport,
+    ::testing::Values(
+        // The 7400 has four blocks: block 4 is placed, block 5 is not; two
+        // blocks of one part under one reference are one part.
+        ReportCase{"BlocksAtTheBoundary",
+                   "part at=300,300 ref=\"U1\" name=\"7400\" lib=\"7400\" block=3\n"
+                   "part at=500,300 ref=\"U2\" name=\"7400\" lib=\"7400\" block=4\n"
+                   "part at=700,300 ref=\"U3\" name=\"7400\" lib=\"7400\"\n"
+                   "part at=900,300 ref=\"U3\" name=\"7400\" lib=\"7400\" block=1\n",
+                   "c.sch: sheet 1 at 250,270: pin U1(4/4) 7400 [12(A)] belongs to no net\n"
+                   "c.sch: sheet 1 at 250,290: pin U1(4/4) 7400 [13(B)] belongs to no net\n"
+                   "c.sch: sheet 1 at 310,280: pin U1(4/4) 7400 [11(Y)] belongs to no net\n"
+                   "c.sch: sheet 1 at 650,270: pin U3(1/4) 7400 [1(A)] belongs to no net\n"
+                   "c.sch: sheet 1 at 650,290: pin U3(1/4) 7400 [2(B)] belongs to no net\n"
+                   "c.sch: sheet 1 at 710,280: pin U3(1/4) 7400 [3(Y)] belongs to no net\n"
+                   "c.sch: sheet 1 at 850,270: pin U3(2/4) 7400 [4(A)] belongs to no net\n"
+                   "c.sch: sheet 1 at 850,290: pin U3(2/4) 7400 [5(B)] belongs to no net\n"
+                   "c.sch: sheet 1 at 910,280: pin U3(2/4) 7400 [6(Y)] belongs to no net\n"
+                   "c.sch: sheet 1 at 500,300: part U2 7400: block 5 of a part with 4 blocks\n"},
+        // Two pins make a net that is not lonely; pins of parts without a
+        // reference on different nets are not one pin on two nets.
+        ReportCase{"PinsThatAreNotFaults",
+                   "part at=200,610 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                   "part at=400,610 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+                   "wire from=210,600 to=350,600\n"
+                   "part at=200,810 ref=\"\" name=\"RES\" lib=\"RES\"\n"
+                   "part at=400,810 ref=\"\" name=\"RES\" lib=\"RES\"\n"
+                   "wire from=210,800 to=350,800\n"
+                   "part at=200,1010 ref=\"\" name=\"RES\" lib=\"RES\"\n"
+                   "part at=400,1010 ref=\"\" name=\"RES\" lib=\"RES\"\n"
+                   "wire from=210,1000 to=350,1000\n",
+                   "c.sch: sheet 1 at 150,600: pin R1 RES [1] belongs to no net\n"
+                   "c.sch: sheet 1 at 410,600: pin R2 RES [2] belongs to no net\n"
+                   "c.sch: sheet 1 at 150,800: pin RES [1] belongs to no net\n"
+                   "c.sch: sheet 1 at 410,800: pin RES [2] belongs to no net\n"
+                   "c.sch: sheet 1 at 150,1000: pin RES [1] belongs to no net\n"
+                   "c.sch: sheet 1 at 410,1000: pin RES [2] belongs to no net\n"},
+        // Two names on one net: reported where the second is.
+        ReportCase{"TwoNamesAtTheSecond",
+                   "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                   "part at=400,110 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+                   "wire from=210,100 to=350,100\n"
+                   "label at=250,100 text=\"X\"\n"
+                   "label at=300,100 text=\"Y\"\n",
+                   "c.sch: sheet 1 at 150,100: pin R1 RES [1] belongs to no net\n"
+                   "c.sch: sheet 1 at 410,100: pin R2 RES [2] belongs to no net\n"
+                   "c.sch: sheet 1 at 300,100: net carries 2 names: \"X\", \"Y\"\n"},
+        // An entry whose second end is the last point of a vertical bus,
+        // and a wire that ends on an entry's free end, are connected.
+        ReportCase{"EntriesAtTheEndOfAVerticalBus",
+                   "bus from=500,100 to=500,400\n"
+                   "bus-entry at=490,410\n"
+                   "bus-entry at=500,100\n"
+                   "wire from=400,300 to=510,90\n",
+                   "c.sch: sheet 1 at 400,300: wire end touches nothing\n"}),
+    [](const ::testing::TestParamInfo<ReportCase>& info) { return std::string(info.param.name); });
+
 // The shipped example has none of them.
 TEST_F(DesignTexts, TheShippedExampleHasNoFindings) {
     dir.write("demo.sch.txt",

@@ -83,9 +83,8 @@ std::vector<std::uint8_t> LibraryWriter::bytes() const {
                 push16(record,
                        block < static_cast<int>(pin.numbers.size()) ? pin.numbers[block] : 0);
         }
-        auto [found, inserted] =
-            shared.try_emplace(std::string(record.begin(), record.end()),
-                               static_cast<std::uint32_t>(data.size()));
+        auto [found, inserted] = shared.try_emplace(std::string(record.begin(), record.end()),
+                                                    static_cast<std::uint32_t>(data.size()));
         if (inserted)
             data.insert(data.end(), record.begin(), record.end());
         if (found->second > 0xFFFF)
