@@ -199,5 +199,23 @@ TEST_F(NetsJson, WritesToAFileButNotOverItsInputs) {
     EXPECT_EQ(dir.read("small.sch"), before);
 }
 
+// Nets that share a name are told apart by their smallest listed pin: a
+// power symbol's pin names a net, it does not tell it apart.
+TEST_F(NetsJson, SharedNamesAreToldApartByListedPins) {
+    sheet("k.sch", "sheet code=4\n"
+                   "part at=200,110 ref=\"R5\" name=\"RES\" lib=\"RES\"\n"
+                   "wire from=210,100 to=350,100\n"
+                   "label at=280,100 text=\"X\"\n"
+                   "part at=360,90 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
+                   "part at=200,310 ref=\"R6\" name=\"RES\" lib=\"RES\"\n"
+                   "wire from=210,300 to=350,300\n"
+                   "label at=280,300 text=\"X\"\n");
+    RunResult run = tool({"nets", "k.sch"});
+    EXPECT_EQ(run.out, "net X[R5.2]  names: X, VCC\n"
+                       "    R5.2  sheet 1 at 210,100  R5 RES [2]\n"
+                       "net X[R6.2]  names: X\n"
+                       "    R6.2  sheet 1 at 210,300  R6 RES [2]\n");
+}
+
 } // namespace
 } // namespace dovla::sheettool::testing
