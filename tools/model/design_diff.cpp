@@ -325,11 +325,31 @@ bool DesignDiff::empty() const {
     return partsAdded.empty() && partsRemoved.empty() && partsChanged.empty() &&
            netsAdded.empty() && netsRemoved.empty() && netsRenamed.empty() && netsMerged.empty() &&
            netsSplit.empty() && pinsMoved.empty() && pinsConnected.empty() &&
-           pinsDisconnected.empty();
+           pinsDisconnected.empty() && oldPartsNotCompared == 0 && newPartsNotCompared == 0;
 }
+
+namespace {
+
+// The parts of a design that have no pins for want of their library part.
+int partsNotFound(const Design& design, std::set<std::string>& names) {
+    int count = 0;
+    for (const Part& part : design.parts) {
+        if (!part.found) {
+            ++count;
+            names.insert(part.libName);
+        }
+    }
+    return count;
+}
+
+} // namespace
 
 DesignDiff diffDesigns(const Design& oldDesign, const Design& newDesign) {
     DesignDiff diff;
+    std::set<std::string> notFound;
+    diff.oldPartsNotCompared = partsNotFound(oldDesign, notFound);
+    diff.newPartsNotCompared = partsNotFound(newDesign, notFound);
+    diff.libraryPartsNotFound.assign(notFound.begin(), notFound.end());
     diffParts(oldDesign, newDesign, diff);
     NetDiff(oldDesign, newDesign, diff).run();
     auto part = [](const PartChange& c) { return std::tie(c.ref, c.block, c.name, c.libName); };
@@ -415,6 +435,11 @@ std::string diffText(const DesignDiff& diff) {
         line("pin connected: " + pin.pin + " to " + pin.to + placeText(pin.place));
     for (const PinChange& pin : diff.pinsDisconnected)
         line("pin disconnected: " + pin.pin + " from " + pin.from + placeText(pin.place));
+    if (diff.oldPartsNotCompared > 0 || diff.newPartsNotCompared > 0)
+        line("pins not compared: " + std::to_string(diff.oldPartsNotCompared) + " old and " +
+             std::to_string(diff.newPartsNotCompared) +
+             " new parts have no library part (no library holds " +
+             joined(diff.libraryPartsNotFound, ", ") + ")");
     return out;
 }
 
@@ -488,6 +513,10 @@ Json diffJson(const DesignDiff& diff, const std::string& oldPath, const std::str
                 {"old", jsonString(oldPath)},
                 {"new", jsonString(newPath)},
                 {"changed", !diff.empty()},
+                {"partsNotCompared",
+                 Json{{"old", diff.oldPartsNotCompared},
+                      {"new", diff.newPartsNotCompared},
+                      {"libraryPartsNotFound", stringsJson(diff.libraryPartsNotFound)}}},
                 {"partsAdded", listJson(diff.partsAdded, part(false))},
                 {"partsRemoved", listJson(diff.partsRemoved, part(false))},
                 {"partsChanged", listJson(diff.partsChanged, part(true))},

@@ -67,7 +67,14 @@ struct DesignDiff {
     std::vector<NetChange> netsAdded, netsRemoved, netsRenamed;
     std::vector<NetFlow> netsMerged, netsSplit;
     std::vector<PinChange> pinsMoved, pinsConnected, pinsDisconnected;
+    // What could not be compared: the parts of each revision whose library
+    // part no library holds (they have no pins), and those library parts'
+    // names, sorted.
+    int oldPartsNotCompared = 0;
+    int newPartsNotCompared = 0;
+    std::vector<std::string> libraryPartsNotFound;
 
+    // No change found, and nothing that could hide one.
     bool empty() const;
 };
 

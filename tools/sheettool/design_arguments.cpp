@@ -21,6 +21,10 @@ bool parseDesignArguments(int argc, char** argv, int flags, DesignArguments& arg
             if (argument[2] == '\0')
                 return refuse("no option argument: w");
             arguments.options.powerNames.push_back(argument + 2);
+        } else if (std::strcmp(argument, "--config") == 0) {
+            if (i + 1 == argc)
+                return refuse("no option argument: --config");
+            arguments.options.configuration = argv[++i];
         } else if ((flags & AcceptJson) != 0 && std::strcmp(argument, "--json") == 0) {
             arguments.json = true;
         } else if ((flags & AcceptOutput) != 0 && argument[1] == 'o' && !outputGiven) {

@@ -8,8 +8,9 @@
 namespace dovla::sheettool {
 
 // The arguments of a command that reads designs: the sheet files, the
-// options that dovla32 takes (-p, -w<name>, -s), and --json and -o FILE
-// where the command has them.
+// options that dovla32 takes (-p, -w<name>, -s), --config FILE (the
+// TAVEL.INI to read instead of the one dovla32 would find), and --json and
+// -o FILE where the command has them.
 struct DesignArguments {
     std::vector<std::string> sheets;
     model::Options options;

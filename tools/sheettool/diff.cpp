@@ -1,5 +1,6 @@
 #include "diff.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -36,18 +37,33 @@ int diffCommand(int argc, char** argv) {
     model::Design designs[2];
     std::vector<std::string> inputs;
     for (int side = 0; side < 2; ++side) {
+        // --config names both sides' configuration; --old-config and
+        // --new-config one side's.
         model::Options options = arguments.options;
-        options.configuration = configs[side];
+        if (!configs[side].empty())
+            options.configuration = configs[side];
         if (!loadCommandDesign(arguments.sheets[side], options, designs[side]))
             return exitTrouble;
+        // Without libraries no part has pins, and every revision would
+        // look like every other: that is no comparison.
+        if (!configurationFound(designs[side]))
+            return trouble("can't find TAVEL.INI for " + arguments.sheets[side] +
+                           " (name one with --config)");
         std::vector<std::string> read = inputsOf(designs[side]);
         inputs.insert(inputs.end(), read.begin(), read.end());
     }
     model::DesignDiff diff = model::diffDesigns(designs[0], designs[1]);
-    std::string text =
-        arguments.json
-            ? model::diffJson(diff, arguments.sheets[0], arguments.sheets[1]).dump() + "\n"
-            : model::diffText(diff);
+    for (const std::string& name : diff.libraryPartsNotFound)
+        std::fprintf(stderr, "sheettool: can't find %s\n", name.c_str());
+    std::string text;
+    if (arguments.json) {
+        text = model::diffJson(diff, arguments.sheets[0], arguments.sheets[1]).dump() + "\n";
+    } else if (!diff.empty()) {
+        // A header names the files, so that the reports of several files
+        // (git difftool over a commit) stay apart.
+        text = model::reportLine("diff " + arguments.sheets[0] + " " + arguments.sheets[1]) +
+               model::diffText(diff);
+    }
     if (!writeCommandOutput(arguments.output, text, inputs))
         return exitTrouble;
     return diff.empty() ? exitClean : exitFound;

@@ -33,11 +33,15 @@ namespace {
 constexpr char usageText[] =
     "usage: sheettool dump <file>\n"
     "       sheettool build <text> -o <file>\n"
-    "       sheettool check <sheet> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
-    "       sheettool nets <sheet> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
+    "       sheettool check <sheet> [-p] [-w<name>] [-s] [--config <TAVEL.INI>] [--json]\n"
+    "                       [-o <file>]\n"
+    "       sheettool nets <sheet> [-p] [-w<name>] [-s] [--config <TAVEL.INI>] [--json]\n"
+    "                      [-o <file>]\n"
     "       sheettool diff <old> <new> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
-    "                      [--old-config <TAVEL.INI>] [--new-config <TAVEL.INI>]\n"
-    "       sheettool view <sheet> [-p] [-w<name>] [-s] [-o <page.html>]\n";
+    "                      [--config <TAVEL.INI>] [--old-config <TAVEL.INI>]\n"
+    "                      [--new-config <TAVEL.INI>]\n"
+    "       sheettool view <sheet> [-p] [-w<name>] [-s] [--config <TAVEL.INI>]\n"
+    "                      [-o <page.html>]\n";
 
 } // namespace
 
@@ -75,6 +79,11 @@ bool loadCommandDesign(const std::string& sheetPath, const model::Options& optio
         return refuse(messageOf(error));
     }
     return true;
+}
+
+bool configurationFound(const model::Design& design) {
+    std::error_code error;
+    return std::filesystem::exists(design.configuration, error);
 }
 
 std::vector<std::string> inputsOf(const model::Design& design) {

@@ -49,6 +49,9 @@ bool refuse(const std::string& message);
 // reader's message written, when it cannot be read.
 bool loadCommandDesign(const std::string& sheetPath, const model::Options& options,
                        model::Design& design);
+// Whether the configuration the design was read with is there: false when
+// no TAVEL.INI was found, so that no library was read.
+bool configurationFound(const model::Design& design);
 // The files a design was read from: its sheet, its configuration and the
 // libraries that names; no command may write over them.
 std::vector<std::string> inputsOf(const model::Design& design);
