@@ -90,8 +90,9 @@ TEST_P(DiffRun, ReportsTheChangeAlone) {
     sheet("new.sch", GetParam().revision);
     RunResult run = tool({"diff", "old.sch", "new.sch"});
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, GetParam().changes);
-    EXPECT_EQ(run.status, GetParam().changes.empty() ? 0 : 1);
+    const std::string& changes = GetParam().changes;
+    EXPECT_EQ(run.out, changes.empty() ? "" : "diff old.sch new.sch\n" + changes);
+    EXPECT_EQ(run.status, changes.empty() ? 0 : 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -204,7 +205,8 @@ TEST_F(Diff, PartsWithoutReferenceAreKnownByLibraryPart) {
     sheet("old.sch", base + "part at=210,290 ref=\"\" name=\"VCC\" lib=\"VCC\"\n");
     sheet("new.sch", base + "part at=210,290 ref=\"\" name=\"VCC\" lib=\"GND\"\n");
     RunResult run = tool({"diff", "old.sch", "new.sch"});
-    EXPECT_EQ(run.out, "part added: (without reference) VCC (sheet 1 at 210,290)\n"
+    EXPECT_EQ(run.out, "diff old.sch new.sch\n"
+                       "part added: (without reference) VCC (sheet 1 at 210,290)\n"
                        "part removed: (without reference) VCC (was on sheet 1 at 210,290)\n");
     EXPECT_EQ(run.status, 1);
 }
@@ -228,9 +230,62 @@ TEST_F(Diff, AChangeOfBlockCountChangesThePart) {
     std::filesystem::copy_file(dir.file("basic.lib"), dir.file("two/basic.lib"));
     dir.write("two/TAVEL.INI", std::string("[Library]\nLIB0=basic.lib\nLIB1=logic.lib\n"));
     RunResult run = tool({"diff", "gates.sch", "gates.sch", "--new-config", "two/TAVEL.INI"});
-    EXPECT_EQ(run.out, "part changed: U1 7400: blocks 4 -> 2 (sheet 1 at 300,300)\n"
+    EXPECT_EQ(run.out, "diff gates.sch gates.sch\n"
+                       "part changed: U1 7400: blocks 4 -> 2 (sheet 1 at 300,300)\n"
                        "part changed: U1 block 2 7400: blocks 4 -> 2 (sheet 1 at 500,300)\n");
     EXPECT_EQ(run.status, 1);
+}
+
+// Without libraries no part has pins and every revision looks alike: a
+// diff that cannot see says so and is never "no change".
+TEST_F(Diff, IsNeverSilentWhenItCannotSeePins) {
+    sheet("old.sch", base + "part at=800,800 ref=\"U9\" name=\"NOSUCH\" lib=\"NOSUCH\"\n");
+    RunResult blind = tool({"diff", "old.sch", "old.sch"});
+    EXPECT_EQ(blind.err, "sheettool: can't find NOSUCH\n");
+    EXPECT_EQ(blind.out, "diff old.sch old.sch\n"
+                         "pins not compared: 1 old and 1 new parts have no library part (no "
+                         "library holds NOSUCH)\n");
+    EXPECT_EQ(blind.status, 1);
+    nlohmann::json json = nlohmann::json::parse(tool({"diff", "old.sch", "old.sch", "--json"}).out);
+    EXPECT_EQ(json["changed"], true);
+    EXPECT_EQ(json["partsNotCompared"],
+              nlohmann::json::parse(R"({"old":1,"new":1,"libraryPartsNotFound":["NOSUCH"]})"));
+
+    // No TAVEL.INI at all, here or beside the program: nothing to compare
+    // pins with, unless --config names one.
+    if (std::filesystem::exists(std::filesystem::path(SHEETTOOL_BINARY).parent_path() /
+                                "TAVEL.INI"))
+        GTEST_SKIP() << "a TAVEL.INI lies beside sheettool";
+    std::filesystem::create_directory(dir.file("bare"));
+    sheet("bare/old.sch", base);
+    sheet("bare/new.sch", replaced(base, "text=\"A\"", "text=\"AX\""));
+    RunResult none = runTool({"diff", "old.sch", "new.sch"}, dir.file("bare"));
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "sheettool: can't find TAVEL.INI for old.sch (name one with --config)\n");
+    RunResult named =
+        runTool({"diff", "old.sch", "new.sch", "--config", "../TAVEL.INI"}, dir.file("bare"));
+    EXPECT_EQ(named.status, 1) << named.err;
+    EXPECT_EQ(named.out, "diff old.sch new.sch\nnet renamed: A -> AX (sheet 1 at 350,100)\n");
+}
+
+// --config names the TAVEL.INI of every command that reads a design, its
+// relative library paths taken from its folder.
+TEST_F(Diff, EveryDesignCommandTakesAConfiguration) {
+    std::filesystem::create_directory(dir.file("elsewhere"));
+    sheet("elsewhere/a.sch", base);
+    std::filesystem::remove(dir.file("elsewhere/a.sch.txt"));
+    for (const char* command : {"nets", "check", "view"}) {
+        RunResult named = runTool({command, "a.sch", "--config", "../TAVEL.INI", "-o", "out"},
+                                  dir.file("elsewhere"));
+        EXPECT_LE(named.status, 1) << command << named.err;
+        EXPECT_EQ(named.err, "") << command;
+    }
+    EXPECT_NE(dir.read("elsewhere/out").find("R1"), std::string::npos);
+    RunResult nets = runTool({"nets", "a.sch", "--config", "../TAVEL.INI"}, dir.file("elsewhere"));
+    EXPECT_NE(nets.out.find("    R1.2  sheet 1 at 210,100  R1 RES [2]\n"), std::string::npos)
+        << nets.out;
+    EXPECT_EQ(runTool({"nets", "a.sch", "--config"}, dir.file("elsewhere")).status, 2);
 }
 
 TEST_F(Diff, TroubleAndUsageExitWithTwo) {
@@ -255,7 +310,11 @@ TEST_F(Diff, ComparesRevisionsInGit) {
     sheet("demo.sch", replaced(base, "text=\"A\"", "text=\"AX\""));
     RunResult diff = git({"difftool", "-y", "-x", std::string("\"") + SHEETTOOL_BINARY + "\" diff",
                           "HEAD", "--", "demo.sch"});
-    EXPECT_EQ(diff.out, "net renamed: A -> AX (sheet 1 at 350,100)\n") << diff.err;
+    // The old side is a file git wrote for the purpose.
+    EXPECT_EQ(diff.out.rfind("diff ", 0), 0u) << diff.out;
+    EXPECT_EQ(diff.out.substr(diff.out.find('\n') + 1),
+              "net renamed: A -> AX (sheet 1 at 350,100)\n")
+        << diff.err;
     EXPECT_EQ(diff.status, 0) << diff.err;
 }
 
