@@ -211,6 +211,27 @@ TEST_F(Diff, PartsWithoutReferenceAreKnownByLibraryPart) {
     EXPECT_EQ(run.status, 1);
 }
 
+// Symbols without a reference are paired on their sheet, those that stayed
+// first, then the nearest: an added, moved or removed one is reported at
+// its own place, or not at all when it only moved.
+TEST_F(Diff, PartsWithoutReferenceArePairedByPlace) {
+    const std::string gnd = "ref=\"\" name=\"GND\" lib=\"GND\"\n";
+    sheet("two.sch",
+          "sheet code=4\npart at=210,290 " + gnd + "sheet code=4\npart at=810,290 " + gnd);
+    sheet("three.sch", "sheet code=4\npart at=210,290 " + gnd + "part at=450,450 " + gnd +
+                           "sheet code=4\npart at=810,290 " + gnd);
+    sheet("moved.sch", "sheet code=4\npart at=230,300 " + gnd + "sheet code=4\n");
+    EXPECT_EQ(tool({"diff", "two.sch", "three.sch"}).out,
+              "diff two.sch three.sch\n"
+              "part added: (without reference) GND (sheet 1 at 450,450)\n");
+    EXPECT_EQ(tool({"diff", "three.sch", "two.sch"}).out,
+              "diff three.sch two.sch\n"
+              "part removed: (without reference) GND (was on sheet 1 at 450,450)\n");
+    EXPECT_EQ(tool({"diff", "two.sch", "moved.sch"}).out,
+              "diff two.sch moved.sch\n"
+              "part removed: (without reference) GND (was on sheet 2 at 810,290)\n");
+}
+
 // The same sheet read with a library whose 7400 has two blocks instead of
 // four: each placed block is a changed part.
 TEST_F(Diff, AChangeOfBlockCountChangesThePart) {

@@ -1,8 +1,10 @@
 #include "design_diff.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <set>
+#include <tuple>
 #include <unordered_map>
 
 namespace dovla::model {
@@ -72,14 +74,64 @@ PartChange partChange(const Part& part) {
     return change;
 }
 
+// Pairs parts without a reference of one kind (sheet, name, library part
+// and block alike) between the revisions: those that stayed where they
+// were first, then the nearest pairs of the rest, so that a symbol added
+// or removed is reported at its own place. Unpaired ones are added or
+// removed.
+void pairUnreferenced(const std::vector<const Part*>& was, const std::vector<const Part*>& is,
+                      DesignDiff& diff) {
+    std::vector<bool> wasPaired(was.size()), isPaired(is.size());
+    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> stayed;
+    for (std::size_t i = was.size(); i-- > 0;)
+        stayed[{was[i]->origin.x, was[i]->origin.y}].push_back(i);
+    for (std::size_t j = 0; j < is.size(); ++j) {
+        auto found = stayed.find({is[j]->origin.x, is[j]->origin.y});
+        if (found == stayed.end() || found->second.empty())
+            continue;
+        wasPaired[found->second.back()] = isPaired[j] = true;
+        found->second.pop_back();
+    }
+    struct Pair {
+        std::int64_t distance;
+        std::size_t was, is;
+        bool operator<(const Pair& other) const {
+            return std::tie(distance, was, is) < std::tie(other.distance, other.was, other.is);
+        }
+    };
+    std::vector<Pair> pairs;
+    for (std::size_t i = 0; i < was.size(); ++i) {
+        for (std::size_t j = 0; j < is.size(); ++j) {
+            if (wasPaired[i] || isPaired[j])
+                continue;
+            std::int64_t dx = std::int64_t{was[i]->origin.x} - is[j]->origin.x;
+            std::int64_t dy = std::int64_t{was[i]->origin.y} - is[j]->origin.y;
+            pairs.push_back({dx * dx + dy * dy, i, j});
+        }
+    }
+    std::sort(pairs.begin(), pairs.end());
+    for (const Pair& pair : pairs) {
+        if (!wasPaired[pair.was] && !isPaired[pair.is])
+            wasPaired[pair.was] = isPaired[pair.is] = true;
+    }
+    for (std::size_t j = 0; j < is.size(); ++j) {
+        if (!isPaired[j])
+            diff.partsAdded.push_back(partChange(*is[j]));
+    }
+    for (std::size_t i = 0; i < was.size(); ++i) {
+        if (!wasPaired[i])
+            diff.partsRemoved.push_back(partChange(*was[i]));
+    }
+}
+
 void diffParts(const Design& oldDesign, const Design& newDesign, DesignDiff& diff) {
-    using Key = std::tuple<std::string, int, std::string, std::string>;
-    // Parts with a reference by reference and block; the others by name,
-    // library part and block, where their number alone counts.
+    // Parts with a reference by reference and block, a part's name, library
+    // part and block count compared; the others by their kind and place.
+    using Key = std::tuple<std::string, int, std::string, std::string, int>;
     auto keyOf = [](const Part& part) {
         if (!part.ref.empty())
-            return Key{part.ref, part.block, "", ""};
-        return Key{"", part.block, part.name, part.libName};
+            return Key{part.ref, part.block, "", "", 0};
+        return Key{"", part.block, part.name, part.libName, part.sheet};
     };
     std::map<Key, std::vector<const Part*>> before;
     std::map<Key, std::vector<const Part*>> after;
@@ -89,6 +141,11 @@ void diffParts(const Design& oldDesign, const Design& newDesign, DesignDiff& dif
         after[keyOf(part)].push_back(&part);
     for (const auto& [key, parts] : after) {
         auto found = before.find(key);
+        if (std::get<0>(key).empty()) {
+            pairUnreferenced(found == before.end() ? std::vector<const Part*>() : found->second,
+                             parts, diff);
+            continue;
+        }
         std::size_t matched =
             found == before.end() ? 0 : std::min(parts.size(), found->second.size());
         for (std::size_t i = 0; i < matched; ++i) {
@@ -107,6 +164,11 @@ void diffParts(const Design& oldDesign, const Design& newDesign, DesignDiff& dif
     }
     for (const auto& [key, parts] : before) {
         auto found = after.find(key);
+        if (std::get<0>(key).empty()) {
+            if (found == after.end())
+                pairUnreferenced(parts, {}, diff);
+            continue;
+        }
         std::size_t kept = found == after.end() ? 0 : std::min(parts.size(), found->second.size());
         for (std::size_t i = kept; i < parts.size(); ++i)
             diff.partsRemoved.push_back(partChange(*parts[i]));
