@@ -9,9 +9,10 @@
 // What changed in the connectivity between two revisions of a design.
 //
 // Parts are matched by reference and block (parts of one reference and
-// block in their order); parts without a reference by their name, library
-// part and block, where only their number counts. A matched part has
-// changed when its name, library part or block count has.
+// block in their order); parts without a reference by their sheet, name,
+// library part and block, those at the same place first, then the nearest
+// pairs. A matched part has changed when its name, library part or block
+// count has.
 //
 // The nets compared are those the net list writes. A pin is known by its
 // part's reference and its number (R1.2); pins of parts without a
