@@ -140,7 +140,11 @@ INSTANTIATE_TEST_SUITE_P(
                      "ref=\"R5\" name=\"RES\" lib=\"RES\"", "ref=\"R5\" name=\"CAP\" lib=\"CAP\"") +
                 "part at=800,110 ref=\"R10\" name=\"RES\" lib=\"RES\"\n",
             "part added: R10 RES (sheet 1 at 800,110)\n"
+            "    R10.1 on no net\n"
+            "    R10.2 on no net\n"
             "part removed: R7 RES (was on sheet 1 at 600,510)\n"
+            "    R7.1 was on C\n"
+            "    R7.2 was on no net\n"
             "part changed: R5 CAP: name RES -> CAP, library part RES -> CAP (sheet 1 at "
             "200,510)\n"},
         // Everything moved and drawn in the opposite order: the same
@@ -155,7 +159,11 @@ INSTANTIATE_TEST_SUITE_P(
                           "part at=400,1010 ref=\"R14\" name=\"RES\" lib=\"RES\"\n"
                           "wire from=210,1000 to=350,1000\n"),
                  "part added: R13 RES (sheet 1 at 200,1010)\n"
+                 "    R13.1 on no net\n"
+                 "    R13.2 on R13.2\n"
                  "part added: R14 RES (sheet 1 at 400,1010)\n"
+                 "    R14.1 on R13.2\n"
+                 "    R14.2 on no net\n"
                  "net added: R13.2 with R13.2, R14.1 (sheet 1 at 350,1000)\n"}),
     [](const ::testing::TestParamInfo<DiffCase>& info) { return std::string(info.param.name); });
 
@@ -207,7 +215,9 @@ TEST_F(Diff, PartsWithoutReferenceAreKnownByLibraryPart) {
     RunResult run = tool({"diff", "old.sch", "new.sch"});
     EXPECT_EQ(run.out, "diff old.sch new.sch\n"
                        "part added: (without reference) VCC (sheet 1 at 210,290)\n"
-                       "part removed: (without reference) VCC (was on sheet 1 at 210,290)\n");
+                       "    .1 on no net\n"
+                       "part removed: (without reference) VCC (was on sheet 1 at 210,290)\n"
+                       "    .1 was on no net\n");
     EXPECT_EQ(run.status, 1);
 }
 
@@ -223,13 +233,20 @@ TEST_F(Diff, PartsWithoutReferenceArePairedByPlace) {
     sheet("moved.sch", "sheet code=4\npart at=230,300 " + gnd + "sheet code=4\n");
     EXPECT_EQ(tool({"diff", "two.sch", "three.sch"}).out,
               "diff two.sch three.sch\n"
-              "part added: (without reference) GND (sheet 1 at 450,450)\n");
+              "part added: (without reference) GND (sheet 1 at 450,450)\n"
+              "    .1 on GND\n");
     EXPECT_EQ(tool({"diff", "three.sch", "two.sch"}).out,
               "diff three.sch two.sch\n"
-              "part removed: (without reference) GND (was on sheet 1 at 450,450)\n");
+              "part removed: (without reference) GND (was on sheet 1 at 450,450)\n"
+              "    .1 was on GND\n");
     EXPECT_EQ(tool({"diff", "two.sch", "moved.sch"}).out,
               "diff two.sch moved.sch\n"
-              "part removed: (without reference) GND (was on sheet 2 at 810,290)\n");
+              "part removed: (without reference) GND (was on sheet 2 at 810,290)\n"
+              "    .1 was on GND\n");
+    nlohmann::json json =
+        nlohmann::json::parse(tool({"diff", "two.sch", "three.sch", "--json"}).out);
+    EXPECT_EQ(json["partsAdded"][0]["pins"],
+              nlohmann::json::parse(R"([{"pin":".1","net":"GND"}])"));
 }
 
 // The same sheet read with a library whose 7400 has two blocks instead of

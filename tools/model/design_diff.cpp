@@ -74,12 +74,25 @@ PartChange partChange(const Part& part) {
     return change;
 }
 
+// An added or removed part with the nets its pins are on, in its revision.
+PartChange partWithPins(const Design& design, const Part& part) {
+    PartChange change = partChange(part);
+    for (std::uint32_t index : part.pins) {
+        const Pin& pin = design.pins[index];
+        change.pins.push_back({pinKey(design, pin), pin.group.kind == GroupRef::Net
+                                                        ? design.nets[pin.group.index].key
+                                                        : std::string()});
+    }
+    return change;
+}
+
 // Pairs parts without a reference of one kind (sheet, name, library part
 // and block alike) between the revisions: those that stayed where they
 // were first, then the nearest pairs of the rest, so that a symbol added
 // or removed is reported at its own place. Unpaired ones are added or
 // removed.
-void pairUnreferenced(const std::vector<const Part*>& was, const std::vector<const Part*>& is,
+void pairUnreferenced(const Design& oldDesign, const std::vector<const Part*>& was,
+                      const Design& newDesign, const std::vector<const Part*>& is,
                       DesignDiff& diff) {
     std::vector<bool> wasPaired(was.size()), isPaired(is.size());
     std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> stayed;
@@ -116,11 +129,11 @@ void pairUnreferenced(const std::vector<const Part*>& was, const std::vector<con
     }
     for (std::size_t j = 0; j < is.size(); ++j) {
         if (!isPaired[j])
-            diff.partsAdded.push_back(partChange(*is[j]));
+            diff.partsAdded.push_back(partWithPins(newDesign, *is[j]));
     }
     for (std::size_t i = 0; i < was.size(); ++i) {
         if (!wasPaired[i])
-            diff.partsRemoved.push_back(partChange(*was[i]));
+            diff.partsRemoved.push_back(partWithPins(oldDesign, *was[i]));
     }
 }
 
@@ -142,8 +155,9 @@ void diffParts(const Design& oldDesign, const Design& newDesign, DesignDiff& dif
     for (const auto& [key, parts] : after) {
         auto found = before.find(key);
         if (std::get<0>(key).empty()) {
-            pairUnreferenced(found == before.end() ? std::vector<const Part*>() : found->second,
-                             parts, diff);
+            pairUnreferenced(oldDesign,
+                             found == before.end() ? std::vector<const Part*>() : found->second,
+                             newDesign, parts, diff);
             continue;
         }
         std::size_t matched =
@@ -160,18 +174,18 @@ void diffParts(const Design& oldDesign, const Design& newDesign, DesignDiff& dif
             diff.partsChanged.push_back(change);
         }
         for (std::size_t i = matched; i < parts.size(); ++i)
-            diff.partsAdded.push_back(partChange(*parts[i]));
+            diff.partsAdded.push_back(partWithPins(newDesign, *parts[i]));
     }
     for (const auto& [key, parts] : before) {
         auto found = after.find(key);
         if (std::get<0>(key).empty()) {
             if (found == after.end())
-                pairUnreferenced(parts, {}, diff);
+                pairUnreferenced(oldDesign, parts, newDesign, {}, diff);
             continue;
         }
         std::size_t kept = found == after.end() ? 0 : std::min(parts.size(), found->second.size());
         for (std::size_t i = kept; i < parts.size(); ++i)
-            diff.partsRemoved.push_back(partChange(*parts[i]));
+            diff.partsRemoved.push_back(partWithPins(oldDesign, *parts[i]));
     }
 }
 
@@ -471,10 +485,19 @@ std::string changedText(const PartChange& part) {
 std::string diffText(const DesignDiff& diff) {
     std::string out;
     auto line = [&](const std::string& text) { out += reportLine(text); };
-    for (const PartChange& part : diff.partsAdded)
+    // An added or removed part's pins follow it, each with its net.
+    auto pins = [&](const PartChange& part, const std::string& on) {
+        for (const PartPin& pin : part.pins)
+            line("    " + pin.pin + on + (pin.net.empty() ? "no net" : pin.net));
+    };
+    for (const PartChange& part : diff.partsAdded) {
         line("part added: " + partText(part) + placeText(part.place));
-    for (const PartChange& part : diff.partsRemoved)
+        pins(part, " on ");
+    }
+    for (const PartChange& part : diff.partsRemoved) {
         line("part removed: " + partText(part) + placeText(part.place, true));
+        pins(part, " was on ");
+    }
     for (const PartChange& part : diff.partsChanged)
         line("part changed: " + changedText(part) + placeText(part.place));
     for (const NetChange& net : diff.netsAdded)
@@ -529,6 +552,14 @@ Json partJson(const PartChange& part, bool changed) {
                           {"libName", jsonString(part.oldLibName)},
                           {"blockCount", part.oldBlockCount}};
     out["place"] = placeJson(part.place);
+    if (!changed) {
+        Json pins = Json::array();
+        for (const PartPin& pin : part.pins)
+            pins.push_back(
+                Json{{"pin", jsonString(pin.pin)},
+                     {"net", pin.net.empty() ? Json(nullptr) : Json(jsonString(pin.net))}});
+        out["pins"] = pins;
+    }
     return out;
 }
 

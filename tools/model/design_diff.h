@@ -31,6 +31,13 @@ struct DiffPlace {
     Point at; // in the new revision, or in the old one for what is gone
 };
 
+// A pin of an added or removed part, and the key of its net in that
+// revision (empty: on no net).
+struct PartPin {
+    std::string pin;
+    std::string net;
+};
+
 struct PartChange {
     std::string ref;
     int block = 0;
@@ -39,6 +46,7 @@ struct PartChange {
     std::string oldName, oldLibName; // changed parts
     int oldBlockCount = 0;
     DiffPlace place;
+    std::vector<PartPin> pins; // added and removed parts: what they connect
 };
 
 struct NetChange {
