@@ -131,6 +131,26 @@ INSTANTIATE_TEST_SUITE_P(
                           "wire from=350,600 to=350,800\njunction at=350,600\n"),
                  "nets merged: C, R11.2 into new net R12.1 (sheet 1 at 350,600)\n"
                  "pin disconnected: R11.2 from R11.2 (sheet 1 at 210,800)\n"},
+        // A new part's pin becomes the unnamed net's smallest: its key
+        // changes, but nothing was renamed.
+        DiffCase{"ANewSmallestPinIsNoRename",
+                 base + "part at=330,810 ref=\"R10\" name=\"RES\" lib=\"RES\"\n",
+                 "part added: R10 RES (sheet 1 at 330,810)\n"
+                 "    R10.1 on R10.1\n"
+                 "    R10.2 on R10.1\n"},
+        // A second net named A: the first one's key is told apart from it,
+        // but it keeps its name.
+        DiffCase{"ANameUsedAgainIsNoRename",
+                 base + "part at=200,1010 ref=\"R13\" name=\"RES\" lib=\"RES\"\n"
+                        "part at=400,1010 ref=\"R14\" name=\"RES\" lib=\"RES\"\n"
+                        "wire from=210,1000 to=350,1000\nlabel at=280,1000 text=\"A\"\n",
+                 "part added: R13 RES (sheet 1 at 200,1010)\n"
+                 "    R13.1 on no net\n"
+                 "    R13.2 on A[R13.2]\n"
+                 "part added: R14 RES (sheet 1 at 400,1010)\n"
+                 "    R14.1 on A[R13.2]\n"
+                 "    R14.2 on no net\n"
+                 "net added: A[R13.2] with R13.2, R14.1 (sheet 1 at 350,1000)\n"},
         // The unnamed net takes a name: the same pins, so the same net.
         DiffCase{"UnnamedNetNamed", base + "label at=280,800 text=\"D\"\n",
                  "net renamed: R11.2 -> D (sheet 1 at 350,800)\n"},

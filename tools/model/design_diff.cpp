@@ -278,6 +278,15 @@ class NetDiff {
             newOrigins_[j] = origins(static_cast<int>(j));
     }
 
+    static std::set<std::string> namesOf(const Net& net) {
+        std::set<std::string> names;
+        for (const NetName& name : net.names) {
+            if (!name.text.empty())
+                names.insert(name.text);
+        }
+        return names;
+    }
+
     std::string oldKey(int net) const { return old_.nets[net]->key; }
     std::string newKey(int net) const { return new_.nets[net]->key; }
 
@@ -286,7 +295,11 @@ class NetDiff {
             const int oldNet = static_cast<int>(i);
             const int match = oldMatch_[i];
             if (match >= 0) {
-                if (oldKey(oldNet) != newKey(match))
+                // Only a change of the names a net carries renames it; a key
+                // taken from a pin, or told apart from another net's, is no
+                // name of its own.
+                if (oldKey(oldNet) != newKey(match) &&
+                    namesOf(*old_.nets[oldNet]) != namesOf(*new_.nets[match]))
                     diff_.netsRenamed.push_back(
                         {newKey(match), oldKey(oldNet), {}, new_.placeOf(match)});
                 splitOffs(oldNet);

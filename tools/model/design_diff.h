@@ -19,7 +19,10 @@
 // reference take no part. Nets are matched by their stable keys; then
 // nets left over whose sets of pins are equal (the net was renamed); then
 // an old and a new net left over that share pins with each other and with
-// no other net left over (renamed, its pins changed). A pin whose new net
+// no other net left over (its pins changed). A matched net is renamed only
+// when its key and the names it carries (labels, tags, power names) have
+// changed: a key taken from a pin, or told apart from another net of the
+// same name, is no name of its own. A pin whose new net
 // is not the match of its old one changed net: that is a move when both
 // nets are matched, part of a merge when its old net is gone, part of a
 // split when its new net is new. So moving wires without changing what
