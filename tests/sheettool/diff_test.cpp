@@ -151,6 +151,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "    R14.1 on A[R13.2]\n"
                  "    R14.2 on no net\n"
                  "net added: A[R13.2] with R13.2, R14.1 (sheet 1 at 350,1000)\n"},
+        // Renumbered: each part keeps its place and library part under a
+        // new reference, and its pins keep their nets under it.
+        DiffCase{"Renumbered",
+                 replaced(replaced(replaced(base, "ref=\"R12\"", "ref=\"R13\""), "ref=\"R11\"",
+                                   "ref=\"R12\""),
+                          "ref=\"R9\"", "ref=\"R19\""),
+                 "part renamed: R11 -> R12 RES (sheet 1 at 200,810)\n"
+                 "part renamed: R12 -> R13 RES (sheet 1 at 400,810)\n"
+                 "part renamed: R9 -> R19 RES (sheet 1 at 400,610)\n"},
         // The unnamed net takes a name: the same pins, so the same net.
         DiffCase{"UnnamedNetNamed", base + "label at=280,800 text=\"D\"\n",
                  "net renamed: R11.2 -> D (sheet 1 at 350,800)\n"},
@@ -202,9 +211,20 @@ TEST_F(Diff, GivesTheChangesAsJson) {
     EXPECT_EQ(changes["netsMerged"], nlohmann::json::parse(R"([{"from":["A"],"into":["B"],
         "newNet":false,"gone":false,"place":{"sheet":1,"at":[350,300]}}])"));
     for (const char* list :
-         {"partsAdded", "partsRemoved", "partsChanged", "netsAdded", "netsRemoved", "netsRenamed",
-          "netsSplit", "pinsMoved", "pinsConnected", "pinsDisconnected"})
+         {"partsAdded", "partsRemoved", "partsChanged", "partsRenamed", "netsAdded", "netsRemoved",
+          "netsRenamed", "netsSplit", "pinsMoved", "pinsConnected", "pinsDisconnected"})
         EXPECT_EQ(changes[list], nlohmann::json::array()) << list;
+}
+
+TEST_F(Diff, GivesRenamedPartsAsJson) {
+    sheet("old.sch", base);
+    sheet("new.sch", replaced(base, "ref=\"R9\"", "ref=\"R19\""));
+    nlohmann::json changes =
+        nlohmann::json::parse(tool({"diff", "old.sch", "new.sch", "--json"}).out);
+    EXPECT_EQ(changes["partsRenamed"], nlohmann::json::parse(R"([{"ref":"R19","block":0,
+        "name":"RES","libName":"RES","blockCount":1,"place":{"sheet":1,"at":[400,610]},
+        "was":{"ref":"R9"}}])"));
+    EXPECT_EQ(changes["pinsMoved"], nlohmann::json::array());
 }
 
 TEST_F(Diff, ReadsEachSideWithItsOwnConfiguration) {

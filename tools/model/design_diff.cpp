@@ -13,8 +13,12 @@ namespace {
 
 // A revision's nets as the diff sees them: the written ones, each with its
 // pins known by reference and number.
+// References of the old revision as the new one has them: the parts that
+// were only renamed.
+using References = std::map<std::string, std::string>;
+
 struct Side {
-    explicit Side(const Design& design) : design(design) {
+    Side(const Design& design, const References& renamed = {}) : design(design), renamed(renamed) {
         for (const Net& net : design.nets) {
             if (!net.written)
                 continue;
@@ -27,7 +31,7 @@ struct Side {
                 const Pin& pin = design.pins[member.index];
                 if (!pin.listed || design.parts[pin.part].ref.empty())
                     continue;
-                std::string key = pinKey(design, pin);
+                std::string key = keyOf(pin);
                 if (netOf.try_emplace(key, index).second)
                     pins.back().push_back(key);
             }
@@ -35,8 +39,18 @@ struct Side {
         }
         for (const Pin& pin : design.pins) {
             if (!design.parts[pin.part].ref.empty())
-                allPins.try_emplace(pinKey(design, pin), &pin);
+                allPins.try_emplace(keyOf(pin), &pin);
         }
+    }
+
+    // A pin by its reference and number, the reference as the new revision
+    // has it.
+    std::string keyOf(const Pin& pin) const {
+        std::string key = pinKey(design, pin);
+        auto found = renamed.find(design.parts[pin.part].ref);
+        if (found != renamed.end())
+            key.replace(0, found->first.size(), found->second);
+        return key;
     }
 
     int netOfPin(const std::string& pin) const {
@@ -57,6 +71,7 @@ struct Side {
     }
 
     const Design& design;
+    const References& renamed;
     std::vector<const Net*> nets;
     std::vector<std::vector<std::string>> pins; // sorted
     std::unordered_map<std::string, int> netOf;
@@ -137,9 +152,58 @@ void pairUnreferenced(const Design& oldDesign, const std::vector<const Part*>& w
     }
 }
 
-void diffParts(const Design& oldDesign, const Design& newDesign, DesignDiff& diff) {
-    // Parts with a reference by reference and block, a part's name, library
-    // part and block count compared; the others by their kind and place.
+// Re-annotation: a part with a reference that has another reference in
+// the new revision, but the same sheet, place, library part and block, is
+// the same part renamed. Its pins are then known by the new reference, so
+// that renumbering moves no pin. Returns the parts paired so.
+std::set<const Part*> renamedParts(const Design& oldDesign, const Design& newDesign,
+                                   References& renamed, DesignDiff& diff) {
+    using Place = std::tuple<int, std::int32_t, std::int32_t, std::string, int>;
+    auto placeOf = [](const Part& part) {
+        return Place{part.sheet, part.origin.x, part.origin.y, part.libName, part.block};
+    };
+    std::map<Place, std::vector<const Part*>> before;
+    for (const Part& part : oldDesign.parts) {
+        if (!part.ref.empty())
+            before[placeOf(part)].push_back(&part);
+    }
+    std::set<const Part*> paired;
+    for (const Part& part : newDesign.parts) {
+        auto found = before.find(placeOf(part));
+        if (part.ref.empty() || found == before.end())
+            continue;
+        std::vector<const Part*>& there = found->second;
+        if (std::any_of(there.begin(), there.end(),
+                        [&](const Part* was) { return was->ref == part.ref; }))
+            continue;
+        auto was = std::find_if(there.begin(), there.end(), [&](const Part* candidate) {
+            return paired.count(candidate) == 0 &&
+                   (renamed.count(candidate->ref) == 0 || renamed[candidate->ref] == part.ref);
+        });
+        if (was == there.end())
+            continue;
+        paired.insert(*was);
+        paired.insert(&part);
+        renamed.emplace((*was)->ref, part.ref);
+        PartChange change = partChange(part);
+        change.oldRef = (*was)->ref;
+        diff.partsRenamed.push_back(change);
+        if ((*was)->name != part.name || (*was)->blockCount != part.blockCount) {
+            change.oldName = (*was)->name;
+            change.oldLibName = (*was)->libName;
+            change.oldBlockCount = (*was)->blockCount;
+            diff.partsChanged.push_back(change);
+        }
+    }
+    return paired;
+}
+
+void diffParts(const Design& oldDesign, const Design& newDesign, References& renamed,
+               DesignDiff& diff) {
+    // Renamed parts first; then parts with a reference by reference and
+    // block, a part's name, library part and block count compared; the
+    // others by their kind and place.
+    const std::set<const Part*> paired = renamedParts(oldDesign, newDesign, renamed, diff);
     using Key = std::tuple<std::string, int, std::string, std::string, int>;
     auto keyOf = [](const Part& part) {
         if (!part.ref.empty())
@@ -148,10 +212,14 @@ void diffParts(const Design& oldDesign, const Design& newDesign, DesignDiff& dif
     };
     std::map<Key, std::vector<const Part*>> before;
     std::map<Key, std::vector<const Part*>> after;
-    for (const Part& part : oldDesign.parts)
-        before[keyOf(part)].push_back(&part);
-    for (const Part& part : newDesign.parts)
-        after[keyOf(part)].push_back(&part);
+    for (const Part& part : oldDesign.parts) {
+        if (paired.count(&part) == 0)
+            before[keyOf(part)].push_back(&part);
+    }
+    for (const Part& part : newDesign.parts) {
+        if (paired.count(&part) == 0)
+            after[keyOf(part)].push_back(&part);
+    }
     for (const auto& [key, parts] : after) {
         auto found = before.find(key);
         if (std::get<0>(key).empty()) {
@@ -191,8 +259,9 @@ void diffParts(const Design& oldDesign, const Design& newDesign, DesignDiff& dif
 
 class NetDiff {
   public:
-    NetDiff(const Design& oldDesign, const Design& newDesign, DesignDiff& diff)
-        : old_(oldDesign), new_(newDesign), diff_(diff), oldMatch_(old_.nets.size(), -1),
+    NetDiff(const Design& oldDesign, const Design& newDesign, const References& renamed,
+            DesignDiff& diff)
+        : old_(oldDesign, renamed), new_(newDesign), diff_(diff), oldMatch_(old_.nets.size(), -1),
           newMatch_(new_.nets.size(), -1) {}
 
     void run() {
@@ -412,9 +481,10 @@ template <typename List, typename Key> void sortBy(List& list, Key key) {
 
 bool DesignDiff::empty() const {
     return partsAdded.empty() && partsRemoved.empty() && partsChanged.empty() &&
-           netsAdded.empty() && netsRemoved.empty() && netsRenamed.empty() && netsMerged.empty() &&
-           netsSplit.empty() && pinsMoved.empty() && pinsConnected.empty() &&
-           pinsDisconnected.empty() && oldPartsNotCompared == 0 && newPartsNotCompared == 0;
+           partsRenamed.empty() && netsAdded.empty() && netsRemoved.empty() &&
+           netsRenamed.empty() && netsMerged.empty() && netsSplit.empty() && pinsMoved.empty() &&
+           pinsConnected.empty() && pinsDisconnected.empty() && oldPartsNotCompared == 0 &&
+           newPartsNotCompared == 0;
 }
 
 namespace {
@@ -439,12 +509,14 @@ DesignDiff diffDesigns(const Design& oldDesign, const Design& newDesign) {
     diff.oldPartsNotCompared = partsNotFound(oldDesign, notFound);
     diff.newPartsNotCompared = partsNotFound(newDesign, notFound);
     diff.libraryPartsNotFound.assign(notFound.begin(), notFound.end());
-    diffParts(oldDesign, newDesign, diff);
-    NetDiff(oldDesign, newDesign, diff).run();
+    References renamed;
+    diffParts(oldDesign, newDesign, renamed, diff);
+    NetDiff(oldDesign, newDesign, renamed, diff).run();
     auto part = [](const PartChange& c) { return std::tie(c.ref, c.block, c.name, c.libName); };
     sortBy(diff.partsAdded, part);
     sortBy(diff.partsRemoved, part);
     sortBy(diff.partsChanged, part);
+    sortBy(diff.partsRenamed, part);
     auto net = [](const NetChange& c) { return c.key; };
     sortBy(diff.netsAdded, net);
     sortBy(diff.netsRemoved, net);
@@ -511,6 +583,8 @@ std::string diffText(const DesignDiff& diff) {
         line("part removed: " + partText(part) + placeText(part.place, true));
         pins(part, " was on ");
     }
+    for (const PartChange& part : diff.partsRenamed)
+        line("part renamed: " + part.oldRef + " -> " + partText(part) + placeText(part.place));
     for (const PartChange& part : diff.partsChanged)
         line("part changed: " + changedText(part) + placeText(part.place));
     for (const NetChange& net : diff.netsAdded)
@@ -626,6 +700,13 @@ Json diffJson(const DesignDiff& diff, const std::string& oldPath, const std::str
                 {"partsAdded", listJson(diff.partsAdded, part(false))},
                 {"partsRemoved", listJson(diff.partsRemoved, part(false))},
                 {"partsChanged", listJson(diff.partsChanged, part(true))},
+                {"partsRenamed", listJson(diff.partsRenamed,
+                                          [](const PartChange& c) {
+                                              Json out = partJson(c, false);
+                                              out.erase("pins");
+                                              out["was"] = Json{{"ref", jsonString(c.oldRef)}};
+                                              return out;
+                                          })},
                 {"netsAdded", listJson(diff.netsAdded, net)},
                 {"netsRemoved", listJson(diff.netsRemoved, net)},
                 {"netsRenamed", listJson(diff.netsRenamed, renamed)},

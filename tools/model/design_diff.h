@@ -8,7 +8,10 @@
 
 // What changed in the connectivity between two revisions of a design.
 //
-// Parts are matched by reference and block (parts of one reference and
+// Parts at the same sheet, place, library part and block under another
+// reference were renamed (re-annotated), and their pins are compared under
+// the new reference. The others are matched by reference and block (parts
+// of one reference and
 // block in their order); parts without a reference by their sheet, name,
 // library part and block, those at the same place first, then the nearest
 // pairs. A matched part has changed when its name, library part or block
@@ -50,6 +53,7 @@ struct PartChange {
     int oldBlockCount = 0;
     DiffPlace place;
     std::vector<PartPin> pins; // added and removed parts: what they connect
+    std::string oldRef;        // renamed parts
 };
 
 struct NetChange {
@@ -76,6 +80,9 @@ struct PinChange {
 
 struct DesignDiff {
     std::vector<PartChange> partsAdded, partsRemoved, partsChanged;
+    // Parts whose reference alone changed (same sheet, place, library part
+    // and block): re-annotated.
+    std::vector<PartChange> partsRenamed;
     std::vector<NetChange> netsAdded, netsRemoved, netsRenamed;
     std::vector<NetFlow> netsMerged, netsSplit;
     std::vector<PinChange> pinsMoved, pinsConnected, pinsDisconnected;
