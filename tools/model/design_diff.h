@@ -9,27 +9,25 @@
 // What changed in the connectivity between two revisions of a design.
 //
 // Parts at the same sheet, place, library part and block under another
-// reference were renamed (re-annotated), and their pins are compared under
-// the new reference. The others are matched by reference and block (parts
-// of one reference and
-// block in their order); parts without a reference by their sheet, name,
-// library part and block, those at the same place first, then the nearest
-// pairs. A matched part has changed when its name, library part or block
-// count has.
+// reference were renamed (re-annotated): their pins are compared under the
+// new reference. The others are matched by reference and block (parts of
+// one reference and block in their order); parts without a reference by
+// their sheet, name, library part and block, those at the same place
+// first, then the nearest pairs. A matched part has changed when its name,
+// library part or block count has.
 //
 // The nets compared are those the net list writes. A pin is known by its
 // part's reference and its number (R1.2); pins of parts without a
-// reference take no part. Nets are matched by their stable keys; then
-// nets left over whose sets of pins are equal (the net was renamed); then
-// an old and a new net left over that share pins with each other and with
-// no other net left over (its pins changed). A matched net is renamed only
-// when its key and the names it carries (labels, tags, power names) have
-// changed: a key taken from a pin, or told apart from another net of the
-// same name, is no name of its own. A pin whose new net
-// is not the match of its old one changed net: that is a move when both
-// nets are matched, part of a merge when its old net is gone, part of a
-// split when its new net is new. So moving wires without changing what
-// they connect changes nothing.
+// reference take no part. Nets are matched by their stable keys; then nets
+// left over whose sets of pins are equal; then an old and a new net left
+// over that share pins with each other and with no other net left over
+// (its pins changed). A matched net is renamed only when its key and the
+// names it carries (labels, tags, power names) have changed: a key taken
+// from a pin, or told apart from another net of the same name, is no name
+// of its own. A pin whose new net is not the match of its old one changed
+// net: that is a move when both nets are matched, part of a merge when its
+// old net is gone, part of a split when its new net is new. So moving
+// wires without changing what they connect changes nothing.
 namespace dovla::model {
 
 struct DiffPlace {
