@@ -107,14 +107,21 @@ INSTANTIATE_TEST_SUITE_P(
                  "net renamed: A -> AX (sheet 1 at 350,100)\n"},
         DiffCase{"NetsJoinedByANewWire",
                  base + "wire from=210,100 to=210,300\njunction at=210,100\njunction at=210,300\n",
-                 "nets merged: A into B (sheet 1 at 350,300)\n"},
+                 "nets merged: A into B (sheet 1 at 350,300)\n"
+                 "    R1.2 from A to B\n"
+                 "    R2.1 from A to B\n"
+                 "    R8.1 from A to B\n"},
         DiffCase{"NetSplitByARemovedJunction", replaced(base, "junction at=350,500\n", ""),
-                 "net split: C into C, R9.1 (sheet 1 at 350,600)\n"},
+                 "net split: C into C, R9.1 (sheet 1 at 350,600)\n"
+                 "    R9.1 from C to R9.1\n"},
         // Renamed and split at once: no part of A keeps its key, so A is
         // gone into two new nets.
         DiffCase{"NetSplitIntoTwoNewNets",
                  replaced(replaced(base, "junction at=350,100\n", ""), "text=\"A\"", "text=\"AX\""),
-                 "net split: A into AX, R8.1 (sheet 1 at 350,100)\n"},
+                 "net split: A into AX, R8.1 (sheet 1 at 350,100)\n"
+                 "    R1.2 from A to AX\n"
+                 "    R2.1 from A to AX\n"
+                 "    R8.1 from A to R8.1\n"},
         // B and the unnamed net joined under a new name, and R12.2, on no
         // net before, joined to it.
         DiffCase{"NetsMergedIntoANewNet",
@@ -122,15 +129,30 @@ INSTANTIATE_TEST_SUITE_P(
                      "wire from=210,300 to=210,800\njunction at=210,300\njunction at=210,800\n"
                      "wire from=350,800 to=410,800\n",
                  "nets merged: B, R11.2 into new net BB (sheet 1 at 350,300)\n"
+                 "    R11.2 from R11.2 to BB\n"
+                 "    R12.1 from R11.2 to BB\n"
+                 "    R3.2 from B to BB\n"
+                 "    R4.1 from B to BB\n"
                  "pin connected: R12.2 to BB (sheet 1 at 410,800)\n"},
-        // R9.1, split off C, and R12.1, taken from the unnamed net, make a
-        // net together: it comes from two nets, so neither split off into it.
+        // R9.1, taken from C, and R12.1, from the unnamed net, make a net
+        // together: C is still there and the unnamed net lost R11.2 to no
+        // net, so nothing merged: two pins moved.
         DiffCase{"PinsOfTwoNetsMakeANewNet",
                  replaced(replaced(base, "junction at=350,500\n", ""),
                           "wire from=210,800 to=350,800\n",
                           "wire from=350,600 to=350,800\njunction at=350,600\n"),
-                 "nets merged: C, R11.2 into new net R12.1 (sheet 1 at 350,600)\n"
+                 "pin moved: R12.1 from R11.2 to R12.1 (sheet 1 at 350,800)\n"
+                 "pin moved: R9.1 from C to R12.1 (sheet 1 at 350,600)\n"
                  "pin disconnected: R11.2 from R11.2 (sheet 1 at 210,800)\n"},
+        // The unnamed net, whole, and R9.1 from C make a new net named D: one
+        // net gone into it is no merge; each pin moved.
+        DiffCase{"AGoneNetAndAPinMakeANewNet",
+                 replaced(base, "junction at=350,500\n", "") +
+                     "wire from=350,600 to=350,800\njunction at=350,600\njunction at=350,800\n"
+                     "label at=280,800 text=\"D\"\n",
+                 "pin moved: R11.2 from R11.2 to D (sheet 1 at 210,800)\n"
+                 "pin moved: R12.1 from R11.2 to D (sheet 1 at 350,800)\n"
+                 "pin moved: R9.1 from C to D (sheet 1 at 350,600)\n"},
         // A new part's pin becomes the unnamed net's smallest: its key
         // changes, but nothing was renamed.
         DiffCase{"ANewSmallestPinIsNoRename",
@@ -209,11 +231,34 @@ TEST_F(Diff, GivesTheChangesAsJson) {
     EXPECT_EQ(changes["old"], "old.sch");
     EXPECT_EQ(changes["changed"], true);
     EXPECT_EQ(changes["netsMerged"], nlohmann::json::parse(R"([{"from":["A"],"into":["B"],
-        "newNet":false,"gone":false,"place":{"sheet":1,"at":[350,300]}}])"));
+        "newNet":false,"gone":false,"place":{"sheet":1,"at":[350,300]},"pins":[
+        {"pin":"R1.2","from":"A","to":"B","place":{"sheet":1,"at":[210,100]}},
+        {"pin":"R2.1","from":"A","to":"B","place":{"sheet":1,"at":[350,100]}},
+        {"pin":"R8.1","from":"A","to":"B","place":{"sheet":1,"at":[350,200]}}]}])"));
     for (const char* list :
          {"partsAdded", "partsRemoved", "partsChanged", "partsRenamed", "netsAdded", "netsRemoved",
           "netsRenamed", "netsSplit", "pinsMoved", "pinsConnected", "pinsDisconnected"})
         EXPECT_EQ(changes[list], nlohmann::json::array()) << list;
+}
+
+// A pin that leaves an unnamed net for a named one moved; its old net did
+// not merge, and the pin left behind lost its net.
+TEST_F(Diff, APinThatLeavesANetMoved) {
+    const std::string two = "sheet code=4\n"
+                            "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                            "part at=400,110 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+                            "wire from=210,100 to=350,100\n"
+                            "part at=200,310 ref=\"R3\" name=\"RES\" lib=\"RES\"\n"
+                            "part at=400,310 ref=\"R4\" name=\"RES\" lib=\"RES\"\n"
+                            "wire from=210,300 to=350,300\n"
+                            "label at=280,300 text=\"B\"\n";
+    sheet("old.sch", two);
+    sheet("new.sch", replaced(two, "wire from=210,100 to=350,100\n",
+                              "wire from=350,100 to=350,300\njunction at=350,300\n"));
+    EXPECT_EQ(tool({"diff", "old.sch", "new.sch"}).out,
+              "diff old.sch new.sch\n"
+              "pin moved: R2.1 from R1.2 to B (sheet 1 at 350,100)\n"
+              "pin disconnected: R1.2 from R1.2 (sheet 1 at 210,100)\n");
 }
 
 TEST_F(Diff, GivesRenamedPartsAsJson) {

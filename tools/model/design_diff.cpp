@@ -385,6 +385,7 @@ class NetDiff {
                     split.into.push_back(newKey(net));
                 split.gone = true;
                 split.place = new_.placeOf(*to.begin());
+                splitOf_[oldNet] = {diff_.netsSplit.size(), to};
                 diff_.netsSplit.push_back(split);
             }
         }
@@ -395,33 +396,53 @@ class NetDiff {
                 diff_.netsAdded.push_back({newKey(newNet), "", new_.pins[j], new_.placeOf(newNet)});
                 continue;
             }
-            // The old nets that are gone into this one alone, or, for a new
-            // net, all of them.
+            // The old nets that are gone with all their pins into this one:
+            // merged into it when it was there, or, two or more of them,
+            // into a new net. A net that is still there, or of which some
+            // pins went elsewhere or to no net, was not merged: its pins
+            // that came here moved.
             NetFlow merged;
+            std::set<int> mergedNets;
             for (int oldNet : from) {
-                bool intoThisAlone = oldMatch_[oldNet] < 0 && oldTargets_[oldNet].size() == 1;
-                if (newMatch_[j] < 0 ? from.size() >= 2 : intoThisAlone)
+                if (oldMatch_[oldNet] < 0 && oldTargets_[oldNet].size() == 1 &&
+                    allPinsOn(oldNet, newNet)) {
                     merged.from.push_back(oldKey(oldNet));
+                    mergedNets.insert(oldNet);
+                }
             }
-            if (merged.from.empty())
+            if (merged.from.size() < (newMatch_[j] < 0 ? 2u : 1u))
                 continue;
             merged.into = {newKey(newNet)};
             merged.newNet = newMatch_[j] < 0;
             merged.place = new_.placeOf(newNet);
+            mergeOf_[newNet] = {diff_.netsMerged.size(), mergedNets};
             diff_.netsMerged.push_back(merged);
         }
         pins();
     }
 
+    // Whether every pin of an old net is on the new net.
+    bool allPinsOn(int oldNet, int newNet) const {
+        for (const std::string& pin : old_.pins[oldNet]) {
+            if (new_.netOfPin(pin) != newNet)
+                return false;
+        }
+        return true;
+    }
+
     // New nets made of pins of this net alone.
     void splitOffs(int oldNet) {
         NetFlow split;
+        std::set<int> offs;
         for (int newNet : oldTargets_[oldNet]) {
-            if (newMatch_[newNet] < 0 && newOrigins_[newNet] == std::set<int>{oldNet})
+            if (newMatch_[newNet] < 0 && newOrigins_[newNet] == std::set<int>{oldNet}) {
                 split.into.push_back(newKey(newNet));
+                offs.insert(newNet);
+            }
         }
         if (split.into.empty())
             return;
+        splitOf_[oldNet] = {diff_.netsSplit.size(), offs};
         split.from = {oldKey(oldNet)};
         split.into.insert(split.into.begin(), newKey(oldMatch_[oldNet]));
         for (int newNet : oldTargets_[oldNet]) {
@@ -443,11 +464,11 @@ class NetDiff {
             const int oldNet = old_.netOfPin(pin);
             const int newNet = new_.netOfPin(pin);
             if (oldNet >= 0 && newNet >= 0) {
-                // Moves between nets that are both still there; the rest is
-                // in a merge or a split.
-                if (oldMatch_[oldNet] >= 0 && newMatch_[newNet] >= 0 && oldMatch_[oldNet] != newNet)
-                    diff_.pinsMoved.push_back(
-                        {pin, oldKey(oldNet), newKey(newNet), new_.placeOfPin(pin)});
+                // Every pin whose net changed is listed: under the merge or
+                // split it is part of, or as a move of its own.
+                if (oldMatch_[oldNet] != newNet)
+                    flowPins(oldNet, newNet)
+                        .push_back({pin, oldKey(oldNet), newKey(newNet), new_.placeOfPin(pin)});
             } else if (newNet >= 0) {
                 // A pin of a new part comes with the part; the pins of a new
                 // net are listed with it.
@@ -463,6 +484,24 @@ class NetDiff {
         }
     }
 
+    // Where a pin that went from one net to another is listed.
+    std::vector<PinChange>& flowPins(int oldNet, int newNet) {
+        auto merge = mergeOf_.find(newNet);
+        if (merge != mergeOf_.end() && merge->second.nets.count(oldNet) != 0)
+            return diff_.netsMerged[merge->second.flow].pins;
+        auto split = splitOf_.find(oldNet);
+        if (split != splitOf_.end() && split->second.nets.count(newNet) != 0)
+            return diff_.netsSplit[split->second.flow].pins;
+        return diff_.pinsMoved;
+    }
+
+    // A merge or split reported, and the nets on its other side whose pins
+    // belong to it.
+    struct Flow {
+        std::size_t flow = 0;
+        std::set<int> nets;
+    };
+
     Side old_;
     Side new_;
     DesignDiff& diff_;
@@ -470,6 +509,8 @@ class NetDiff {
     std::vector<int> newMatch_;
     std::vector<std::set<int>> oldTargets_;
     std::vector<std::set<int>> newOrigins_;
+    std::map<int, Flow> mergeOf_; // by new net
+    std::map<int, Flow> splitOf_; // by old net
 };
 
 template <typename List, typename Key> void sortBy(List& list, Key key) {
@@ -594,12 +635,21 @@ std::string diffText(const DesignDiff& diff) {
              placeText(net.place, true));
     for (const NetChange& net : diff.netsRenamed)
         line("net renamed: " + net.oldKey + " -> " + net.key + placeText(net.place));
-    for (const NetFlow& flow : diff.netsMerged)
+    // A merge's or split's pins follow it, each with its old and new net.
+    auto flowPins = [&](const NetFlow& flow) {
+        for (const PinChange& pin : flow.pins)
+            line("    " + pin.pin + " from " + pin.from + " to " + pin.to);
+    };
+    for (const NetFlow& flow : diff.netsMerged) {
         line("nets merged: " + joined(flow.from, ", ") + " into " +
              (flow.newNet ? "new net " : "") + flow.into[0] + placeText(flow.place));
-    for (const NetFlow& flow : diff.netsSplit)
+        flowPins(flow);
+    }
+    for (const NetFlow& flow : diff.netsSplit) {
         line("net split: " + flow.from[0] + " into " + joined(flow.into, ", ") +
              placeText(flow.place));
+        flowPins(flow);
+    }
     for (const PinChange& pin : diff.pinsMoved)
         line("pin moved: " + pin.pin + " from " + pin.from + " to " + pin.to +
              placeText(pin.place));
@@ -650,20 +700,21 @@ Json partJson(const PartChange& part, bool changed) {
     return out;
 }
 
-Json flowJson(const NetFlow& flow) {
-    return Json{{"from", stringsJson(flow.from)},
-                {"into", stringsJson(flow.into)},
-                {"newNet", flow.newNet},
-                {"gone", flow.gone},
-                {"place", placeJson(flow.place)}};
-}
-
 Json pinJson(const PinChange& pin) {
     Json out{{"pin", jsonString(pin.pin)}};
     out["from"] = pin.from.empty() ? Json(nullptr) : Json(jsonString(pin.from));
     out["to"] = pin.to.empty() ? Json(nullptr) : Json(jsonString(pin.to));
     out["place"] = placeJson(pin.place);
     return out;
+}
+
+Json flowJson(const NetFlow& flow) {
+    Json pins = Json::array();
+    for (const PinChange& pin : flow.pins)
+        pins.push_back(pinJson(pin));
+    return Json{{"from", stringsJson(flow.from)}, {"into", stringsJson(flow.into)},
+                {"newNet", flow.newNet},          {"gone", flow.gone},
+                {"place", placeJson(flow.place)}, {"pins", pins}};
 }
 
 template <typename List, typename ToJson> Json listJson(const List& list, ToJson toJson) {

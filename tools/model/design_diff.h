@@ -25,9 +25,11 @@
 // names it carries (labels, tags, power names) have changed: a key taken
 // from a pin, or told apart from another net of the same name, is no name
 // of its own. A pin whose new net is not the match of its old one changed
-// net: that is a move when both nets are matched, part of a merge when its
-// old net is gone, part of a split when its new net is new. So moving
-// wires without changing what they connect changes nothing.
+// net, and every such pin is listed: under a merge (an old net gone with
+// all its pins into a net that was there, or two or more into a new net),
+// under a split (an old net whose pins went into new nets of its pins
+// alone, or a net gone into several), or else as a move of its own. So
+// moving wires without changing what they connect changes nothing.
 namespace dovla::model {
 
 struct DiffPlace {
@@ -61,19 +63,20 @@ struct NetChange {
     DiffPlace place;
 };
 
+struct PinChange {
+    std::string pin;
+    std::string from; // empty for a pin connected
+    std::string to;   // empty for a pin disconnected
+    DiffPlace place;
+};
+
 struct NetFlow {
     std::vector<std::string> from; // merged: the old nets; split: the one old net
     std::vector<std::string> into; // merged: the one new net; split: the new nets
     bool newNet = false;           // merged into a net that did not exist
     bool gone = false;             // split: the old net is gone
     DiffPlace place;
-};
-
-struct PinChange {
-    std::string pin;
-    std::string from; // empty for a pin connected
-    std::string to;   // empty for a pin disconnected
-    DiffPlace place;
+    std::vector<PinChange> pins; // the pins that went from one side to the other
 };
 
 struct DesignDiff {
