@@ -441,5 +441,34 @@ TEST_F(Diff, ComparesRevisionsInGit) {
     EXPECT_EQ(diff.status, 0) << diff.err;
 }
 
+// The design in a folder of the repository, its TAVEL.INI beside it, and
+// git difftool started there: git runs the tool in the repository's top
+// folder; each report names its files.
+TEST_F(Diff, ComparesRevisionsInGitFromASubfolder) {
+    Git top(dir.path());
+    if (!top.installed())
+        GTEST_SKIP() << "git is not installed";
+    ASSERT_TRUE(top.init());
+    std::filesystem::create_directory(dir.file("board"));
+    for (const char* file : {"basic.lib", "logic.lib", "TAVEL.INI"})
+        std::filesystem::rename(dir.file(file), dir.file(std::string("board/") + file));
+    sheet("board/a.sch", base);
+    sheet("board/b.sch", base);
+    ASSERT_EQ(top({"add", "."}).status, 0);
+    ASSERT_EQ(top({"commit", "-q", "-m", "first"}).status, 0);
+    sheet("board/a.sch", replaced(base, "text=\"A\"", "text=\"AX\""));
+    sheet("board/b.sch", replaced(base, "text=\"B\"", "text=\"BX\""));
+    RunResult diff = Git(dir.file("board"))({"difftool", "-y", "-x",
+                                             std::string("\"") + SHEETTOOL_BINARY + "\" diff",
+                                             "HEAD", "--", "a.sch", "b.sch"});
+    EXPECT_EQ(diff.err, "");
+    std::vector<std::string> lines = splitText(diff.out);
+    ASSERT_EQ(lines.size(), 4u) << diff.out;
+    EXPECT_EQ(lines[0].substr(lines[0].rfind(' ')), " board/a.sch");
+    EXPECT_EQ(lines[1], "net renamed: A -> AX (sheet 1 at 350,100)");
+    EXPECT_EQ(lines[2].substr(lines[2].rfind(' ')), " board/b.sch");
+    EXPECT_EQ(lines[3], "net renamed: B -> BX (sheet 1 at 350,300)");
+}
+
 } // namespace
 } // namespace dovla::sheettool::testing

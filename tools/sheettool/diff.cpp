@@ -2,14 +2,40 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "command_output.h"
 #include "design_arguments.h"
 #include "design_diff.h"
+#include "driver/platform.h"
 #include "sheettool.h"
 
 namespace dovla::sheettool {
+
+namespace {
+
+// Where no configuration is named and the current folder has no TAVEL.INI,
+// the one beside a sheet file: this side's, else the other's. git difftool
+// runs in the top folder of the work tree and hands over the old revision
+// as a file of its own, the new one as the work tree's file; the TAVEL.INI
+// beside that is the design's. Empty when there is none, so that the
+// search goes on as dovla32's does.
+std::string configurationBeside(const std::vector<std::string>& sheets, int side) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::exists(platform::configPathInCurrentDirectory(), error))
+        return "";
+    for (int candidate : {side, 1 - side}) {
+        fs::path beside = fs::path(sheets[candidate]).parent_path() / "TAVEL.INI";
+        if (fs::exists(beside, error))
+            return beside.string();
+    }
+    return "";
+}
+
+} // namespace
 
 int diffCommand(int argc, char** argv) {
     // The configuration of each side is taken out first; the rest are the
@@ -42,6 +68,8 @@ int diffCommand(int argc, char** argv) {
         model::Options options = arguments.options;
         if (!configs[side].empty())
             options.configuration = configs[side];
+        if (options.configuration.empty())
+            options.configuration = configurationBeside(arguments.sheets, side);
         if (!loadCommandDesign(arguments.sheets[side], options, designs[side]))
             return exitTrouble;
         // Without libraries no part has pins, and every revision would
