@@ -328,6 +328,13 @@ TEST_F(Diff, PartsWithoutReferenceArePairedByPlace) {
               "diff two.sch moved.sch\n"
               "part removed: (without reference) GND (was on sheet 2 at 810,290)\n"
               "    .1 was on GND\n");
+    // Of two, the one far from where the other now is was removed.
+    sheet("far.sch", "sheet code=4\npart at=100,100 " + gnd + "part at=900,900 " + gnd);
+    sheet("near.sch", "sheet code=4\npart at=880,880 " + gnd);
+    EXPECT_EQ(tool({"diff", "far.sch", "near.sch"}).out,
+              "diff far.sch near.sch\n"
+              "part removed: (without reference) GND (was on sheet 1 at 100,100)\n"
+              "    .1 was on GND\n");
     nlohmann::json json =
         nlohmann::json::parse(tool({"diff", "two.sch", "three.sch", "--json"}).out);
     EXPECT_EQ(json["partsAdded"][0]["pins"],
