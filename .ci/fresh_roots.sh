@@ -80,10 +80,17 @@ run_in() {
   echo "+ [$(elapsed) s] $(basename "$root"): $name passed in $(($(date +%s) - start)) s"
 }
 
+# The example's command ends with dovla32's report: the README's listing.
+sh tests/packaging/readme_listing.sh README.md 'prints \(tabs shown as' >"$work/listing"
+[[ $(wc -l <"$work/listing") -gt 40 ]] || { echo "the README's listing was not found" >&2; exit 1; }
+ends_with_listing() {
+  tail -n "$(wc -l <"$work/listing")" "$1" | cmp -s - "$work/listing" ||
+    { echo "FAIL: $1 does not end with the README's listing" >&2; exit 1; }
+}
+
 new_root "$work/root-example"
 run_in "$work/root-example" example "$example_command"
-grep -q '^#PartList' "$work/root-example-example.log" ||
-  { echo "FAIL: the example's command printed no part list" >&2; exit 1; }
+ends_with_listing "$work/root-example-example.log"
 run_in "$work/root-example" example-again "$example_command"
 
 new_root "$work/root-test"
@@ -92,4 +99,5 @@ grep -E '^100% tests passed' "$work/root-test-test.log" ||
   { echo "FAIL: the test command did not pass every test" >&2; tail -n 40 "$work/root-test-test.log" >&2; exit 1; }
 grep -E 'tests passed|Skipped|Not Run' "$work/root-test-test.log" | tail -n 5
 run_in "$work/root-test" example-after-tests "$example_command"
+ends_with_listing "$work/root-test-example-after-tests.log"
 echo "+ [$(elapsed) s] the README's commands work in fresh roots"

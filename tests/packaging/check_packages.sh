@@ -21,19 +21,8 @@ fail() {
   failures=$((failures + 1))
 }
 
-# The README's listing that follows the line matching $1, as the program
-# writes it: "(empty line)" an empty line, "<TAB>" a tab.
 readme_listing() {
-  awk -v marker="$1" '
-    !state && $0 ~ marker { state = 1; next }
-    state == 1 && /^    / { state = 2 }
-    state == 2 {
-      if ($0 !~ /^    /) exit
-      line = substr($0, 5)
-      if (line == "(empty line)") line = ""
-      gsub(/<TAB>/, "\t", line)
-      print line
-    }' "$readme"
+  sh "$root/tests/packaging/readme_listing.sh" "$readme" "$1"
 }
 readme_listing 'prints \(tabs shown as' >"$scratch/default.expected"
 readme_listing '^and `\.\./dovla32 -t demo\.sch`:$' >"$scratch/package.expected"
