@@ -99,7 +99,8 @@ TEST_F(NetsJson, HoldsEveryFieldOfTheDesign) {
 
     ASSERT_EQ(design["findings"].size(), 3u);
     EXPECT_EQ(design["findings"][0], json::parse(R"({"kind":"lonely-pin","sheet":1,
-        "at":[410,100],"message":"pin R2 RES [2] belongs to no net"})"));
+        "at":[410,100],"message":"pin R2 RES [2] belongs to no net",
+        "severity":"warning","subjects":["R2.2"]})"));
     EXPECT_EQ(design["findings"][2]["sheet"], 2);
 }
 

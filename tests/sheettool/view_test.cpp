@@ -133,6 +133,7 @@ TEST_F(ViewCommand, PageHoldsTheDesignAsTheModelHasIt) {
     for (std::size_t i = 0; i < model["findings"].size(); ++i) {
         EXPECT_EQ(page["findings"][i]["at"], model["findings"][i]["at"]);
         EXPECT_EQ(page["findings"][i]["kind"], model["findings"][i]["kind"]);
+        EXPECT_EQ(page["findings"][i]["severity"], model["findings"][i]["severity"]);
     }
 }
 

@@ -224,10 +224,15 @@ void appendDesignJson(const Design& design, const std::vector<Finding>& findings
 }
 
 Json findingJson(const Finding& finding) {
+    Json subjects = Json::array();
+    for (const std::string& subject : finding.subjects)
+        subjects.push_back(jsonString(subject));
     return Json{{"kind", findingName(finding.kind)},
+                {"severity", severityName(checkType(finding.kind).severity)},
                 {"sheet", finding.sheet},
                 {"at", pointJson(finding.at)},
-                {"message", jsonString(finding.message)}};
+                {"message", jsonString(finding.message)},
+                {"subjects", std::move(subjects)}};
 }
 
 Json findingsJson(const std::vector<Finding>& findings) {

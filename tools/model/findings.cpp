@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
+#include <unordered_map>
 
 #include "item_points.h"
 
@@ -21,17 +23,86 @@ std::string quotedList(const std::vector<std::string>& names) {
     return list;
 }
 
+std::string placeText(int sheet, Point at) {
+    return "sheet " + std::to_string(sheet) + " at " + std::to_string(at.x) + "," +
+           std::to_string(at.y);
+}
+
+std::vector<std::string> sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Whether p lies on the line from a to b, ends included.
+bool onSegment(Point a, Point b, Point p) {
+    const std::int64_t cross = (std::int64_t{b.x} - a.x) * (std::int64_t{p.y} - a.y) -
+                               (std::int64_t{b.y} - a.y) * (std::int64_t{p.x} - a.x);
+    return cross == 0 && p.x >= std::min(a.x, b.x) && p.x <= std::max(a.x, b.x) &&
+           p.y >= std::min(a.y, b.y) && p.y <= std::max(a.y, b.y);
+}
+
 // A name a group's members carry, at the place of its source.
 struct NameSource {
     std::string name;
     int sheet;
     Point at;
     bool power;
+    ItemRef item;
+};
+
+// The buses of a design by the lines they lie on, to find what lies on
+// one without a walk over all of them.
+class BusLines {
+  public:
+    explicit BusLines(const Design& design) {
+        for (const Line& bus : design.buses) {
+            if (bus.from.y == bus.to.y)
+                horizontal_[{bus.sheet, bus.from.y}].push_back(span(bus.from.x, bus.to.x));
+            else if (bus.from.x == bus.to.x)
+                vertical_[{bus.sheet, bus.from.x}].push_back(span(bus.from.y, bus.to.y));
+            else
+                oblique_.push_back(&bus);
+        }
+    }
+
+    bool holds(int sheet, Point at) const {
+        if (within(horizontal_, {sheet, at.y}, at.x) || within(vertical_, {sheet, at.x}, at.y))
+            return true;
+        for (const Line* bus : oblique_) {
+            if (bus->sheet == sheet && onSegment(bus->from, bus->to, at))
+                return true;
+        }
+        return false;
+    }
+
+  private:
+    using Spans =
+        std::map<std::pair<int, std::int32_t>, std::vector<std::pair<std::int32_t, std::int32_t>>>;
+
+    static std::pair<std::int32_t, std::int32_t> span(std::int32_t a, std::int32_t b) {
+        return {std::min(a, b), std::max(a, b)};
+    }
+
+    static bool within(const Spans& spans, std::pair<int, std::int32_t> line, std::int32_t at) {
+        auto found = spans.find(line);
+        if (found == spans.end())
+            return false;
+        return std::any_of(found->second.begin(), found->second.end(),
+                           [&](const auto& s) { return at >= s.first && at <= s.second; });
+    }
+
+    Spans horizontal_, vertical_;
+    std::vector<const Line*> oblique_;
 };
 
 class Checker {
   public:
-    explicit Checker(const Design& design) : design_(design), points_(design) {}
+    explicit Checker(const Design& design) : design_(design), points_(design), buses_(design) {
+        for (const Pin& pin : design_.pins) {
+            if (pin.group.kind != GroupRef::None)
+                ++pinsOfGroup_[{pin.group.kind, pin.group.index}];
+        }
+    }
 
     std::vector<Finding> findings() {
         checkPins();
@@ -49,13 +120,36 @@ class Checker {
     }
 
   private:
-    void add(int sheet, Point at, FindingKind kind, std::string message) {
-        findings_.push_back({sheet, at, kind, std::move(message)});
+    void add(int sheet, Point at, FindingKind kind, std::string message,
+             std::vector<std::string> subjects) {
+        findings_.push_back({sheet, at, kind, std::move(message), std::move(subjects)});
     }
 
     const std::vector<ItemRef>& membersOf(GroupRef group) const {
         return group.kind == GroupRef::Net ? design_.nets[group.index].members
                                            : design_.busGroups[group.index].members;
+    }
+
+    int pinsOf(GroupRef group) const {
+        auto found = pinsOfGroup_.find({group.kind, group.index});
+        return found == pinsOfGroup_.end() ? 0 : found->second;
+    }
+
+    // The name an item carries, when it is a label, a tag or a power pin.
+    std::optional<NameSource> nameSource(ItemRef member) const {
+        if (member.kind == ItemKind::Label) {
+            const Label& label = design_.labels[member.index];
+            return NameSource{label.name, label.sheet, label.at, false, member};
+        }
+        if (member.kind == ItemKind::Tag) {
+            const Tag& tag = design_.tags[member.index];
+            return NameSource{tag.name, tag.sheet, tag.from, false, member};
+        }
+        if (member.kind == ItemKind::Pin && !design_.pins[member.index].listed) {
+            const Pin& pin = design_.pins[member.index];
+            return NameSource{partName(design_.parts[pin.part]), pin.sheet, pin.end, true, member};
+        }
+        return std::nullopt;
     }
 
     // The names a group carries (its labels, tags and power pins), each
@@ -64,21 +158,9 @@ class Checker {
         std::vector<NameSource> sources;
         std::set<std::string> seen;
         for (const ItemRef& member : membersOf(group)) {
-            NameSource source;
-            if (member.kind == ItemKind::Label) {
-                const Label& label = design_.labels[member.index];
-                source = {label.name, label.sheet, label.at, false};
-            } else if (member.kind == ItemKind::Tag) {
-                const Tag& tag = design_.tags[member.index];
-                source = {tag.name, tag.sheet, tag.from, false};
-            } else if (member.kind == ItemKind::Pin && !design_.pins[member.index].listed) {
-                const Pin& pin = design_.pins[member.index];
-                source = {partName(design_.parts[pin.part]), pin.sheet, pin.end, true};
-            } else {
-                continue;
-            }
-            if (seen.insert(source.name).second)
-                sources.push_back(source);
+            std::optional<NameSource> source = nameSource(member);
+            if (source && seen.insert(source->name).second)
+                sources.push_back(*source);
         }
         return sources;
     }
@@ -88,28 +170,40 @@ class Checker {
         return part.name.empty() ? part.libName : part.name;
     }
 
+    // A pin as waivers name it: R1.2, or by the part's name where the part
+    // has no reference (GND.1).
+    std::string pinSubject(const Pin& pin) const {
+        const Part& part = design_.parts[pin.part];
+        std::string key = pinKey(design_, pin);
+        return part.ref.empty() ? partName(part) + key : key;
+    }
+
+    // What a wire or bus entry belongs to, as waivers name it: its net's
+    // key, or its sheet where it is in no net.
+    std::string groupSubject(GroupRef group, int sheet) const {
+        if (group.kind == GroupRef::Net)
+            return design_.nets[group.index].key;
+        return "sheet " + std::to_string(sheet);
+    }
+
     void checkPins() {
-        std::map<std::pair<int, std::uint32_t>, int> pinsOfGroup;
-        for (const Pin& pin : design_.pins) {
-            if (pin.group.kind != GroupRef::None)
-                ++pinsOfGroup[{pin.group.kind, pin.group.index}];
-        }
         for (const Pin& pin : design_.pins) {
             if (pin.group.kind == GroupRef::None) {
                 add(pin.sheet, pin.end, FindingKind::LonelyPin,
-                    "pin " + shownPin(pin) + " belongs to no net");
+                    "pin " + shownPin(pin) + " belongs to no net", {pinSubject(pin)});
                 continue;
             }
             if (pin.group.kind == GroupRef::BusGroup)
                 add(pin.sheet, pin.end, FindingKind::PinLeftOut,
                     "pin " + shownPin(pin) +
-                        " is left out of the net list: its net was merged into a bus group");
-            if (pinsOfGroup[{pin.group.kind, pin.group.index}] > 1)
+                        " is left out of the net list: its net was merged into a bus group",
+                    {pinSubject(pin)});
+            if (pinsOf(pin.group) > 1)
                 continue;
             std::vector<NameSource> names = nameSources(pin.group);
             std::string net = names.empty() ? "its net" : "net " + quoted(names[0].name);
-            add(pin.sheet, pin.end, FindingKind::LonelyPin,
-                "pin " + shownPin(pin) + " is the only pin of " + net);
+            add(pin.sheet, pin.end, FindingKind::SinglePinNet,
+                "pin " + shownPin(pin) + " is the only pin of " + net, {pinSubject(pin)});
         }
     }
 
@@ -126,9 +220,16 @@ class Checker {
                 return;
             touches = true;
         }
-        add(sheet, at, FindingKind::OpenWireEnd,
-            touches ? "wire end touches items but is joined to none of them"
-                    : "wire end touches nothing");
+        std::vector<std::string> subjects = {groupSubject(wire.group, sheet)};
+        if (buses_.holds(sheet, at))
+            add(sheet, at, FindingKind::WireOnBus,
+                "wire end lies on a bus without a bus entry: it is not joined to the bus",
+                std::move(subjects));
+        else
+            add(sheet, at, FindingKind::OpenWireEnd,
+                touches ? "wire end touches items but is joined to none of them"
+                        : "wire end touches nothing",
+                std::move(subjects));
     }
 
     void checkWireEnds() {
@@ -142,43 +243,202 @@ class Checker {
     }
 
     void checkNames() {
+        std::map<std::string, int> uses;
         for (const ItemRef& item : design_.items) {
-            if (item.kind == ItemKind::Label &&
-                design_.labels[item.index].group.kind == GroupRef::None) {
-                const Label& label = design_.labels[item.index];
-                add(label.sheet, label.at, FindingKind::UnusedName,
-                    "label " + quoted(label.name) + " names nothing");
-            } else if (item.kind == ItemKind::Tag &&
-                       design_.tags[item.index].group.kind == GroupRef::None) {
-                const Tag& tag = design_.tags[item.index];
-                add(tag.sheet, tag.from, FindingKind::UnusedName,
-                    "tag " + quoted(tag.name) + " names nothing");
+            if (std::optional<NameSource> source = nameSource(item))
+                ++uses[source->name];
+        }
+        for (const ItemRef& item : design_.items) {
+            if (item.kind != ItemKind::Label && item.kind != ItemKind::Tag)
+                continue;
+            const bool label = item.kind == ItemKind::Label;
+            const NameSource source = *nameSource(item);
+            const GroupRef group = groupOf(design_, item);
+            const std::string what = (label ? "label " : "tag ") + quoted(source.name);
+            if (group.kind == GroupRef::None) {
+                add(source.sheet, source.at, FindingKind::UnusedName, what + " names nothing",
+                    {source.name});
+                continue;
+            }
+            // A label only names its net; a tag joins nets of its name.
+            if (group.kind != GroupRef::Net || uses[source.name] != 1 ||
+                (label && pinsOf(group) >= 2))
+                continue;
+            add(source.sheet, source.at, FindingKind::NameUsedOnce,
+                what + " joins nothing: no other item carries its name" +
+                    (label ? " and its net has " + std::to_string(pinsOf(group)) +
+                                 (pinsOf(group) == 1 ? " pin" : " pins")
+                           : ""),
+                {source.name});
+        }
+    }
+
+    static Point placeOf(const Design& design, ItemRef item) {
+        switch (item.kind) {
+        case ItemKind::Wire: {
+            const Line& wire = design.wires[item.index];
+            return {static_cast<std::int32_t>((std::int64_t{wire.from.x} + wire.to.x) / 2),
+                    static_cast<std::int32_t>((std::int64_t{wire.from.y} + wire.to.y) / 2)};
+        }
+        case ItemKind::Label:
+            return design.labels[item.index].at;
+        case ItemKind::Tag:
+            return design.tags[item.index].from;
+        default: {
+            Point at;
+            forEachEnd(design, item, [&](int, Point end) { at = end; });
+            return at;
+        }
+        }
+    }
+
+    // Where a net joins two power names: on the shortest way through it
+    // from a pin of the first name to a pin of another, the middle item
+    // that is not a pin: the wire, label or tag that bridges the two. The
+    // way goes from item to item through the points they share, a label to
+    // the wire it lies on, and between items of one name.
+    std::optional<ItemRef> bridgeOf(const Net& net, const std::string& first) const {
+        const std::vector<ItemRef>& members = net.members;
+        std::map<std::pair<int, std::pair<std::int32_t, std::int32_t>>, std::vector<std::size_t>>
+            atPoint;
+        std::map<std::string, std::vector<std::size_t>> byName;
+        std::map<int, std::vector<std::size_t>> wiresOfSheet;
+        std::vector<std::size_t> queue;
+        std::vector<std::size_t> parent(members.size(), members.size());
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            forEachEnd(design_, members[i], [&](int sheet, Point at) {
+                atPoint[{sheet, {at.x, at.y}}].push_back(i);
+            });
+            if (members[i].kind == ItemKind::Wire)
+                wiresOfSheet[design_.wires[members[i].index].sheet].push_back(i);
+            std::optional<NameSource> source = nameSource(members[i]);
+            if (!source)
+                continue;
+            byName[source->name].push_back(i);
+            if (source->power && source->name == first) {
+                parent[i] = i;
+                queue.push_back(i);
             }
         }
+        auto visit = [&](std::size_t from, std::size_t to) {
+            if (parent[to] == members.size()) {
+                parent[to] = from;
+                queue.push_back(to);
+            }
+        };
+        for (std::size_t head = 0; head < queue.size(); ++head) {
+            const std::size_t i = queue[head];
+            std::optional<NameSource> source = nameSource(members[i]);
+            if (source && source->power && source->name != first)
+                return middleOfWay(members, parent, i);
+            forEachEnd(design_, members[i], [&](int sheet, Point at) {
+                for (std::size_t j : atPoint[{sheet, {at.x, at.y}}])
+                    visit(i, j);
+            });
+            if (members[i].kind == ItemKind::Label) {
+                const Label& label = design_.labels[members[i].index];
+                for (std::size_t j : wiresOfSheet[label.sheet]) {
+                    const Line& wire = design_.wires[members[j].index];
+                    if (onSegment(wire.from, wire.to, label.at))
+                        visit(i, j);
+                }
+            }
+            if (source) {
+                for (std::size_t j : byName[source->name])
+                    visit(i, j);
+            }
+        }
+        return std::nullopt;
+    }
+
+    static ItemRef middleOfWay(const std::vector<ItemRef>& members,
+                               const std::vector<std::size_t>& parent, std::size_t end) {
+        std::vector<ItemRef> bridges;
+        for (std::size_t i = end; parent[i] != i; i = parent[i]) {
+            if (members[i].kind != ItemKind::Pin)
+                bridges.push_back(members[i]);
+        }
+        if (bridges.empty())
+            return members[end];
+        std::reverse(bridges.begin(), bridges.end());
+        return bridges[(bridges.size() - 1) / 2];
+    }
+
+    void checkPowerShort(const Net& net, const std::vector<NameSource>& power) {
+        std::vector<std::string> all;
+        for (const NameSource& source : power)
+            all.push_back(source.name);
+        int sheet = power[1].sheet;
+        Point at = power[1].at;
+        if (std::optional<ItemRef> bridge = bridgeOf(net, power[0].name)) {
+            sheet = sheetOf(design_, *bridge);
+            at = placeOf(design_, *bridge);
+        }
+        add(sheet, at, FindingKind::PowerShort,
+            "short: the net joins the power names " + quotedList(all), sorted(all));
     }
 
     void checkNets() {
         for (std::uint32_t i = 0; i < design_.nets.size(); ++i) {
             std::vector<NameSource> names = nameSources({GroupRef::Net, i});
-            if (names.size() >= 2) {
+            std::vector<NameSource> power;
+            std::copy_if(names.begin(), names.end(), std::back_inserter(power),
+                         [](const NameSource& source) { return source.power; });
+            // A short is reported once, as a short, not also as two names.
+            if (power.size() >= 2) {
+                checkPowerShort(design_.nets[i], power);
+            } else if (names.size() >= 2) {
                 std::vector<std::string> all;
                 for (const NameSource& source : names)
                     all.push_back(source.name);
                 add(names[1].sheet, names[1].at, FindingKind::TwoNames,
-                    "net carries " + std::to_string(names.size()) + " names: " + quotedList(all));
+                    "net carries " + std::to_string(names.size()) + " names: " + quotedList(all),
+                    sorted(all));
             }
-            std::vector<const NameSource*> power;
-            for (const NameSource& source : names) {
-                if (source.power)
-                    power.push_back(&source);
+        }
+        checkNamesApart();
+    }
+
+    // Nets that carry one name and stay apart, with every place of the
+    // name on each: the labels and tags, and a net's first power pin.
+    void checkNamesApart() {
+        struct Places {
+            std::uint32_t net;
+            std::vector<std::pair<int, Point>> at;
+        };
+        std::map<std::string, std::vector<Places>> nets;
+        for (std::uint32_t i = 0; i < design_.nets.size(); ++i) {
+            std::map<std::string, std::vector<std::pair<int, Point>>> places;
+            std::vector<std::string> order;
+            for (const ItemRef& member : design_.nets[i].members) {
+                std::optional<NameSource> source = nameSource(member);
+                if (!source)
+                    continue;
+                auto& at = places[source->name];
+                if (at.empty())
+                    order.push_back(source->name);
+                if (!source->power || at.empty())
+                    at.emplace_back(source->sheet, source->at);
             }
-            if (power.size() >= 2) {
-                std::vector<std::string> all;
-                for (const NameSource* source : power)
-                    all.push_back(source->name);
-                add(power[1]->sheet, power[1]->at, FindingKind::PowerShort,
-                    "short: the net joins the power names " + quotedList(all));
+            for (const std::string& name : order)
+                nets[name].push_back({i, std::move(places[name])});
+        }
+        for (const auto& [name, apart] : nets) {
+            if (apart.size() < 2)
+                continue;
+            std::string list;
+            for (const Places& places : apart) {
+                std::string where;
+                for (const auto& [sheet, at] : places.at)
+                    where += (where.empty() ? "" : "; ") + placeText(sheet, at);
+                list += (list.empty() ? "" : ", ") + std::string("net ") +
+                        quoted(design_.nets[places.net].key) + " (" + where + ")";
             }
+            const auto& [sheet, at] = apart[1].at.front();
+            add(sheet, at, FindingKind::NameOnSeparateNets,
+                "name " + quoted(name) + " is on " + std::to_string(apart.size()) +
+                    " nets that are not joined: " + list,
+                {name});
         }
     }
 
@@ -208,7 +468,8 @@ class Checker {
         for (const BusEntry& entry : design_.busEntries) {
             if (!entry.joinedAt && !entry.joinedTo && !onScannedBus(entry.sheet, entry.at) &&
                 !onScannedBus(entry.sheet, entry.to))
-                add(entry.sheet, entry.at, FindingKind::OpenBusEntry, "bus entry touches no bus");
+                add(entry.sheet, entry.at, FindingKind::OpenBusEntry, "bus entry touches no bus",
+                    {groupSubject(entry.group, entry.sheet)});
         }
     }
 
@@ -230,7 +491,8 @@ class Checker {
             if (!inserted && !(found->second == pin.group))
                 add(pin.sheet, pin.end, FindingKind::PinOnTwoNets,
                     "pin " + key + " is on two nets: " + groupName(found->second) + " and " +
-                        groupName(pin.group));
+                        groupName(pin.group),
+                    {key});
         }
     }
 
@@ -239,29 +501,74 @@ class Checker {
         return "part " + ref + " " + part.libName;
     }
 
+    static std::vector<std::string> partSubjects(const Part& part) {
+        if (part.ref.empty())
+            return {part.libName};
+        return {part.ref, part.libName};
+    }
+
     void checkParts() {
         std::map<std::string, const Part*> byReference;
         for (const Part& part : design_.parts) {
-            if (!part.found)
+            if (!part.found) {
                 add(part.sheet, part.origin, FindingKind::UnknownPart,
-                    partLabel(part) + ": no library holds " + quoted(part.libName));
-            else if (!part.pinsPlaced)
+                    partLabel(part) + ": no library holds " + quoted(part.libName),
+                    partSubjects(part));
+            } else if (!part.pinsPlaced) {
+                std::vector<std::string> subjects = partSubjects(part);
+                subjects.push_back("block " + std::to_string(part.block + 1));
                 add(part.sheet, part.origin, FindingKind::BadBlock,
                     partLabel(part) + ": block " + std::to_string(part.block + 1) +
                         " of a part with " + std::to_string(part.blockCount) +
-                        (part.blockCount == 1 ? " block" : " blocks"));
+                        (part.blockCount == 1 ? " block" : " blocks"),
+                    std::move(subjects));
+            }
             if (part.ref.empty())
                 continue;
             auto [found, inserted] = byReference.try_emplace(part.ref, &part);
             if (!inserted && partName(*found->second) != partName(part))
                 add(part.sheet, part.origin, FindingKind::ReferenceOnTwoParts,
                     "reference " + part.ref + " is given to two parts: " +
-                        quoted(partName(*found->second)) + " and " + quoted(partName(part)));
+                        quoted(partName(*found->second)) + " and " + quoted(partName(part)),
+                    {part.ref});
+        }
+        checkFreeBlocks();
+    }
+
+    // The blocks of a part of several that no placed part of its reference
+    // and library part takes, reported at the part's first block.
+    void checkFreeBlocks() {
+        std::vector<const Part*> firsts;
+        std::map<std::string, std::set<int>> placed;
+        std::map<std::string, const Part*> first;
+        for (const Part& part : design_.parts) {
+            if (part.ref.empty() || !part.pinsPlaced || part.blockCount < 2)
+                continue;
+            auto [found, inserted] = first.try_emplace(part.ref, &part);
+            if (inserted)
+                firsts.push_back(&part);
+            if (found->second->libName == part.libName)
+                placed[part.ref].insert(part.block);
+        }
+        for (const Part* part : firsts) {
+            const std::set<int>& blocks = placed[part->ref];
+            std::string free;
+            for (int block = 0; block < part->blockCount; ++block) {
+                if (blocks.count(block) == 0)
+                    free += (free.empty() ? "" : ", ") + part->ref + "(" +
+                            std::to_string(block + 1) + "/" + std::to_string(part->blockCount) +
+                            ")";
+            }
+            if (!free.empty())
+                add(part->sheet, part->origin, FindingKind::UnusedBlocks,
+                    partLabel(*part) + ": blocks not placed: " + free, {part->ref});
         }
     }
 
     const Design& design_;
     ItemPoints points_;
+    BusLines buses_;
+    std::map<std::pair<int, std::uint32_t>, int> pinsOfGroup_;
     std::vector<Finding> findings_;
 };
 
@@ -272,31 +579,7 @@ std::vector<Finding> findingsOf(const Design& design) {
 }
 
 const char* findingName(FindingKind kind) {
-    switch (kind) {
-    case FindingKind::LonelyPin:
-        return "lonely-pin";
-    case FindingKind::PinLeftOut:
-        return "pin-left-out";
-    case FindingKind::OpenWireEnd:
-        return "open-wire-end";
-    case FindingKind::UnusedName:
-        return "unused-name";
-    case FindingKind::TwoNames:
-        return "two-names";
-    case FindingKind::PowerShort:
-        return "power-short";
-    case FindingKind::OpenBusEntry:
-        return "open-bus-entry";
-    case FindingKind::PinOnTwoNets:
-        return "pin-on-two-nets";
-    case FindingKind::UnknownPart:
-        return "unknown-part";
-    case FindingKind::BadBlock:
-        return "bad-block";
-    case FindingKind::ReferenceOnTwoParts:
-        return "reference-on-two-parts";
-    }
-    return "";
+    return checkType(kind).id;
 }
 
 } // namespace dovla::model

@@ -419,7 +419,8 @@
       });
     fillList('findings', 'findings-count', design.findings, () => true,
       (finding, index) => {
-        const item = html('li', `sheet ${finding.sheet} at ${finding.at.join(',')}: ${finding.message}`);
+        const item = html('li', `${finding.severity}: ${finding.message} (sheet ${finding.sheet} at ${finding.at.join(',')})`);
+        item.classList.add(finding.severity);
         item.id = `finding-${index}`;
         item.title = finding.message;
         item.addEventListener('click', () => selectFinding(index));

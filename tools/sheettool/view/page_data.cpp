@@ -216,6 +216,7 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
         return Json{{"sheet", finding.sheet},
                     {"at", model::pointJson(finding.at)},
                     {"kind", model::findingName(finding.kind)},
+                    {"severity", model::severityName(model::checkType(finding.kind).severity)},
                     {"message", text(finding.message)}};
     });
     out += '}';
