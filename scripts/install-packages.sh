@@ -15,6 +15,8 @@
 #             Python (the page's script hash)
 #   package   the Linux packages: dpkg-dev (their dependencies), lintian
 #   windows   the cross build with MinGW-w64 and the runs under 64-bit Wine
+#   npm       npm, which installs the SARIF validator of the tests
+#             (scripts/install-sarif-validator.sh)
 #   fuzz      clang with its libFuzzer and sanitizer runtimes
 #   fresh     mmdebstrap, to make the fresh Debian roots that CI runs the
 #             README's commands in
@@ -40,10 +42,11 @@ for group in "$@"; do
       groff-base)
     recommends=no
     ;;
+  npm) packages+=(npm) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   fresh) packages+=(mmdebstrap) ;;
   *)
-    echo "usage: scripts/install-packages.sh build|example|test|package|windows|fuzz|fresh..." >&2
+    echo "usage: scripts/install-packages.sh build|example|test|package|windows|npm|fuzz|fresh..." >&2
     exit 2
     ;;
   esac

@@ -63,19 +63,25 @@ TEST_F(CheckRun, ListsOneOfEachFindingWithItsSheetAndPlace) {
     // The warnings of the binding (can't find, bad block) stay silent.
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out,
-              "a.sch: sheet 1 at 150,90: pin R1 RES [2] belongs to no net\n"
-              "a.sch: sheet 1 at 350,90: pin R2 RES [2] is the only pin of its net\n"
-              "a.sch: sheet 1 at 300,90: wire end touches nothing\n"
-              "a.sch: sheet 1 at 600,600: label \"NOWHERE\" names nothing\n"
-              "a.sch: sheet 1 at 160,310: net carries 2 names: \"A\", \"B\"\n"
-              "a.sch: sheet 1 at 700,100: bus entry touches no bus\n"
-              "a.sch: sheet 1 at 800,800: part U9 NOSUCH: no library holds \"NOSUCH\"\n"
-              "a.sch: sheet 1 at 900,300: part U2 GATE: block 6 of a part with 2 blocks\n"
-              "a.sch: sheet 2 at 100,100: pin TP1 TP [1] is the only pin of its net\n"
-              "a.sch: sheet 2 at 200,100: wire end touches items but is joined to none of them\n"
-              "a.sch: sheet 2 at 200,200: wire end touches nothing\n"
-              "a.sch: sheet 2 at 300,100: wire end touches nothing\n"
-              "a.sch: sheet 2 at 600,700: tag \"LOST\" names nothing\n");
+              "a.sch: sheet 1 at 150,90: warning: pin R1 RES [2] belongs to no net [lonely-pin]\n"
+              "a.sch: sheet 1 at 350,90: warning: pin R2 RES [2] is the only pin of its net "
+              "[single-pin-net]\n"
+              "a.sch: sheet 1 at 300,90: warning: wire end touches nothing [open-wire-end]\n"
+              "a.sch: sheet 1 at 600,600: warning: label \"NOWHERE\" names nothing [unused-name]\n"
+              "a.sch: sheet 1 at 160,310: warning: net carries 2 names: \"A\", \"B\" [two-names]\n"
+              "a.sch: sheet 1 at 700,100: warning: bus entry touches no bus [open-bus-entry]\n"
+              "a.sch: sheet 1 at 800,800: error: part U9 NOSUCH: no library holds \"NOSUCH\" "
+              "[unknown-part]\n"
+              "a.sch: sheet 1 at 900,300: error: part U2 GATE: block 6 of a part with 2 blocks "
+              "[bad-block]\n"
+              "a.sch: sheet 2 at 100,100: warning: pin TP1 TP [1] is the only pin of its net "
+              "[single-pin-net]\n"
+              "a.sch: sheet 2 at 200,100: warning: wire end touches items but is joined to none of "
+              "them [open-wire-end]\n"
+              "a.sch: sheet 2 at 200,200: warning: wire end touches nothing [open-wire-end]\n"
+              "a.sch: sheet 2 at 300,100: warning: wire end touches nothing [open-wire-end]\n"
+              "a.sch: sheet 2 at 600,700: warning: tag \"LOST\" names nothing [unused-name]\n"
+              "a.sch: 2 errors, 11 warnings, 0 info, 0 waived; ignored: none; fails on: error\n");
 }
 
 TEST_F(CheckRun, ACleanDesignGivesNothingAndExitsWithZero) {
@@ -94,9 +100,10 @@ TEST_F(CheckRun, ACleanDesignGivesNothingAndExitsWithZero) {
         .wire(270, 80, 350, 80)
         .wire(350, 90, 300, 90)
         .part(350, 100, "", "GND", "GND");
-    RunResult run = check(sheet);
+    RunResult run = check(sheet, {"--fail-on", "info"});
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.out,
+              "a.sch: 0 errors, 0 warnings, 0 info, 0 waived; ignored: none; fails on: info\n");
     EXPECT_EQ(run.status, 0);
 }
 
@@ -119,8 +126,12 @@ TEST_P(CheckOptions, ChangeTheNetsAsInDovla32) {
         .busEntry(115, 500)
         .header()
         .part(200, 100, "", "GND", "GND");
-    RunResult run = check(sheet, GetParam().options);
-    EXPECT_EQ(splitText(run.out).size(), static_cast<std::size_t>(GetParam().findings)) << run.out;
+    std::vector<std::string> options = GetParam().options;
+    options.insert(options.end(), {"--fail-on", "warning"});
+    RunResult run = check(sheet, options);
+    // Each finding a line, and the summary.
+    EXPECT_EQ(splitText(run.out).size(), static_cast<std::size_t>(GetParam().findings) + 1)
+        << run.out;
     EXPECT_EQ(run.status, GetParam().findings == 0 ? 0 : 1);
 }
 

@@ -20,13 +20,18 @@ std::vector<std::string> documentedTexts(const std::string& doc) {
 }
 
 // What the documentation says that a command prints: the line after it.
+// The lines the documentation shows a command writing: those after it up to
+// the next command or the end of the block.
 std::string documentedOutput(const std::string& doc, const std::string& command) {
     std::size_t at = doc.find("    $ " + command + "\n");
     if (at == std::string::npos)
         return "";
-    at = doc.find('\n', at) + 1;
-    std::size_t end = doc.find('\n', at);
-    return doc.substr(at + 4, end - at - 4) + "\n";
+    std::string out;
+    for (at = doc.find('\n', at) + 1;
+         doc.compare(at, 4, "    ") == 0 && doc.compare(at, 6, "    $ ") != 0;
+         at = doc.find('\n', at) + 1)
+        out += doc.substr(at + 4, doc.find('\n', at) + 1 - at - 4);
+    return out;
 }
 
 TEST(DocumentedExample, BuildsDumpsAndChecksAsTheDocumentationSays) {
@@ -41,9 +46,9 @@ TEST(DocumentedExample, BuildsDumpsAndChecksAsTheDocumentationSays) {
         dir.write(names[i], bytes);
     }
     dir.write("TAVEL.INI", std::string("[Library]\nLIB0=parts.lib\n"));
-    RunResult check = runTool({"check", "demo.sch"}, dir.path());
+    RunResult check = runTool({"check", "demo.sch", "--fail-on", "warning"}, dir.path());
     EXPECT_EQ(check.status, 1);
-    EXPECT_EQ(check.out, documentedOutput(doc, "sheettool check demo.sch"));
+    EXPECT_EQ(check.out, documentedOutput(doc, "sheettool check demo.sch --fail-on warning"));
     RunResult netList = dovla::testing::runProgram({"demo.sch"}, dir.path());
     EXPECT_EQ(netList.status, 0);
     EXPECT_NE(

@@ -1,8 +1,11 @@
 #include "check.h"
 
+#include "check/check_arguments.h"
+#include "check/check_report.h"
+#include "check/check_result.h"
+#include "check/waivers.h"
 #include "command_output.h"
 #include "design_arguments.h"
-#include "design_json.h"
 #include "findings.h"
 #include "sheettool.h"
 
@@ -10,36 +13,50 @@ namespace dovla::sheettool {
 
 namespace {
 
-std::string findingsText(const model::Design& design, const std::vector<model::Finding>& findings) {
-    std::string out;
-    for (const model::Finding& finding : findings)
-        out += model::reportLine(design.sheetPath + ": sheet " + std::to_string(finding.sheet) +
-                                 " at " + std::to_string(finding.at.x) + "," +
-                                 std::to_string(finding.at.y) + ": " + finding.message);
-    return out;
-}
-
-std::string findingsJson(const model::Design& design, const std::vector<model::Finding>& findings) {
-    model::Json out;
-    out["format"] = model::jsonFormat;
-    out["sheetFile"] = model::jsonString(design.sheetPath);
-    out["findings"] = model::findingsJson(findings);
-    return out.dump() + "\n";
+bool readWaivers(const std::string& path, std::vector<Waiver>& waivers) {
+    std::string text;
+    if (!readText(path, text))
+        return refuse("can't open: " + path);
+    try {
+        waivers = parseWaivers(text);
+    } catch (const WaiverError& error) {
+        return refuse(path + ":" + std::to_string(error.line) + ": " + error.message);
+    }
+    return true;
 }
 
 } // namespace
 
 int checkCommand(int argc, char** argv) {
+    CheckArguments check;
+    std::vector<char*> rest;
+    if (!takeCheckArguments(argc, argv, check, rest))
+        return exitTrouble;
     DesignArguments arguments;
     model::Design design;
-    if (!readOneDesign(argc, argv, AcceptJson | AcceptOutput, arguments, design))
+    if (!readOneDesign(static_cast<int>(rest.size()), rest.data(), AcceptJson | AcceptOutput,
+                       arguments, design))
         return exitTrouble;
-    std::vector<model::Finding> findings = model::findingsOf(design);
-    std::string text =
-        arguments.json ? findingsJson(design, findings) : findingsText(design, findings);
-    if (!writeCommandOutput(arguments.output, text, inputsOf(design)))
+    if (arguments.json && check.sarif)
+        return trouble("--json and --sarif: one report at a time");
+    std::vector<Waiver> waivers;
+    if (!check.waivers.empty() && !readWaivers(check.waivers, waivers))
         return exitTrouble;
-    return findings.empty() ? exitClean : exitFound;
+    CheckResult result =
+        judgeFindings(model::findingsOf(design), check.policy, waivers, check.waivers);
+    if (!check.writeWaivers.empty() &&
+        !writeCommandOutput(check.writeWaivers, waiversText(result, waivers, design.sheetPath),
+                            inputsOf(design)))
+        return exitTrouble;
+    std::string report = arguments.json ? checkJson(design, result)
+                         : check.sarif  ? checkSarif(design, result)
+                                        : checkText(design, result);
+    std::vector<std::string> inputs = inputsOf(design);
+    if (!check.waivers.empty())
+        inputs.push_back(check.waivers);
+    if (!writeCommandOutput(arguments.output, report, inputs))
+        return exitTrouble;
+    return result.fails() ? exitFound : exitClean;
 }
 
 } // namespace dovla::sheettool

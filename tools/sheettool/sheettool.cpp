@@ -33,8 +33,10 @@ namespace {
 constexpr char usageText[] =
     "usage: sheettool dump <file>\n"
     "       sheettool build <text> -o <file>\n"
-    "       sheettool check <sheet> [-p] [-w<name>] [-s] [--config <TAVEL.INI>] [--json]\n"
-    "                       [-o <file>]\n"
+    "       sheettool check <sheet> [-p] [-w<name>] [-s] [--config <TAVEL.INI>]\n"
+    "                       [--json | --sarif] [-o <file>] [--severity <type>=<level>]\n"
+    "                       [--fail-on error|warning|info|never] [--waivers <file>]\n"
+    "                       [--write-waivers <file>]\n"
     "       sheettool nets <sheet> [-p] [-w<name>] [-s] [--config <TAVEL.INI>] [--json]\n"
     "                      [-o <file>]\n"
     "       sheettool diff <old> <new> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
@@ -92,6 +94,22 @@ std::vector<std::string> inputsOf(const model::Design& design) {
     return inputs;
 }
 
+bool readText(const std::string& path, std::string& text) {
+    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    if (file == stdin)
+        platform::setBinaryMode(stdin);
+    char chunk[1 << 14];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        text.append(chunk, got);
+    bool read = !std::ferror(file);
+    if (file != stdin)
+        std::fclose(file);
+    return read;
+}
+
 namespace {
 
 void writeOut(const std::string& text) {
@@ -119,22 +137,6 @@ int dumpCommand(int argc, char** argv) {
     }
     writeOut(out);
     return finishStdout() ? exitClean : trouble("can't write the text");
-}
-
-bool readText(const std::string& path, std::string& text) {
-    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return false;
-    if (file == stdin)
-        platform::setBinaryMode(stdin);
-    char chunk[1 << 14];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        text.append(chunk, got);
-    bool read = !std::ferror(file);
-    if (file != stdin)
-        std::fclose(file);
-    return read;
 }
 
 int buildCommand(int argc, char** argv) {
@@ -211,7 +213,7 @@ int runCommand(int argc, char** argv) {
     if (command == "--help" || command == "-h")
         return writeInformation(usageText);
     if (command == "--version")
-        return writeInformation("sheettool 1.11\n");
+        return writeInformation("sheettool " SHEETTOOL_VERSION "\n");
     if (command == "dump")
         return dumpCommand(argc - 2, argv + 2);
     if (command == "build")

@@ -55,6 +55,9 @@ bool configurationFound(const model::Design& design);
 // The files a design was read from: its sheet, its configuration and the
 // libraries that names; no command may write over them.
 std::vector<std::string> inputsOf(const model::Design& design);
+// The bytes of a file, or of the standard input for "-"; false when it
+// cannot be read.
+bool readText(const std::string& path, std::string& text);
 
 // The whole program: "dump", "build", "check", "nets", "diff", "view".
 int sheettoolMain(int argc, char** argv);
