@@ -170,11 +170,16 @@ std::vector<Waiver> parseWaivers(std::string_view text) {
 std::string waiverLine(model::FindingKind kind, const std::vector<std::string>& subjects,
                        const std::string& comment) {
     std::string line = model::checkType(kind).id;
-    for (const std::string& subject : subjects)
-        line += " " + wordText(subject);
-    if (!comment.empty())
-        line += "  # " + commentText(comment);
-    return line + "\n";
+    for (const std::string& subject : subjects) {
+        line += ' ';
+        line += wordText(subject);
+    }
+    if (!comment.empty()) {
+        line += "  # ";
+        line += commentText(comment);
+    }
+    line += '\n';
+    return line;
 }
 
 } // namespace dovla::sheettool
