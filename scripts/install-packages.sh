@@ -7,8 +7,8 @@
 #
 # The groups:
 #   build     dovla32 alone: CMake, make and a C++ compiler
-#   example   build, and sheettool's JSON library: the shipped example is
-#             made by sheettool from its texts
+#   example   build, and sheettool's JSON and command line libraries: the
+#             shipped example is made by sheettool from its texts
 #   test      example, and all that the tests use: GoogleTest, libpng (the
 #             page's screenshots), git (the diff driver), groff (the manual
 #             pages), Chromium (the page in a browser), ESLint (its script),
@@ -27,10 +27,10 @@ recommends=yes
 for group in "$@"; do
   case "$group" in
   build) packages+=(cmake make g++) ;;
-  example) packages+=(cmake make g++ nlohmann-json3-dev) ;;
+  example) packages+=(cmake make g++ nlohmann-json3-dev libcli11-dev) ;;
   test)
-    packages+=(cmake make g++ nlohmann-json3-dev libgtest-dev libpng-dev git groff-base chromium
-      eslint python3)
+    packages+=(cmake make g++ nlohmann-json3-dev libcli11-dev libgtest-dev libpng-dev git
+      groff-base chromium eslint python3)
     ;;
   package) packages+=(dpkg-dev lintian groff-base) ;;
   # 64-bit Wine alone runs a 64-bit program: wine32 and the i386

@@ -223,33 +223,79 @@ TEST(Build, WritesTheFileAndTakesTheOutputEitherWay) {
     EXPECT_EQ(dir.read("out.sch"), std::string("\x00\x00\x01\x00\xfe\xff", 6));
 }
 
+// Every bad command line ends with status 2, its error on one line and the
+// way to the command's help on the next (the usage where no command is
+// named), and nothing on the standard output.
 TEST(Usage, BadCommandLinesExitWithTwo) {
     TempDir dir;
-    const std::vector<std::vector<std::string>> commands = {
-        {},
-        {"frobnicate"},
-        {"dump"},
-        {"dump", "a", "b"},
-        {"build", "a.txt"},
-        {"build", "-o", "x"},
-        {"check"},
-        {"check", "a.sch", "b.sch"},
-        {"check", "a.sch", "-x"},
-        {"check", "a.sch", "-w"},
-        {"check", "a.sch", "-t"},
+    struct Case {
+        std::vector<std::string> command;
+        std::string err;
     };
-    for (const auto& command : commands) {
-        RunResult run = runTool(command, dir.path());
-        EXPECT_EQ(run.status, 2) << command.size();
-        EXPECT_NE(run.err.find("usage: sheettool dump <file>"), std::string::npos) << run.err;
+    const std::string usage = "usage: sheettool dump <file>\n";
+    for (const Case& c : std::vector<Case>{
+             {{}, usage},
+             {{"frobnicate"}, usage},
+             {{"dump"}, "sheettool: file is required\nSee sheettool dump --help.\n"},
+             {{"dump", "a", "b"},
+              "sheettool: The following argument was not expected: b\nSee sheettool dump "
+              "--help.\n"},
+             {{"build", "a.txt"}, "sheettool: -o is required\nSee sheettool build --help.\n"},
+             {{"build", "-o", "x"}, "sheettool: text is required\nSee sheettool build --help.\n"},
+             {{"build", "a.txt", "-o", ""},
+              "sheettool: -o: names nothing\nSee sheettool build --help.\n"},
+             {{"check"}, "sheettool: sheet is required\nSee sheettool check --help.\n"},
+             {{"check", "a.sch", "b.sch"},
+              "sheettool: sheet: At Most 1 required but received 2\nSee sheettool check --help.\n"},
+             {{"check", "a.sch", "-x"},
+              "sheettool: The following argument was not expected: -x\n"
+              "See sheettool check --help.\n"},
+             {{"check", "a.sch", "-w"},
+              "sheettool: -w: 1 required NAME missing\nSee sheettool check --help.\n"},
+             {{"nets", "a.sch", "-w", ""},
+              "sheettool: -w: names nothing\nSee sheettool nets --help.\n"},
+             {{"nets", "a.sch", "-o", "a", "-o", "b"},
+              "sheettool: -o: At Most 1 required but received 2\nSee sheettool nets --help.\n"},
+             {{"diff", "a.sch"}, "sheettool: new is required\nSee sheettool diff --help.\n"},
+         }) {
+        RunResult run = runTool(c.command, dir.path());
+        EXPECT_EQ(run.status, 2) << c.command.size();
+        if (c.err == usage)
+            EXPECT_EQ(run.err.rfind(usage, 0), 0u) << run.err;
+        else
+            EXPECT_EQ(run.err, c.err);
         EXPECT_EQ(run.out, "");
     }
-    EXPECT_EQ(runTool({"check", "a.sch", "-w"}, dir.path())
-                  .err.rfind("sheettool: no option argument: w\n", 0),
-              0u);
     RunResult help = runTool({"--help"}, dir.path());
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage: sheettool dump <file>\n", 0), 0u);
+    EXPECT_EQ(help.out.rfind(usage, 0), 0u);
+}
+
+// Each command has its own help, with every option it takes.
+TEST(Usage, EachCommandHasItsHelp) {
+    TempDir dir;
+    for (const auto& [command, options] :
+         std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"dump", {"file"}},
+             {"build", {"text", "-o FILE"}},
+             {"nets", {"-p", "-w NAME", "-s", "--config FILE", "--json", "-o FILE"}},
+             {"check",
+              {"--severity TYPE=LEVEL", "--fail-on LEVEL", "--waivers FILE", "--write-waivers FILE",
+               "--sarif"}},
+             {"diff", {"old", "new", "--old-config FILE", "--new-config FILE"}},
+             {"view", {"-o FILE"}},
+         }) {
+        for (const char* asked : {"--help", "-h"}) {
+            RunResult help = runTool({command, asked}, dir.path());
+            EXPECT_EQ(help.status, 0);
+            EXPECT_EQ(help.err, "");
+            EXPECT_NE(help.out.find("Usage: sheettool " + command + " [OPTIONS]"),
+                      std::string::npos)
+                << help.out;
+            for (const std::string& option : options)
+                EXPECT_NE(help.out.find(option), std::string::npos) << command << ": " << option;
+        }
+    }
 }
 
 } // namespace

@@ -179,7 +179,7 @@ TEST_F(ViewCommand, TroubleLeavesNoPageAndTheInputsAlone) {
         if (!c.err.empty())
             EXPECT_EQ(run.err, c.err);
         else
-            EXPECT_NE(run.err.find("usage: sheettool"), std::string::npos) << run.err;
+            EXPECT_NE(run.err.find("See sheettool view --help."), std::string::npos) << run.err;
         EXPECT_FALSE(dir.exists("page.html"));
     }
     std::string before = dir.read("view.sch");

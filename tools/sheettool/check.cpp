@@ -28,17 +28,23 @@ bool readWaivers(const std::string& path, std::vector<Waiver>& waivers) {
 } // namespace
 
 int checkCommand(int argc, char** argv) {
-    CheckArguments check;
-    std::vector<char*> rest;
-    if (!takeCheckArguments(argc, argv, check, rest))
-        return exitTrouble;
     DesignArguments arguments;
+    CheckArguments check;
+    CLI::App parser("What the design holds that its net list hides, each finding with its type, "
+                    "level and place.",
+                    "sheettool check");
+    addSheetArgument(parser, arguments);
+    addDesignOptions(parser, arguments, AcceptJson | AcceptOutput);
+    addCheckOptions(parser, check);
+    parser.footer("Exit status 1 when a finding at or above the failing level is neither waived "
+                  "nor ignored, 0 when none is, 2 on trouble. The checks, waivers and SARIF: "
+                  "docs/sheettool-check.md and sheettool(1).");
+    int status = exitClean;
+    if (!parseCommand(parser, argc, argv, status))
+        return status;
     model::Design design;
-    if (!readOneDesign(static_cast<int>(rest.size()), rest.data(), AcceptJson | AcceptOutput,
-                       arguments, design))
+    if (!readOneDesign(arguments, design))
         return exitTrouble;
-    if (arguments.json && check.sarif)
-        return trouble("--json and --sarif: one report at a time");
     std::vector<Waiver> waivers;
     if (!check.waivers.empty() && !readWaivers(check.waivers, waivers))
         return exitTrouble;

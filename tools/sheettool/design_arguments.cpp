@@ -1,53 +1,39 @@
 #include "design_arguments.h"
 
-#include <cstdio>
-#include <cstring>
-
 #include "sheettool.h"
 
 namespace dovla::sheettool {
 
-bool parseDesignArguments(int argc, char** argv, int flags, DesignArguments& arguments) {
-    bool outputGiven = false;
-    for (int i = 0; i < argc; ++i) {
-        const char* argument = argv[i];
-        if (argument[0] != '-' || std::strcmp(argument, "-") == 0) {
-            arguments.sheets.push_back(argument);
-        } else if (std::strcmp(argument, "-p") == 0) {
-            arguments.options.implicitPowerNames = false;
-        } else if (std::strcmp(argument, "-s") == 0) {
-            arguments.options.scanStep = 1;
-        } else if (argument[1] == 'w') {
-            if (argument[2] == '\0')
-                return refuse("no option argument: w");
-            arguments.options.powerNames.push_back(argument + 2);
-        } else if (std::strcmp(argument, "--config") == 0) {
-            if (i + 1 == argc)
-                return refuse("no option argument: --config");
-            arguments.options.configuration = argv[++i];
-        } else if ((flags & AcceptJson) != 0 && std::strcmp(argument, "--json") == 0) {
-            arguments.json = true;
-        } else if ((flags & AcceptOutput) != 0 && argument[1] == 'o' && !outputGiven) {
-            if (argument[2] != '\0')
-                arguments.output = argument + 2;
-            else if (i + 1 < argc)
-                arguments.output = argv[++i];
-            else
-                return refuse("no option argument: o");
-            outputGiven = true;
-        } else {
-            return refuse(std::string("unknown option: ") + argument);
-        }
-    }
-    return true;
+void addDesignOptions(CLI::App& parser, DesignArguments& arguments, int flags) {
+    parser.add_flag_callback(
+        "-p", [&arguments] { arguments.options.implicitPowerNames = false; },
+        "no implicit power names, as dovla32 -p");
+    parser.add_option("-w", arguments.options.powerNames, "a power name, as dovla32 -w<name>")
+        ->type_name("NAME")
+        ->allow_extra_args(false)
+        ->check(notEmpty());
+    parser.add_flag_callback(
+        "-s", [&arguments] { arguments.options.scanStep = 1; },
+        "join at every unit along buses and wires, as dovla32 -s");
+    parser
+        .add_option("--config", arguments.options.configuration,
+                    "the TAVEL.INI to read (relative library paths from its folder)")
+        ->type_name("FILE");
+    if ((flags & AcceptJson) != 0)
+        parser.add_flag("--json", arguments.json, "write JSON (docs/sheettool-json.md)");
+    if ((flags & AcceptOutput) != 0)
+        parser.add_option("-o", arguments.output, "the file to write (- or none: standard output)")
+            ->type_name("FILE");
 }
 
-bool readOneDesign(int argc, char** argv, int flags, DesignArguments& arguments,
-                   model::Design& design) {
-    if (!parseDesignArguments(argc, argv, flags, arguments) || arguments.sheets.size() != 1) {
-        usage();
-        return false;
-    }
+void addSheetArgument(CLI::App& parser, DesignArguments& arguments) {
+    parser.add_option("sheet", arguments.sheets, "the sheet file")
+        ->type_name("SHEET")
+        ->expected(1)
+        ->required();
+}
+
+bool readOneDesign(const DesignArguments& arguments, model::Design& design) {
     return loadCommandDesign(arguments.sheets[0], arguments.options, design);
 }
 

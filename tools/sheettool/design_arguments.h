@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "design.h"
 
 namespace dovla::sheettool {
@@ -20,13 +21,15 @@ struct DesignArguments {
 
 enum DesignArgumentFlags { AcceptJson = 1, AcceptOutput = 2 };
 
-// False, with the message written, when an argument is not one of them.
-bool parseDesignArguments(int argc, char** argv, int flags, DesignArguments& arguments);
+// Adds the options of a design command to its parser; its sheets are
+// added by the command.
+void addDesignOptions(CLI::App& parser, DesignArguments& arguments, int flags);
 
-// The arguments of a command that reads one sheet file, and the design it
-// holds. False, with the usage or the reader's message written, when
-// either is wanting; the command then ends with exitTrouble.
-bool readOneDesign(int argc, char** argv, int flags, DesignArguments& arguments,
-                   model::Design& design);
+// Adds the one sheet file of a command that reads one.
+void addSheetArgument(CLI::App& parser, DesignArguments& arguments);
+
+// The design of the command's one sheet. False, with the reader's message
+// written, when it cannot be read; the command then ends with exitTrouble.
+bool readOneDesign(const DesignArguments& arguments, model::Design& design);
 
 } // namespace dovla::sheettool

@@ -38,28 +38,25 @@ std::string configurationBeside(const std::vector<std::string>& sheets, int side
 } // namespace
 
 int diffCommand(int argc, char** argv) {
-    // The configuration of each side is taken out first; the rest are the
-    // options of any design command.
-    std::string configs[2];
-    std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        int side = std::strcmp(argv[i], "--old-config") == 0   ? 0
-                   : std::strcmp(argv[i], "--new-config") == 0 ? 1
-                                                               : -1;
-        if (side < 0) {
-            rest.push_back(argv[i]);
-        } else if (i + 1 < argc) {
-            configs[side] = argv[++i];
-        } else {
-            trouble(std::string("no option argument: ") + argv[i]);
-            return usage();
-        }
-    }
     DesignArguments arguments;
-    if (!parseDesignArguments(static_cast<int>(rest.size()), rest.data(), AcceptJson | AcceptOutput,
-                              arguments) ||
-        arguments.sheets.size() != 2)
-        return usage();
+    std::string configs[2];
+    std::string sheets[2];
+    CLI::App parser("What changed in the connectivity from one revision of a design to another. "
+                    "Exit status 0: no change, 1: changes, 2: trouble.",
+                    "sheettool diff");
+    parser.add_option("old", sheets[0], "the old revision's sheet file")->required();
+    parser.add_option("new", sheets[1], "the new revision's sheet file")->required();
+    addDesignOptions(parser, arguments, AcceptJson | AcceptOutput);
+    parser.add_option("--old-config", configs[0], "the old revision's TAVEL.INI")
+        ->type_name("FILE");
+    parser.add_option("--new-config", configs[1], "the new revision's TAVEL.INI")
+        ->type_name("FILE");
+    parser.footer("Exit status 0 when nothing changed, 1 when something did, 2 on trouble; see "
+                  "sheettool(1).");
+    int status = exitClean;
+    if (!parseCommand(parser, argc, argv, status))
+        return status;
+    arguments.sheets.assign(std::begin(sheets), std::end(sheets));
     model::Design designs[2];
     std::vector<std::string> inputs;
     for (int side = 0; side < 2; ++side) {

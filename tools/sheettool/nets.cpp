@@ -55,8 +55,17 @@ std::string netsText(const model::Design& design) {
 
 int netsCommand(int argc, char** argv) {
     DesignArguments arguments;
+    CLI::App parser(
+        "The nets as dovla32 makes them, each with its stable key, names and pins; with "
+        "--json the whole design.",
+        "sheettool nets");
+    addSheetArgument(parser, arguments);
+    addDesignOptions(parser, arguments, AcceptJson | AcceptOutput);
+    int status = exitClean;
+    if (!parseCommand(parser, argc, argv, status))
+        return status;
     model::Design design;
-    if (!readOneDesign(argc, argv, AcceptJson | AcceptOutput, arguments, design))
+    if (!readOneDesign(arguments, design))
         return exitTrouble;
     std::string text;
     if (arguments.json)

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "check.h"
+#include "command_line.h"
 #include "command_output.h"
 #include "diff.h"
 #include "driver/messages.h"
@@ -43,7 +44,8 @@ constexpr char usageText[] =
     "                      [--config <TAVEL.INI>] [--old-config <TAVEL.INI>]\n"
     "                      [--new-config <TAVEL.INI>]\n"
     "       sheettool view <sheet> [-p] [-w<name>] [-s] [--config <TAVEL.INI>]\n"
-    "                      [-o <page.html>]\n";
+    "                      [-o <page.html>]\n"
+    "       sheettool <command> --help: the command's options\n";
 
 } // namespace
 
@@ -121,9 +123,13 @@ bool finishStdout() {
 }
 
 int dumpCommand(int argc, char** argv) {
-    if (argc != 1)
-        return usage();
-    std::string path = argv[0];
+    std::string path;
+    CLI::App parser("A sheet or library file as text: one line a record, every field by name.",
+                    "sheettool dump");
+    parser.add_option("file", path, "the sheet or library file")->required();
+    int status = exitClean;
+    if (!parseCommand(parser, argc, argv, status))
+        return status;
     std::string out;
     try {
         if (isLibraryFile(path))
@@ -140,20 +146,20 @@ int dumpCommand(int argc, char** argv) {
 }
 
 int buildCommand(int argc, char** argv) {
-    const char* textPath = nullptr;
-    const char* outPath = nullptr;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc && outPath == nullptr)
-            outPath = argv[++i];
-        else if (std::strncmp(argv[i], "-o", 2) == 0 && argv[i][2] != '\0' && outPath == nullptr)
-            outPath = argv[i] + 2;
-        else if ((argv[i][0] != '-' || std::strcmp(argv[i], "-") == 0) && textPath == nullptr)
-            textPath = argv[i];
-        else
-            return usage();
-    }
-    if (textPath == nullptr || outPath == nullptr)
-        return usage();
+    std::string textArgument;
+    std::string outArgument;
+    CLI::App parser("The sheet or library file that a text describes, as dump writes it.",
+                    "sheettool build");
+    parser.add_option("text", textArgument, "the text (- for the standard input)")->required();
+    parser.add_option("-o", outArgument, "the file to write (- for the standard output)")
+        ->type_name("FILE")
+        ->required()
+        ->check(notEmpty());
+    int status = exitClean;
+    if (!parseCommand(parser, argc, argv, status))
+        return status;
+    const char* textPath = textArgument.c_str();
+    const char* outPath = outArgument.c_str();
     std::string text;
     if (!readText(textPath, text))
         return trouble(std::string("can't open: ") + textPath);
@@ -199,12 +205,12 @@ std::vector<std::uint8_t> buildFile(const std::string& text) {
     return sheet ? buildSheet(lines) : buildLibrary(lines);
 }
 
-namespace {
-
-int writeInformation(const char* text) {
-    std::fputs(text, stdout);
+int writeInformation(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
     return finishStdout() ? exitClean : trouble("can't write the output");
 }
+
+namespace {
 
 int runCommand(int argc, char** argv) {
     if (argc < 2)

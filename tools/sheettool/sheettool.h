@@ -39,6 +39,10 @@ struct TextLine;
 std::vector<std::uint8_t> buildSheet(const std::vector<TextLine>& lines);
 std::vector<std::uint8_t> buildLibrary(const std::vector<TextLine>& lines);
 
+// Writes a text asked for (help, version) to the standard output: exitClean,
+// or exitTrouble when it cannot be written.
+int writeInformation(const std::string& text);
+
 // The usage message, and a message of trouble; both give exitTrouble.
 int usage();
 int trouble(const std::string& message);

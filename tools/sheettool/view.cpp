@@ -11,8 +11,16 @@ namespace dovla::sheettool {
 
 int viewCommand(int argc, char** argv) {
     DesignArguments arguments;
+    CLI::App parser("One HTML page that draws every sheet, with its nets, parts and findings to "
+                    "choose from.",
+                    "sheettool view");
+    addSheetArgument(parser, arguments);
+    addDesignOptions(parser, arguments, AcceptOutput);
+    int status = exitClean;
+    if (!parseCommand(parser, argc, argv, status))
+        return status;
     model::Design design;
-    if (!readOneDesign(argc, argv, AcceptOutput, arguments, design))
+    if (!readOneDesign(arguments, design))
         return exitTrouble;
     std::string data = view::pageData(design, model::findingsOf(design), design.sheetPath);
     return writeCommandOutput(arguments.output, view::page(design.sheetPath, data),

@@ -1,9 +1,6 @@
 #include "check_arguments.h"
 
-#include <cstring>
 #include <string_view>
-
-#include "sheettool.h"
 
 namespace dovla::sheettool {
 
@@ -14,82 +11,63 @@ std::optional<model::Severity> CheckPolicy::levelOf(model::FindingKind kind) con
 
 namespace {
 
-// The value of a long option, given as --name VALUE or --name=VALUE; null
-// when the argument is not that option.
-const char* optionValue(std::string_view name, int argc, char** argv, int& i, bool& missing) {
-    std::string_view argument = argv[i];
-    if (argument == name) {
-        if (i + 1 == argc) {
-            missing = true;
-            return nullptr;
-        }
-        return argv[++i];
-    }
-    if (argument.size() > name.size() && argument.substr(0, name.size()) == name &&
-        argument[name.size()] == '=')
-        return argv[i] + name.size() + 1;
-    return nullptr;
-}
-
-bool setLevel(std::string_view setting, CheckPolicy& policy) {
+// A level setting, TYPE=LEVEL: why it is wrong, or nothing.
+std::string levelSettingError(const std::string& setting) {
     std::size_t equals = setting.find('=');
-    if (equals == std::string_view::npos)
-        return refuse("--severity takes TYPE=LEVEL: " + std::string(setting));
-    std::optional<model::FindingKind> kind = model::findingKindNamed(setting.substr(0, equals));
-    if (!kind)
-        return refuse("unknown check: " + std::string(setting.substr(0, equals)));
-    std::string_view level = setting.substr(equals + 1);
-    if (level == "ignore") {
-        policy.levels[*kind] = std::nullopt;
-        return true;
-    }
-    std::optional<model::Severity> severity = model::severityNamed(level);
-    if (!severity)
-        return refuse("unknown level: " + std::string(level) + " (error, warning, info or ignore)");
-    policy.levels[*kind] = severity;
-    return true;
+    if (equals == std::string::npos)
+        return "takes TYPE=LEVEL: " + setting;
+    if (!model::findingKindNamed(std::string_view(setting).substr(0, equals)))
+        return "unknown check: " + setting.substr(0, equals);
+    std::string level = setting.substr(equals + 1);
+    if (level != "ignore" && !model::severityNamed(level))
+        return "unknown level: " + level + " (error, warning, info or ignore)";
+    return "";
 }
 
-bool setFailOn(std::string_view level, CheckPolicy& policy) {
-    if (level == "never") {
-        policy.failOn = std::nullopt;
-        return true;
-    }
-    policy.failOn = model::severityNamed(level);
-    return policy.failOn ? true
-                         : refuse("unknown level: " + std::string(level) +
-                                  " (error, warning, info or never)");
+void setLevel(const std::string& setting, CheckPolicy& policy) {
+    std::size_t equals = setting.find('=');
+    model::FindingKind kind = *model::findingKindNamed(std::string_view(setting).substr(0, equals));
+    policy.levels[kind] = model::severityNamed(std::string_view(setting).substr(equals + 1));
+}
+
+std::string failingLevelError(const std::string& level) {
+    return level == "never" || model::severityNamed(level)
+               ? ""
+               : "unknown level: " + level + " (error, warning, info or never)";
 }
 
 } // namespace
 
-bool takeCheckArguments(int argc, char** argv, CheckArguments& arguments,
-                        std::vector<char*>& rest) {
-    for (int i = 0; i < argc; ++i) {
-        bool missing = false;
-        const char* value = nullptr;
-        if ((value = optionValue("--severity", argc, argv, i, missing))) {
-            if (!setLevel(value, arguments.policy))
-                return false;
-        } else if ((value = optionValue("--fail-on", argc, argv, i, missing))) {
-            if (!setFailOn(value, arguments.policy))
-                return false;
-        } else if ((value = optionValue("--waivers", argc, argv, i, missing))) {
-            arguments.waivers = value;
-            missing = arguments.waivers.empty();
-        } else if ((value = optionValue("--write-waivers", argc, argv, i, missing))) {
-            arguments.writeWaivers = value;
-            missing = arguments.writeWaivers.empty();
-        } else if (std::strcmp(argv[i], "--sarif") == 0) {
-            arguments.sarif = true;
-        } else if (!missing) {
-            rest.push_back(argv[i]);
-        }
-        if (missing)
-            return refuse(std::string("no option argument: ") +
-                          std::string(argv[i]).substr(0, std::string(argv[i]).find('=')));
-    }
-    return true;
+void addCheckOptions(CLI::App& parser, CheckArguments& arguments) {
+    CheckPolicy& policy = arguments.policy;
+    parser
+        .add_option_function<std::vector<std::string>>(
+            "--severity",
+            [&policy](const std::vector<std::string>& settings) {
+                for (const std::string& setting : settings)
+                    setLevel(setting, policy);
+            },
+            "a check's level: error, warning, info, or ignore to turn it off; for several checks")
+        ->type_name("TYPE=LEVEL")
+        ->check(CLI::Validator(levelSettingError, "", ""))
+        ->allow_extra_args(false);
+    parser
+        .add_option_function<std::string>(
+            "--fail-on",
+            [&policy](const std::string& level) { policy.failOn = model::severityNamed(level); },
+            "exit 1 from this level on: error (the default), warning, info, or never")
+        ->type_name("LEVEL")
+        ->check(CLI::Validator(failingLevelError, "", ""));
+    parser.add_option("--waivers", arguments.waivers, "the findings accepted, one a line")
+        ->type_name("FILE")
+        ->check(notEmpty());
+    parser
+        .add_option("--write-waivers", arguments.writeWaivers,
+                    "write a waiver for every finding of the run")
+        ->type_name("FILE")
+        ->check(notEmpty());
+    parser.add_flag("--sarif", arguments.sarif, "write a SARIF 2.1.0 log")
+        ->excludes(parser.get_option("--json"));
 }
 
 } // namespace dovla::sheettool

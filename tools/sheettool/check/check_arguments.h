@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "finding_kinds.h"
 
 namespace dovla::sheettool {
@@ -32,8 +33,8 @@ struct CheckArguments {
     bool sarif = false;
 };
 
-// Takes check's own options out of the arguments and leaves the others in
-// rest. False, with the message written, when one of them is wrong.
-bool takeCheckArguments(int argc, char** argv, CheckArguments& arguments, std::vector<char*>& rest);
+// Adds check's own options to its parser; --sarif excludes the parser's
+// --json, which must be there.
+void addCheckOptions(CLI::App& parser, CheckArguments& arguments);
 
 } // namespace dovla::sheettool
