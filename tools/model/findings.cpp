@@ -50,8 +50,11 @@ struct NameSource {
     ItemRef item;
 };
 
-// The buses of a design by the lines they lie on, to find what lies on
-// one without a walk over all of them.
+// Where the buses of a design lie: for each horizontal and vertical line
+// of a sheet, the stretches that buses cover, merged, so that a point is
+// looked up in logarithmic time however many buses there are. A wire meets
+// an oblique bus nowhere (the net builder scans none), so those are left
+// out.
 class BusLines {
   public:
     explicit BusLines(const Design& design) {
@@ -60,39 +63,46 @@ class BusLines {
                 horizontal_[{bus.sheet, bus.from.y}].push_back(span(bus.from.x, bus.to.x));
             else if (bus.from.x == bus.to.x)
                 vertical_[{bus.sheet, bus.from.x}].push_back(span(bus.from.y, bus.to.y));
-            else
-                oblique_.push_back(&bus);
         }
+        merge(horizontal_);
+        merge(vertical_);
     }
 
     bool holds(int sheet, Point at) const {
-        if (within(horizontal_, {sheet, at.y}, at.x) || within(vertical_, {sheet, at.x}, at.y))
-            return true;
-        for (const Line* bus : oblique_) {
-            if (bus->sheet == sheet && onSegment(bus->from, bus->to, at))
-                return true;
-        }
-        return false;
+        return within(horizontal_, {sheet, at.y}, at.x) || within(vertical_, {sheet, at.x}, at.y);
     }
 
   private:
-    using Spans =
-        std::map<std::pair<int, std::int32_t>, std::vector<std::pair<std::int32_t, std::int32_t>>>;
+    using Span = std::pair<std::int32_t, std::int32_t>;
+    using Spans = std::map<std::pair<int, std::int32_t>, std::vector<Span>>;
 
-    static std::pair<std::int32_t, std::int32_t> span(std::int32_t a, std::int32_t b) {
-        return {std::min(a, b), std::max(a, b)};
+    static Span span(std::int32_t a, std::int32_t b) { return {std::min(a, b), std::max(a, b)}; }
+
+    // Each line's stretches sorted and joined where they overlap or meet.
+    static void merge(Spans& lines) {
+        for (auto& [line, spans] : lines) {
+            std::sort(spans.begin(), spans.end());
+            std::vector<Span> merged;
+            for (const Span& s : spans) {
+                if (!merged.empty() && s.first <= merged.back().second)
+                    merged.back().second = std::max(merged.back().second, s.second);
+                else
+                    merged.push_back(s);
+            }
+            spans = std::move(merged);
+        }
     }
 
-    static bool within(const Spans& spans, std::pair<int, std::int32_t> line, std::int32_t at) {
-        auto found = spans.find(line);
-        if (found == spans.end())
+    static bool within(const Spans& lines, std::pair<int, std::int32_t> line, std::int32_t at) {
+        auto found = lines.find(line);
+        if (found == lines.end())
             return false;
-        return std::any_of(found->second.begin(), found->second.end(),
-                           [&](const auto& s) { return at >= s.first && at <= s.second; });
+        const std::vector<Span>& spans = found->second;
+        auto after = std::upper_bound(spans.begin(), spans.end(), Span{at, INT32_MAX});
+        return after != spans.begin() && std::prev(after)->second >= at;
     }
 
     Spans horizontal_, vertical_;
-    std::vector<const Line*> oblique_;
 };
 
 class Checker {
@@ -295,22 +305,33 @@ class Checker {
     // Where a net joins two power names: on the shortest way through it
     // from a pin of the first name to a pin of another, the middle item
     // that is not a pin: the wire, label or tag that bridges the two. The
-    // way goes from item to item through the points they share, a label to
-    // the wire it lies on, and between items of one name.
+    // way goes from item to item through the points they share, from a
+    // label to the wire it lies on, and between items of one name. A
+    // search that would look at more than a few million items (only a
+    // hostile file asks for that) gives up: nullopt, as when there is no
+    // way.
     std::optional<ItemRef> bridgeOf(const Net& net, const std::string& first) const {
+        using Key = std::pair<int, std::pair<std::int32_t, std::int32_t>>;
         const std::vector<ItemRef>& members = net.members;
-        std::map<std::pair<int, std::pair<std::int32_t, std::int32_t>>, std::vector<std::size_t>>
-            atPoint;
+        const std::size_t none = members.size();
+        std::map<Key, std::vector<std::size_t>> atPoint;
         std::map<std::string, std::vector<std::size_t>> byName;
-        std::map<int, std::vector<std::size_t>> wiresOfSheet;
+        // Wires by the line they lie on: (sheet, {0, y}) horizontal,
+        // (sheet, {1, x}) vertical; a label joins no oblique wire.
+        std::map<Key, std::vector<std::size_t>> wiresOnLine;
         std::vector<std::size_t> queue;
-        std::vector<std::size_t> parent(members.size(), members.size());
+        std::vector<std::size_t> parent(members.size(), none);
         for (std::size_t i = 0; i < members.size(); ++i) {
             forEachEnd(design_, members[i], [&](int sheet, Point at) {
                 atPoint[{sheet, {at.x, at.y}}].push_back(i);
             });
-            if (members[i].kind == ItemKind::Wire)
-                wiresOfSheet[design_.wires[members[i].index].sheet].push_back(i);
+            if (members[i].kind == ItemKind::Wire) {
+                const Line& wire = design_.wires[members[i].index];
+                if (wire.from.y == wire.to.y)
+                    wiresOnLine[{wire.sheet, {0, wire.from.y}}].push_back(i);
+                else if (wire.from.x == wire.to.x)
+                    wiresOnLine[{wire.sheet, {1, wire.from.x}}].push_back(i);
+            }
             std::optional<NameSource> source = nameSource(members[i]);
             if (!source)
                 continue;
@@ -320,32 +341,41 @@ class Checker {
                 queue.push_back(i);
             }
         }
-        auto visit = [&](std::size_t from, std::size_t to) {
-            if (parent[to] == members.size()) {
-                parent[to] = from;
-                queue.push_back(to);
+        std::int64_t budget = std::int64_t{1} << 22;
+        auto visitAll = [&](std::size_t from, std::vector<std::size_t>& items) {
+            for (std::size_t to : items) {
+                if (parent[to] == none) {
+                    parent[to] = from;
+                    queue.push_back(to);
+                }
             }
+            budget -= static_cast<std::int64_t>(items.size());
+            // Each point and name is gone through once.
+            items.clear();
         };
-        for (std::size_t head = 0; head < queue.size(); ++head) {
+        for (std::size_t head = 0; head < queue.size() && budget > 0; ++head) {
             const std::size_t i = queue[head];
             std::optional<NameSource> source = nameSource(members[i]);
             if (source && source->power && source->name != first)
                 return middleOfWay(members, parent, i);
             forEachEnd(design_, members[i], [&](int sheet, Point at) {
-                for (std::size_t j : atPoint[{sheet, {at.x, at.y}}])
-                    visit(i, j);
+                visitAll(i, atPoint[{sheet, {at.x, at.y}}]);
             });
-            if (members[i].kind == ItemKind::Label) {
-                const Label& label = design_.labels[members[i].index];
-                for (std::size_t j : wiresOfSheet[label.sheet]) {
+            if (source)
+                visitAll(i, byName[source->name]);
+            if (members[i].kind != ItemKind::Label)
+                continue;
+            const Label& label = design_.labels[members[i].index];
+            for (const Key& line :
+                 {Key{label.sheet, {0, label.at.y}}, Key{label.sheet, {1, label.at.x}}}) {
+                for (std::size_t j : wiresOnLine[line]) {
                     const Line& wire = design_.wires[members[j].index];
-                    if (onSegment(wire.from, wire.to, label.at))
-                        visit(i, j);
+                    if (parent[j] == none && onSegment(wire.from, wire.to, label.at)) {
+                        parent[j] = i;
+                        queue.push_back(j);
+                    }
                 }
-            }
-            if (source) {
-                for (std::size_t j : byName[source->name])
-                    visit(i, j);
+                budget -= static_cast<std::int64_t>(wiresOnLine[line].size());
             }
         }
         return std::nullopt;

@@ -1,5 +1,7 @@
 #include "waivers.h"
 
+#include "design.h"
+
 namespace dovla::sheettool {
 
 namespace {
@@ -30,21 +32,6 @@ std::string wordText(const std::string& word) {
         }
     }
     return text + "\"";
-}
-
-// Comments keep to one line: control bytes are written as \xHH.
-std::string commentText(const std::string& comment) {
-    std::string text;
-    for (unsigned char byte : comment) {
-        if (byte < 0x20 || byte == 0x7F) {
-            text += "\\x";
-            text += hexDigits[byte >> 4];
-            text += hexDigits[byte & 0xF];
-        } else {
-            text += static_cast<char>(byte);
-        }
-    }
-    return text;
 }
 
 int hexValue(char digit) {
@@ -175,8 +162,10 @@ std::string waiverLine(model::FindingKind kind, const std::vector<std::string>& 
         line += wordText(subject);
     }
     if (!comment.empty()) {
+        // A comment keeps to its line: control bytes are written as \xHH.
         line += "  # ";
-        line += commentText(comment);
+        line += model::reportLine(comment);
+        line.pop_back();
     }
     line += '\n';
     return line;
