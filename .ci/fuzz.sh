@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [[ "$seconds" =~ ^[0-9]+$ ]] || { echo "usage: .ci/fuzz.sh [seconds]" >&2; exit 2; }
 build=${DOVLA32_FUZZ_BUILD:-build-fuzz}
-targets=(sheet library ini args design)
+targets=(sheet library ini args design waivers)
 
 bash scripts/install-packages.sh example fuzz
 

@@ -93,6 +93,15 @@ std::vector<Bytes> argumentSeeds() {
 
 } // namespace
 
+std::vector<Bytes> waiverSeeds() {
+    return {
+        text("# accepted\nlonely-pin U1.6  # NC\nsingle-pin-net U1.3\n"),
+        text("\xEF\xBB\xBFtwo-names \"DATA IN\" DIN\r\npower-short GND VCC # why\r\n"),
+        text("two-names \"#\\\"\\\\\\x0A\\xE9\" N#1\nbad-block U2 7400 \"block 5\"\n"),
+        text("unused-blocks U1\nname-used-once \"\"\nopen-wire-end @1:300,90\n"),
+    };
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: make_corpus <directory>\n");
@@ -105,6 +114,7 @@ int main(int argc, char** argv) {
         writeSeeds(dir / "library", dovla::fuzz::seedLibraries());
         writeSeeds(dir / "ini", iniSeeds());
         writeSeeds(dir / "args", argumentSeeds());
+        writeSeeds(dir / "waivers", waiverSeeds());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "make_corpus: %s\n", error.what());
         return 1;
