@@ -8,6 +8,8 @@
 namespace dovla::sheettool {
 
 bool parseCommand(CLI::App& parser, int argc, char** argv, int& status) {
+    // The same options everywhere: on Windows too, /path is a path.
+    parser.allow_windows_style_options(false);
     if (parser.get_footer().empty())
         parser.footer("Exit status 0 when done, 2 on trouble; see sheettool(1).");
     // The parser takes the arguments last first.
