@@ -102,6 +102,15 @@ INSTANTIATE_TEST_SUITE_P(
             "wire-on-bus",
             "a.sch: sheet 1 at 200,500: warning: wire end lies on a bus without a bus entry: "
             "it is not joined to the bus [wire-on-bus]"},
+        // The last point of a vertical bus: a bus takes no wire there
+        // either.
+        FindingCase{"WireOnTheEndOfAVerticalBus",
+                    "bus from=500,100 to=500,400\n"
+                    "wire from=500,400 to=600,400\n"
+                    "part at=650,410 ref=\"R1\" name=\"RES\" lib=\"RES\"\n",
+                    "wire-on-bus",
+                    "a.sch: sheet 1 at 500,400: warning: wire end lies on a bus without a bus entry: "
+                    "it is not joined to the bus [wire-on-bus]"},
         FindingCase{"SinglePinNet",
                     "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
                     "wire from=210,100 to=300,100\n",
