@@ -69,7 +69,7 @@ CheckResult judgeFindings(std::vector<model::Finding> findings, const CheckPolic
 std::string waiversText(const CheckResult& result, const std::vector<Waiver>& waivers,
                         const std::string& sheetPath) {
     std::string text = "# Findings of sheettool check accepted for " + sheetPath +
-                       ".\n# One a line: TYPE SUBJECT... followed by # and why it is accepted.\n";
+                       ".\n# One waiver a line: TYPE SUBJECT..., then # and why it is accepted.\n";
     std::set<WaiverKey> written;
     for (const JudgedFinding& judged : result.findings) {
         const model::Finding& finding = judged.finding;

@@ -419,10 +419,11 @@
       });
     fillList('findings', 'findings-count', design.findings, () => true,
       (finding, index) => {
-        const item = html('li', `${finding.severity}: ${finding.message} (sheet ${finding.sheet} at ${finding.at.join(',')})`);
+        const place = `sheet ${finding.sheet} at ${finding.at.join(',')}`;
+        const item = html('li', `${finding.severity}: ${finding.message} (${place})`);
         item.classList.add(finding.severity);
         item.id = `finding-${index}`;
-        item.title = finding.message;
+        item.title = `${finding.severity}: ${finding.message} (${place}) [${finding.kind}]`;
         item.addEventListener('click', () => selectFinding(index));
         return item;
       });
