@@ -41,6 +41,26 @@ struct GroupRef {
     bool operator==(const GroupRef&) const = default;
 };
 
+// A library part as its library draws it, for commands that redraw parts
+// elsewhere: the body runs from (-10 · width, -10 · height) to (0, 0) in
+// the part's own coordinates, unrotated, and each pin sits on a side at
+// 10 · offset from the body's top (left, right) or left (top, bottom) edge.
+struct SymbolPin {
+    enum Side { Left, Top, Right, Bottom };
+    Side side = Left;
+    int offset = 0;
+    std::string name;                 // may be empty
+    std::vector<std::string> numbers; // per block, as the package format writes them: "12", "B3"
+};
+
+struct Symbol {
+    std::string libName;
+    int width = 0;  // units of 10
+    int height = 0; // units of 10
+    int blockCount = 0;
+    std::vector<SymbolPin> pins;
+};
+
 struct Part {
     std::string ref;         // may be empty
     std::string name;        // the part name shown, may be empty
@@ -54,6 +74,7 @@ struct Part {
     int placement = 0; // bits 0-1 rotation, bit 2 mirror
     Point bodyMin, bodyMax;
     std::vector<std::uint32_t> pins;
+    int symbol = -1; // into Design::symbols; -1 when no library holds the part
 };
 
 struct Pin {
@@ -144,6 +165,7 @@ struct Design {
     std::vector<std::string> libraries; // the paths it names
     std::vector<Sheet> sheets;
     std::vector<Part> parts;
+    std::vector<Symbol> symbols; // the library parts placed, in order of first placing
     std::vector<Pin> pins;
     std::vector<Line> wires; // as the net builder cut them
     std::vector<Line> buses;

@@ -1,7 +1,9 @@
 #include "load_design.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <vector>
 
 #include "connect/object_store.h"
@@ -91,6 +93,7 @@ class Builder {
             part.bodyMin = part.bodyMax = part.origin;
             if (const LibPart* lib = instance.libPart) {
                 part.found = true;
+                part.symbol = symbolOf(*lib);
                 part.blockCount = lib->blockCount;
                 part.pinsPlaced = instance.block < lib->blockCount;
                 // The placed body lies toward smaller x and y from the
@@ -103,6 +106,34 @@ class Builder {
             }
             design_.parts.push_back(part);
         }
+    }
+
+    int symbolOf(const LibPart& lib) {
+        auto [at, added] = symbolIndex_.try_emplace(&lib, static_cast<int>(design_.symbols.size()));
+        if (!added)
+            return at->second;
+        Symbol symbol;
+        symbol.libName.assign(lib.name, strnlen(lib.name, sizeof lib.name));
+        symbol.width = lib.width;
+        symbol.height = lib.height;
+        symbol.blockCount = lib.blockCount;
+        for (std::uint32_t i = 0; i < lib.pinCount(); ++i) {
+            const LibPin& libPin = lib.pins[i];
+            SymbolPin pin;
+            pin.side = static_cast<SymbolPin::Side>((libPin.position >> 8) & 3);
+            pin.offset = libPin.position & 0xFF;
+            pin.name.assign(libPin.name, strnlen(libPin.name, sizeof libPin.name));
+            for (int block = 0; block < lib.blockCount; ++block) {
+                std::uint16_t word = libPin.numbers[block];
+                std::string number;
+                if (int letter = (word >> 10) & 0x1F; letter != 0)
+                    number += static_cast<char>(letter + 0x40);
+                pin.numbers.push_back(number + std::to_string(word & 0x1FF));
+            }
+            symbol.pins.push_back(std::move(pin));
+        }
+        design_.symbols.push_back(std::move(symbol));
+        return at->second;
     }
 
     // The group of every object, by its index: each group, emptied ones
@@ -247,6 +278,7 @@ class Builder {
     NetListRun& run_;
     const PinOrigins& pinOrigins_;
     Design& design_;
+    std::map<const LibPart*, int> symbolIndex_;
     std::vector<GroupRef> groupOf_;
     std::vector<ItemRef> itemOf_;
 };
