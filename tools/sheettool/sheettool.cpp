@@ -12,6 +12,7 @@
 #include "command_line.h"
 #include "command_output.h"
 #include "diff.h"
+#include "export.h"
 #include "driver/messages.h"
 #include "driver/platform.h"
 #include "load_design.h"
@@ -45,6 +46,8 @@ constexpr char usageText[] =
     "                      [--new-config <TAVEL.INI>]\n"
     "       sheettool view <sheet> [-p] [-w<name>] [-s] [--config <TAVEL.INI>]\n"
     "                      [-o <page.html>]\n"
+    "       sheettool export kicad-project|kicad-netlist|bom-csv <sheet> [-p] [-w<name>]\n"
+    "                      [-s] [--config <TAVEL.INI>] [-o <folder or file>]\n"
     "       sheettool <command> --help: the command's options\n";
 
 } // namespace
@@ -232,6 +235,8 @@ int runCommand(int argc, char** argv) {
         return diffCommand(argc - 2, argv + 2);
     if (command == "view")
         return viewCommand(argc - 2, argv + 2);
+    if (command == "export")
+        return exportCommand(argc - 2, argv + 2);
     return usage();
 }
 

@@ -1,0 +1,109 @@
+#include "export.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "command_output.h"
+#include "design_arguments.h"
+#include "export/bom_csv.h"
+#include "export/kicad_netlist.h"
+#include "export/kicad_plan.h"
+#include "export/kicad_project.h"
+#include "export/kicad_symbols.h"
+#include "sheettool.h"
+
+namespace dovla::sheettool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string stemOf(const std::string& sheetPath) {
+    std::string stem = fs::path(sheetPath).stem().string();
+    return stem.empty() ? "design" : stem;
+}
+
+// What the project adds or changes to keep dovla32's connectivity in KiCad.
+std::string adaptations(const kicad::Plan& plan) {
+    int global = 0, local = 0, power = 0, text = 0;
+    for (const kicad::DrawnLabel& label : plan.labels) {
+        if (label.added)
+            (label.kind == kicad::LabelKind::Global ? global : local) += 1;
+        else if (label.kind == kicad::LabelKind::Text)
+            ++text;
+    }
+    for (const kicad::PlacedSymbol& placed : plan.placed)
+        power += placed.part < 0 ? 1 : 0;
+    int lines = 0, entries = 0;
+    for (const kicad::DrawnLine& line : plan.lines)
+        lines += line.connecting ? 0 : 1;
+    for (const kicad::DrawnEntry& entry : plan.entries)
+        entries += entry.connecting ? 0 : 1;
+    return "added for KiCad: " + std::to_string(global) + " global labels, " +
+           std::to_string(local) + " labels, " + std::to_string(power) + " power symbols; " +
+           std::to_string(plan.labelsMadeGlobal) +
+           " labels made global\ndrawn so as not to join: " + std::to_string(plan.shortenedEnds) +
+           " wire ends short of a point, " + std::to_string(plan.partsMoved) +
+           " parts moved off a pin of another net, " + std::to_string(plan.junctionsLeftOut) +
+           " junctions left out, " + std::to_string(text) + " labels and tags as text, " +
+           std::to_string(lines) + " wires and " + std::to_string(entries) +
+           " bus entries as plain lines\n";
+}
+
+bool writeProject(const model::Design& design, const kicad::Plan& plan, const std::string& folder) {
+    std::error_code error;
+    if (fs::exists(folder, error) && !fs::is_directory(folder, error))
+        return refuse("can't write: " + folder + " is not a folder");
+    fs::create_directories(folder, error);
+    if (error)
+        return refuse("can't write: " + folder);
+    std::string stem = stemOf(design.sheetPath);
+    std::string written;
+    for (const auto& [name, bytes] : kicad::projectFiles(design, plan, stem)) {
+        std::string path = (fs::path(folder) / name).string();
+        if (!writeCommandOutput(path, bytes, inputsOf(design)))
+            return false;
+        written += path + "\n";
+    }
+    return writeInformation(written + adaptations(plan)) == exitClean;
+}
+
+} // namespace
+
+int exportCommand(int argc, char** argv) {
+    DesignArguments arguments;
+    std::string format;
+    CLI::App parser("The design for today's tools: a KiCad 6 project with the same connectivity "
+                    "(kicad-project, into the folder -o names), KiCad's net list (kicad-netlist) "
+                    "or a bill of materials (bom-csv).",
+                    "sheettool export");
+    parser.add_option("FORMAT", format, "kicad-project, kicad-netlist or bom-csv")
+        ->required()
+        ->check(CLI::IsMember({"kicad-project", "kicad-netlist", "bom-csv"}));
+    addSheetArgument(parser, arguments);
+    addDesignOptions(parser, arguments, AcceptOutput);
+    int status = exitClean;
+    if (!parseCommand(parser, argc, argv, status))
+        return status;
+    if (format == "kicad-project" && (arguments.output.empty() || arguments.output == "-"))
+        return trouble("export kicad-project: name the project's folder with -o");
+    model::Design design;
+    if (!readOneDesign(arguments, design))
+        return exitTrouble;
+    kicad::Plan plan = kicad::planKicad(design);
+    for (const std::string& warning : plan.warnings)
+        std::fputs(("sheettool: export: " + model::reportLine(warning)).c_str(), stderr);
+    bool done = false;
+    if (format == "kicad-project")
+        done = writeProject(design, plan, arguments.output);
+    else if (format == "kicad-netlist")
+        done = writeCommandOutput(
+            arguments.output,
+            kicad::netlistText(design, plan, kicad::idText(stemOf(design.sheetPath))),
+            inputsOf(design));
+    else
+        done = writeCommandOutput(arguments.output, kicad::bomCsv(design, plan), inputsOf(design));
+    return done ? exitClean : exitTrouble;
+}
+
+} // namespace dovla::sheettool
