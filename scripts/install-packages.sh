@@ -15,6 +15,8 @@
 #             Python (the page's script hash)
 #   package   the Linux packages: dpkg-dev (their dependencies), lintian
 #   windows   the cross build with MinGW-w64 and the runs under 64-bit Wine
+#   kicad     KiCad 6 and a virtual display (Xvfb, xdotool, ImageMagick): the
+#             tests open exported projects in KiCad itself
 #   npm       npm, which installs the SARIF validator of the tests
 #             (scripts/install-sarif-validator.sh)
 #   fuzz      clang with its libFuzzer and sanitizer runtimes
@@ -42,11 +44,15 @@ for group in "$@"; do
       groff-base)
     recommends=no
     ;;
+  kicad)
+    packages+=(kicad xvfb xauth xdotool imagemagick python3)
+    recommends=no
+    ;;
   npm) packages+=(npm) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   fresh) packages+=(mmdebstrap) ;;
   *)
-    echo "usage: scripts/install-packages.sh build|example|test|package|windows|npm|fuzz|fresh..." >&2
+    echo "usage: scripts/install-packages.sh build|example|test|package|windows|kicad|npm|fuzz|fresh..." >&2
     exit 2
     ;;
   esac

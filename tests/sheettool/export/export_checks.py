@@ -1,0 +1,250 @@
+#!/usr/bin/env python3
+"""End-to-end checks of `sheettool export`, run by CTest. Each runs the real
+programs on designs it builds and reads what they write independently:
+
+    export_checks.py example BUILD_DIR          the shipped example, with each option set
+    export_checks.py random BUILD_DIR FIRST LAST  random crowded designs (random_design.py)
+    export_checks.py large BUILD_DIR MAKE_DESIGN  the 32-sheet benchmark design
+    export_checks.py cases BUILD_DIR [KEEP]     designs made to meet KiCad's rules where they differ
+    export_checks.py redraw BUILD_DIR           same design, same files; one part moved, a small diff
+    export_checks.py refusals BUILD_DIR         bad arguments: a message and status 2, nothing written
+"""
+import csv
+import io
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import kicad_nets  # noqa: E402
+import random_design  # noqa: E402
+
+
+class Checks:
+    def __init__(self, build):
+        build = os.path.abspath(build)
+        self.sheettool = os.path.join(build, 'sheettool')
+        self.examples = os.path.join(build, 'examples')
+        self.failures = []
+        self.work = tempfile.mkdtemp(prefix='export-checks-')
+
+    def run(self, args, cwd, status=0):
+        done = subprocess.run([self.sheettool] + args, cwd=cwd, capture_output=True)
+        if done.returncode != status:
+            self.fail('sheettool %s: status %d, not %d: %s' % (' '.join(args), done.returncode, status,
+                                                              done.stderr.decode(errors='replace')))
+        return done
+
+    def fail(self, message):
+        self.failures.append(message)
+        print('FAIL: ' + message)
+
+    def folder(self, name):
+        path = os.path.join(self.work, name)
+        os.makedirs(path)
+        for file in ('basic.lib', 'logic.lib', 'TAVEL.INI'):
+            shutil.copy(os.path.join(self.examples, file), path)
+        return path
+
+    def design(self, folder, text, name='d'):
+        with open(os.path.join(folder, name + '.txt'), 'w') as out:
+            out.write(text)
+        self.run(['build', name + '.txt', '-o', name + '.sch'], folder)
+        return name + '.sch'
+
+    def export_all(self, folder, sheet, options, what):
+        """Exports the project, the net list and the BOM and holds each against the nets."""
+        stem = sheet[:-4]
+        self.run(['nets', '--json'] + options + [sheet, '-o', 'nets.json'], folder)
+        shutil.rmtree(os.path.join(folder, 'kicad'), ignore_errors=True)
+        self.run(['export', 'kicad-project'] + options + [sheet, '-o', 'kicad'], folder)
+        self.run(['export', 'kicad-netlist'] + options + [sheet, '-o', stem + '.net'], folder)
+        bom = self.run(['export', 'bom-csv'] + options + [sheet], folder).stdout
+        expected, listed = kicad_nets.design_nets(os.path.join(folder, 'nets.json'))
+        for found, kind in ((kicad_nets.project_nets(os.path.join(folder, 'kicad', stem + '.kicad_sch')), 'project'),
+                            (kicad_nets.netlist_nets(os.path.join(folder, stem + '.net')), 'net list')):
+            for problem in kicad_nets.compare(found, expected, listed, kind):
+                self.fail('%s: %s' % (what, problem))
+        self.check_bom(bom, os.path.join(folder, 'nets.json'), what)
+        return len(expected)
+
+    def check_bom(self, bom, nets_json, what):
+        if b'\r\n' not in bom:
+            self.fail('%s: the BOM\'s lines do not end CR LF' % what)
+        rows = list(csv.reader(io.StringIO(bom.decode('utf-8'), newline='')))
+        if rows[0] != ['Library part', 'Part name', 'Quantity', 'References']:
+            self.fail('%s: the BOM\'s heading is %s' % (what, rows[0]))
+        design = json.load(open(nets_json, encoding='utf-8'))
+        refs, unreferenced = set(), 0
+        for part in design['parts']:
+            pins = [design['pins'][p] for p in part['pins']]
+            if part['pinsPlaced'] and pins and not any(p['listed'] for p in pins):
+                continue  # a power symbol
+            if part['ref']:
+                refs.add(part['ref'])
+            else:
+                unreferenced += 1
+        total = sum(int(row[2]) for row in rows[1:])
+        if total != len(refs) + unreferenced:
+            self.fail('%s: the BOM counts %d parts, the design has %d' % (what, total, len(refs) + unreferenced))
+        key = lambda ref: [int(t) if t.isdigit() else t for t in re.split(r'(\d+)', ref)]
+        for row in rows[1:]:
+            listed = row[3].split(', ') if row[3] else []
+            if listed != sorted(listed, key=key):
+                self.fail('%s: references not in natural order: %s' % (what, row[3]))
+
+    # ---------------------------------------------------------------------
+    def example(self):
+        folder = self.folder('example')
+        for file in ('demo.sch',):
+            shutil.copy(os.path.join(self.examples, file), folder)
+        for options in ([], ['-p'], ['-wD0'], ['-s'], ['-p', '-wVCC']):
+            self.export_all(folder, 'demo.sch', options, 'example %s' % ' '.join(options))
+        # The example: both sheets and their bus, the power symbols, U1's blocks as units.
+        text = open(os.path.join(folder, 'kicad', 'demo-sheet1.kicad_sch'), encoding='utf-8').read()
+        for needed in ('(bus ', '(bus_entry ', '(lib_id "demo:VCC")'):
+            if needed not in text:
+                self.fail('example: sheet 1 has no %s' % needed)
+        sheet2 = open(os.path.join(folder, 'kicad', 'demo-sheet2.kicad_sch'), encoding='utf-8').read()
+        if sheet2.count('(lib_id "demo:7400")') != 3 or '(unit 3)' not in sheet2:
+            self.fail('example: the three blocks of U1 are not three units of one symbol')
+        library = open(os.path.join(folder, 'kicad', 'demo.kicad_sym'), encoding='utf-8').read()
+        for unit in range(1, 5):
+            if '(symbol "7400_%d_1"' % unit not in library:
+                self.fail('example: the library\'s 7400 has no unit %d' % unit)
+
+    def random(self, first, last):
+        folder = self.folder('random')
+        options = [[], ['-p'], ['-wA'], ['-s']]
+        compared = 0
+        for seed in range(first, last + 1):
+            sheet = self.design(folder, random_design.design(seed))
+            compared += self.export_all(folder, sheet, options[seed % 4], 'seed %d' % seed)
+        print('%d random designs, %d nets compared' % (last - first + 1, compared))
+
+    # Designs where KiCad would join what dovla32 keeps apart, or part what
+    # it joins; each must come out with the design's nets, with and without
+    # the implicit power names.
+    CASES = [
+        ('a wire ending on a wire at a right angle, no junction', [
+            'part at=60,20 ref="R1" name="RES" lib="RES"',
+            'wire from=10,10 to=10,60',
+            'wire from=0,40 to=10,40',
+            'part at=50,50 ref="R2" name="RES" lib="RES"',
+            'part at=100,60 ref="R3" name="RES" lib="RES"',
+            'wire from=0,40 to=0,50']),
+        ('two slanting wires of two nets overlapping on one line', [
+            'part at=60,20 ref="R1" name="RES" lib="RES"',
+            'wire from=10,10 to=40,40',
+            'part at=50,70 ref="R2" name="RES" lib="RES"',
+            'wire from=20,20 to=60,60']),
+        ('a name to give where a slanting wire of another net passes the pin', [
+            'part at=150,110 ref="R3" name="RES" lib="RES"',
+            'tag at=100,100 text="T"',
+            'wire from=90,80 to=110,120',
+            'part at=160,130 ref="R5" name="RES" lib="RES"',
+            'part at=300,110 ref="R4" name="RES" lib="RES"',
+            'tag at=250,100 text="T"']),
+        ('pins of two nets meeting at a right angle', [
+            'part at=60,20 ref="R1" name="RES" lib="RES"',
+            'part at=20,70 ref="C1" name="CAP" lib="CAP" dir=1',
+            'part at=120,20 ref="R2" name="RES" lib="RES"',
+            'wire from=10,10 to=70,10']),
+        ('a power name on two sheets', [
+            'part at=60,20 ref="R1" name="RES" lib="RES"',
+            'part at=20,20 ref="" name="GND" lib="GND"',
+            'wire from=10,10 to=10,-10',
+            'sheet code=4',
+            'part at=60,20 ref="R2" name="RES" lib="RES"',
+            'part at=20,40 ref="" name="GND" lib="GND"',
+            'wire from=10,10 to=10,10']),
+    ]
+
+    def cases(self, keep=None):
+        """Checks each case; with `keep`, leaves case1.sch ... there (and the libraries)."""
+        folder = self.folder('cases')
+        for number, (name, body) in enumerate(self.CASES, 1):
+            text = '\n'.join(['sheet-file', 'sheet code=4'] + body) + '\n'
+            sheet = self.design(folder, text)
+            for options in ([], ['-p']):
+                self.export_all(folder, sheet, options, '%s %s' % (name, ' '.join(options)))
+            if keep:
+                self.design(folder, text, 'case%d' % number)
+                shutil.copy(os.path.join(folder, 'case%d.sch' % number), keep)
+        if keep:
+            for file in ('basic.lib', 'logic.lib', 'TAVEL.INI'):
+                shutil.copy(os.path.join(folder, file), keep)
+
+    def large(self, make_design):
+        folder = os.path.join(self.work, 'large')
+        os.makedirs(folder)
+        subprocess.run([make_design, '32', folder], check=True, capture_output=True)
+        print('%d nets compared' % self.export_all(folder, 'design.sch', [], 'the 32-sheet design'))
+
+    def redraw(self):
+        folder = self.folder('redraw')
+        source = open(os.path.join(HERE, '..', '..', '..', 'examples', 'demo.sch.txt')).read()
+        self.design(folder, source, 'demo')
+        self.run(['export', 'kicad-project', 'demo.sch', '-o', 'a'], folder)
+        self.run(['export', 'kicad-project', 'demo.sch', '-o', 'b'], folder)
+        moved = source.replace('part      at=650,340 ref="R3"', 'part      at=650,360 ref="R3"')
+        if moved == source:
+            self.fail('redraw: R3 of the example was not found')
+        self.design(folder, moved, 'demo')
+        self.run(['export', 'kicad-project', 'demo.sch', '-o', 'c'], folder)
+        for name in sorted(os.listdir(os.path.join(folder, 'a'))):
+            a = open(os.path.join(folder, 'a', name), 'rb').read()
+            if a != open(os.path.join(folder, 'b', name), 'rb').read():
+                self.fail('redraw: %s differs between two exports of one design' % name)
+            c = open(os.path.join(folder, 'c', name), 'rb').read()
+            changed = len(set(a.splitlines()) ^ set(c.splitlines()))
+            # R3's place and its two fields' places, nothing else.
+            limit = 8 if name == 'demo-sheet2.kicad_sch' else 0
+            if changed > limit:
+                self.fail('redraw: moving R3 changes %d lines of %s' % (changed, name))
+
+    def refusals(self):
+        folder = self.folder('refusals')
+        shutil.copy(os.path.join(self.examples, 'demo.sch'), folder)
+        open(os.path.join(folder, 'file'), 'w').write('kept')
+        cases = [
+            (['export', 'kicad-project', 'demo.sch'], 'export kicad-project: name the project\'s folder with -o'),
+            (['export', 'kicad-project', 'demo.sch', '-o', 'file'], "can't write: file is not a folder"),
+            (['export', 'gerber', 'demo.sch'], 'FORMAT: gerber not in'),
+            (['export', 'bom-csv', 'missing.sch'], "can't open"),
+            (['export', 'kicad-netlist', 'demo.sch', '-o', 'demo.sch'], 'is an input'),
+        ]
+        for args, message in cases:
+            done = self.run(args, folder, status=2)
+            if message not in done.stderr.decode(errors='replace'):
+                self.fail('%s: the message is %r' % (' '.join(args), done.stderr.decode(errors='replace')))
+        if open(os.path.join(folder, 'file')).read() != 'kept':
+            self.fail('refusals: a file named as the project folder was changed')
+
+
+def main(args):
+    checks = Checks(args[1])
+    if args[0] == 'example':
+        checks.example()
+    elif args[0] == 'random':
+        checks.random(int(args[2]), int(args[3]))
+    elif args[0] == 'large':
+        checks.large(args[2])
+    elif args[0] == 'cases':
+        checks.cases(args[2] if len(args) > 2 else None)
+    elif args[0] == 'redraw':
+        checks.redraw()
+    elif args[0] == 'refusals':
+        checks.refusals()
+    shutil.rmtree(checks.work, ignore_errors=True)
+    print('%d failures' % len(checks.failures))
+    return 1 if checks.failures else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv[1:]))
