@@ -1,7 +1,8 @@
 // sheettool's reading of an arbitrary sheet file, with the fixed library:
 // the design model as every command loads it, the findings of check, the
-// JSON of nets --json, the page of view, and diff of the design against
-// itself. The first byte of the input picks the options (bit 0 -s, bit 1
+// JSON of nets --json, the page of view, diff of the design against
+// itself, and the files of export (whose S-expressions must close every
+// list they open). The first byte of the input picks the options (bit 0 -s, bit 1
 // -p, bit 2 -wN1); the rest is the sheet file, read as a sheet or library
 // file is read by dump. A damaged file may end any of them with the
 // readers' FatalError; what they write must be JSON that parses, and a
@@ -17,6 +18,10 @@
 #include "design_diff.h"
 #include "design_json.h"
 #include "driver/messages.h"
+#include "export/bom_csv.h"
+#include "export/kicad_netlist.h"
+#include "export/kicad_plan.h"
+#include "export/kicad_project.h"
 #include "findings.h"
 #include "fixtures.h"
 #include "harness.h"
@@ -38,6 +43,29 @@ namespace {
 
 void mustParse(const std::string& text) {
     if (!nlohmann::json::accept(text))
+        std::abort();
+}
+
+// Every list opened is closed, outside quoted texts.
+void mustBeBalanced(const std::string& text) {
+    long depth = 0;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (quoted) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')' && --depth < 0) {
+            std::abort();
+        }
+    }
+    if (depth != 0 || quoted)
         std::abort();
 }
 
@@ -75,6 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         same.oldPartsNotCompared = same.newPartsNotCompared = 0;
         if (!same.empty())
             std::abort();
+        sheettool::kicad::Plan plan = sheettool::kicad::planKicad(design);
+        for (const auto& [name, text] : sheettool::kicad::projectFiles(design, plan, "input"))
+            if (name.find(".kicad_s") != std::string::npos)
+                mustBeBalanced(text);
+        mustBeBalanced(sheettool::kicad::netlistText(design, plan, "input"));
+        sheettool::kicad::bomCsv(design, plan);
     } catch (const FatalError&) {
     } catch (const std::bad_alloc&) {
     }
