@@ -5,6 +5,7 @@
 
 #include "command_output.h"
 #include "design_arguments.h"
+#include "driver/platform.h"
 #include "export/bom_csv.h"
 #include "export/kicad_netlist.h"
 #include "export/kicad_plan.h"
@@ -93,6 +94,10 @@ int exportCommand(int argc, char** argv) {
     kicad::Plan plan = kicad::planKicad(design);
     for (const std::string& warning : plan.warnings)
         std::fputs(("sheettool: export: " + model::reportLine(warning)).c_str(), stderr);
+    // The net list and the BOM are the same bytes on the standard output
+    // as in a file: the BOM's lines end CR LF everywhere.
+    if (format != "kicad-project" && (arguments.output.empty() || arguments.output == "-"))
+        platform::setBinaryMode(stdout);
     bool done = false;
     if (format == "kicad-project")
         done = writeProject(design, plan, arguments.output);
