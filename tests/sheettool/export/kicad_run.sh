@@ -61,9 +61,14 @@ timeout 240 xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
   else
     xdotool key alt+t; sleep 1; xdotool key End Return
     dialog=$(window "Bill of Material" 30) || { echo "the BOM dialog did not open" >&2; kill $pid; exit 1; }
-    eval "$(xdotool getwindowgeometry --shell "$dialog")"
-    xdotool mousemove $((X + WIDTH - 60)) $((Y + HEIGHT - 22)) click 1
-    for _ in $(seq 1 60); do [[ -s $OUT ]] && break; sleep 1; done
+    # Generate, once the dialog has settled; again should a click be lost.
+    sleep 2
+    for _ in 1 2 3; do
+      eval "$(xdotool getwindowgeometry --shell "$dialog")"
+      xdotool windowfocus "$dialog" 2>/dev/null
+      xdotool mousemove $((X + WIDTH - 60)) $((Y + HEIGHT - 22)) click 1
+      for _ in $(seq 1 20); do [[ -s $OUT ]] && break 2; sleep 1; done
+    done
     xdotool key Escape; sleep 1
   fi
   kill $pid 2>/dev/null
