@@ -21,6 +21,10 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 config=$home/.config/kicad/6.0
 mkdir -p "$config"
+# KiCad opens a copy of the project: the lock files it leaves behind when it
+# is stopped must not stand in the way of the next run.
+cp -r "$(dirname "$schematic")" "$home/project"
+schematic=$home/project/$(basename "$schematic")
 echo "(sym_lib_table)" >"$config/sym-lib-table"
 echo "(fp_lib_table)" >"$config/fp-lib-table"
 # The net list comes through the BOM dialog: its generator copies the
