@@ -130,28 +130,45 @@ TEST(PinNumberAt, BesideTheMiddleOfThePin) {
     }
 }
 
+// Two pins that meet at one point would write their numbers over each
+// other: the later one goes to the other side of its line. Pins on another
+// sheet, or far enough apart, keep their places.
+TEST(PinNumberPlaces, NumbersOfPinsThatMeetDoNotOverlap) {
+    auto pinOf = [](int sheet, model::Point root, model::Point end, int number, char letter) {
+        model::Pin pin;
+        pin.sheet = sheet;
+        pin.root = root;
+        pin.end = end;
+        pin.number = number;
+        pin.letter = letter;
+        return pin;
+    };
+    struct Case {
+        const char* what;
+        model::Pin second;
+        model::Point place;
+        std::string text;
+    };
+    const model::Pin first = pinOf(1, {90, 50}, {100, 50}, 2, 0); // its number at 95,47
+    for (const Case& c : std::vector<Case>{
+             {"meets it from above", pinOf(1, {100, 40}, {100, 50}, 1, 0), {107, 48}, "1"},
+             {"the same on another sheet", pinOf(2, {100, 40}, {100, 50}, 1, 0), {93, 48}, "1"},
+             {"far enough below", pinOf(1, {90, 70}, {100, 70}, 12, 0), {95, 67}, "12"},
+             {"lettered, meeting it", pinOf(1, {100, 40}, {100, 50}, 3, 'B'), {107, 48}, "B3"},
+         }) {
+        model::Design design;
+        design.pins = {first, c.second};
+        std::vector<model::Point> places = pinNumberPlaces(design);
+        ASSERT_EQ(places.size(), 2u);
+        EXPECT_EQ(places[0], (model::Point{95, 47})) << c.what;
+        EXPECT_EQ(places[1], c.place) << c.what;
+        EXPECT_EQ(pinNumberText(c.second), c.text) << c.what;
+    }
+}
+
 TEST(BodyOf, UnknownPartsStandAsASquareAtTheirOrigin) {
     EXPECT_EQ(bodyOf(part(1, {300, 200}, true)), (Box{260, 180, 300, 200}));
     EXPECT_EQ(bodyOf(part(1, {300, 200}, false)), (Box{280, 180, 300, 200}));
-}
-
-TEST(NetColor, StableDistinctAndNeverTheHighlightOrGrey) {
-    std::regex form("#[0-9a-f]{6}");
-    std::set<std::string> colors;
-    for (int i = 0; i < 1000; ++i) {
-        std::string key = "N" + std::to_string(i);
-        std::string color = netColor(key);
-        ASSERT_TRUE(std::regex_match(color, form)) << color;
-        EXPECT_EQ(netColor(key), color);
-        EXPECT_NE(color, highlightColor);
-        unsigned r = std::stoul(color.substr(1, 2), nullptr, 16);
-        unsigned g = std::stoul(color.substr(3, 2), nullptr, 16);
-        unsigned b = std::stoul(color.substr(5, 2), nullptr, 16);
-        EXPECT_FALSE(r == g && g == b) << color;
-        colors.insert(color);
-    }
-    EXPECT_GE(colors.size(), 12u);
-    EXPECT_NE(netColor("D0"), netColor("D1"));
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #include <nlohmann/json.hpp>
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "design_json.h"
 #include "design_texts.h"
+#include "view/net_colors.h"
 #include "view/page.h"
 #include "view_page.h"
 
@@ -111,10 +114,12 @@ TEST_F(ViewCommand, PageHoldsTheDesignAsTheModelHasIt) {
         EXPECT_EQ(drawnPins, pins) << "sheet " << sheet["number"];
     }
     const json& first = page["sheets"][1];
-    EXPECT_EQ(first["buses"], json::parse("[[100,500,300,500,-1]]"));
-    EXPECT_EQ(first["entries"], json::parse("[[200,500,210,490,-1]]"));
-    EXPECT_EQ(first["junctions"], json::parse("[[100,300]]"));
-    EXPECT_EQ(first["labels"], json::parse(R"([[280,100,"</script>",0,0]])"));
+    // Buses and entries with their bus group, junctions with the net of
+    // what ends on them (none here).
+    EXPECT_EQ(first["buses"], json::parse("[[100,500,300,500,0]]"));
+    EXPECT_EQ(first["entries"], json::parse("[[200,500,210,490,-1,0]]"));
+    EXPECT_EQ(first["junctions"], json::parse("[[100,300,-1]]"));
+    EXPECT_EQ(first["labels"], json::parse(R"([[280,100,"</script>",0,0,-1]])"));
     ASSERT_EQ(first["tags"].size(), 1u);
     EXPECT_EQ(first["tags"][0][3], "B");
     ASSERT_EQ(first["parts"].size(), 4u);
@@ -126,14 +131,108 @@ TEST_F(ViewCommand, PageHoldsTheDesignAsTheModelHasIt) {
         EXPECT_EQ(page["nets"][i]["pins"], model["nets"][i]["pins"]);
     }
     EXPECT_EQ(page["nets"][0]["sheets"], json::parse("[1]"));
-    EXPECT_EQ(page["parts"][3], json::parse(R"({"ref":"X1","name":"NONE","lib":"NONE",
-        "found":false,"sheet":1,"block":0,"blocks":0,"pins":[]})"));
-    EXPECT_EQ(page["pins"][0], json::parse(R"(["R1.1","R1 RES [1]",1,1,0,1])"));
+    EXPECT_EQ(page["parts"][3], json::parse(R"({"ref":"X1","label":"X1","link":"X1",
+        "name":"NONE","lib":"NONE","found":false,"sheet":1,"block":0,"blocks":0,"pins":[]})"));
+    EXPECT_EQ(page["pins"][0], json::parse(R"(["R1.1","R1 RES [1]","1",1,0,1,""])"));
     ASSERT_EQ(page["findings"].size(), model["findings"].size());
     for (std::size_t i = 0; i < model["findings"].size(); ++i) {
         EXPECT_EQ(page["findings"][i]["at"], model["findings"][i]["at"]);
         EXPECT_EQ(page["findings"][i]["kind"], model["findings"][i]["kind"]);
         EXPECT_EQ(page["findings"][i]["severity"], model["findings"][i]["severity"]);
+    }
+}
+
+// What the page names and colours beyond the net list: blocks as the long
+// listing names them, an address for every part (two parts of one
+// reference, power symbols), the nets that cross a bus, the net of a
+// junction, the library's pin names, and colours that tell nets running
+// side by side apart.
+TEST_F(ViewCommand, PageNamesBlocksPartsBusesAndColoursNeighbours) {
+    sheet("names.sch", "sheet code=4\n"
+                       "part at=300,200 ref=\"U1\" name=\"7400\" lib=\"7400\"\n"
+                       "part at=300,400 ref=\"U1\" name=\"7400\" lib=\"7400\" block=1\n"
+                       "part at=600,200 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                       "part at=600,400 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                       "part at=800,100 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
+                       "part at=900,100 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
+                       "bus from=100,600 to=400,600\n"
+                       "bus-entry at=200,600 attr=wire-entry\n"
+                       "wire from=210,590 to=210,560\n"
+                       "wire from=1000,100 to=1200,100\n"
+                       "wire from=1000,120 to=1200,120\n"
+                       "wire from=1000,400 to=1200,400\n"
+                       "wire from=1100,100 to=1100,80\n"
+                       "junction at=1100,100\n"
+                       "part at=260,570 ref=\"R5\" name=\"RES\" lib=\"RES\"\n"
+                       "part at=1190,110 ref=\"R6\" name=\"RES\" lib=\"RES\"\n"
+                       "part at=1190,130 ref=\"R7\" name=\"RES\" lib=\"RES\"\n"
+                       "part at=1190,410 ref=\"R8\" name=\"RES\" lib=\"RES\"\n");
+    ASSERT_EQ(tool({"view", "names.sch", "-o", "page.html"}).status, 0);
+    const json page = designOfPage(dir.read("page.html"));
+    struct Named {
+        std::string label, link;
+    };
+    const std::vector<Named> parts = {{"U1(1/4)", "U1(1/4)"}, {"U1(2/4)", "U1(2/4)"},
+                                      {"R1", "R1@1:600,200"}, {"R1", "R1@1:600,400"},
+                                      {"", "VCC@1:800,100"},  {"", "VCC@1:900,100"}};
+    ASSERT_EQ(page["parts"].size(), parts.size() + 4);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_EQ(page["parts"][i]["label"], parts[i].label) << i;
+        EXPECT_EQ(page["parts"][i]["link"], parts[i].link) << i;
+    }
+    // The 7400's pins carry the library's names.
+    std::vector<std::string> names;
+    for (const json& pin : page["pins"]) {
+        if (pin[4] == 0)
+            names.push_back(pin[6]);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"A", "B", "Y"}));
+
+    const json& sheet = page["sheets"][0];
+    auto netOfWire = [&](int y) {
+        for (const json& wire : sheet["wires"]) {
+            if (wire[0] == 1000 && wire[1] == y)
+                return wire[4].get<int>();
+        }
+        return -2;
+    };
+    ASSERT_EQ(page["busGroups"].size(), 1u);
+    int crossing = -2;
+    for (const json& pin : page["pins"]) {
+        if (pin[0] == "R5.1")
+            crossing = pin[5];
+    }
+    EXPECT_EQ(page["busGroups"][0], json::parse("[[1],[" + std::to_string(crossing) + "]]"));
+    ASSERT_EQ(sheet["junctions"].size(), 1u);
+    EXPECT_EQ(sheet["junctions"][0][2], netOfWire(100));
+
+    std::map<int, std::string> colours;
+    for (std::size_t i = 0; i + 1 < sheet["colors"].size(); i += 2)
+        colours[sheet["colors"][i]] = sheet["colors"][i + 1];
+    // 20 apart: neighbours; 280 further down: not, and so the first colour.
+    EXPECT_NE(colours[netOfWire(100)], colours[netOfWire(120)]);
+    EXPECT_EQ(colours[netOfWire(400)], colours[netOfWire(100)]);
+    // The same design, the same colours.
+    ASSERT_EQ(tool({"view", "names.sch", "-o", "again.html"}).status, 0);
+    EXPECT_EQ(designOfPage(dir.read("again.html"))["sheets"], page["sheets"]);
+}
+
+// A power net keeps its colour wherever it is.
+TEST_F(ViewCommand, PowerNetsKeepTheirColours) {
+    ASSERT_EQ(
+        tool({"view", std::string(EXAMPLE_BUILD_DIR) + "/demo.sch", "-o", "page.html"}).status, 0);
+    const json page = designOfPage(dir.read("page.html"));
+    for (const json& sheet : page["sheets"]) {
+        for (std::size_t i = 0; i + 1 < sheet["colors"].size(); i += 2) {
+            const std::string key = page["nets"][sheet["colors"][i].get<int>()]["key"];
+            const std::string colour = sheet["colors"][i + 1];
+            if (key == "VCC")
+                EXPECT_EQ(colour, view::supplyColor);
+            else if (key == "GND")
+                EXPECT_EQ(colour, view::groundColor);
+            else
+                EXPECT_TRUE(colour != view::supplyColor && colour != view::groundColor) << key;
+        }
     }
 }
 

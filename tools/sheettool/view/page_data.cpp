@@ -3,8 +3,11 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <set>
 
 #include "design_json.h"
+#include "net_colors.h"
+#include "part_names.h"
 #include "view_geometry.h"
 
 namespace dovla::sheettool::view {
@@ -52,51 +55,64 @@ std::int64_t netOf(model::GroupRef group) {
     return group.kind == model::GroupRef::Net ? std::int64_t{group.index} : -1;
 }
 
+std::int64_t busGroupOf(model::GroupRef group) {
+    return group.kind == model::GroupRef::BusGroup ? std::int64_t{group.index} : -1;
+}
+
 // The rows of one sheet, each list a JSON array in the making.
 struct SheetRows {
     std::string wires, buses, entries, junctions, labels, tags, parts, pins;
 };
 
-void addLine(std::string& rows, const model::Line& line) {
-    row(rows, line.from.x, line.from.y, line.to.x, line.to.y, netOf(line.group));
-}
+// What the rows need beyond the design's own values.
+struct Placing {
+    std::vector<model::Point> numbers;    // per pin
+    std::vector<std::int64_t> entryBuses; // per bus entry
+    std::vector<std::int64_t> junctionNets;
+};
 
-void addItem(const model::Design& design, model::ItemRef item, SheetRows& rows) {
+void addItem(const model::Design& design, const Placing& placing, model::ItemRef item,
+             SheetRows& rows) {
     switch (item.kind) {
     case model::ItemKind::Pin: {
         const model::Pin& pin = design.pins[item.index];
-        model::Point number = pinNumberAt(pin);
+        model::Point number = placing.numbers[item.index];
         row(rows.pins, item.index, pin.root.x, pin.root.y, pin.end.x, pin.end.y, number.x, number.y,
             netOf(pin.group));
         break;
     }
-    case model::ItemKind::Wire:
-        addLine(rows.wires, design.wires[item.index]);
+    case model::ItemKind::Wire: {
+        const model::Line& wire = design.wires[item.index];
+        row(rows.wires, wire.from.x, wire.from.y, wire.to.x, wire.to.y, netOf(wire.group));
         break;
-    case model::ItemKind::Bus:
-        addLine(rows.buses, design.buses[item.index]);
+    }
+    case model::ItemKind::Bus: {
+        const model::Line& bus = design.buses[item.index];
+        row(rows.buses, bus.from.x, bus.from.y, bus.to.x, bus.to.y, busGroupOf(bus.group));
         break;
+    }
     case model::ItemKind::BusEntry: {
         const model::BusEntry& entry = design.busEntries[item.index];
-        row(rows.entries, entry.at.x, entry.at.y, entry.to.x, entry.to.y, netOf(entry.group));
+        row(rows.entries, entry.at.x, entry.at.y, entry.to.x, entry.to.y, netOf(entry.group),
+            placing.entryBuses[item.index]);
         break;
     }
     case model::ItemKind::Junction: {
         const model::Junction& junction = design.junctions[item.index];
-        row(rows.junctions, junction.at.x, junction.at.y);
+        row(rows.junctions, junction.at.x, junction.at.y, placing.junctionNets[item.index]);
         break;
     }
     case model::ItemKind::Label: {
         const model::Label& label = design.labels[item.index];
         row(rows.labels, label.at.x, label.at.y, label.name, netOf(label.group),
-            label.vertical ? 1 : 0);
+            label.vertical ? 1 : 0, busGroupOf(label.group));
         break;
     }
     case model::ItemKind::Tag: {
         const model::Tag& tag = design.tags[item.index];
         std::int64_t middle = std::int64_t{tag.from.x} + (std::int64_t{tag.to.x} - tag.from.x) / 2;
         row(rows.tags, tagOutline(tag), middle, std::int64_t{tag.from.y} + 4, tag.name,
-            netOf(tag.group));
+            netOf(tag.group), busGroupOf(tag.group));
         break;
     }
     }
@@ -117,8 +133,9 @@ void appendBox(std::string& out, const char* key, const Box& box) {
     put(out, std::vector<std::int64_t>{box.minX, box.minY, box.maxX, box.maxY});
 }
 
-void appendSheets(const model::Design& design, std::string& out) {
-    std::vector<DrawnSheet> sheets = drawnSheets(design);
+void appendSheets(const model::Design& design, const std::vector<DrawnSheet>& sheets,
+                  const std::vector<SheetColors>& colors, std::string& out) {
+    Placing placing{pinNumberPlaces(design), entryBusGroups(design), junctionNets(design)};
     std::array<int, sheetSlots> slot;
     slot.fill(-1);
     for (std::size_t i = 0; i < sheets.size(); ++i)
@@ -130,7 +147,7 @@ void appendSheets(const model::Design& design, std::string& out) {
     };
     for (const model::ItemRef& item : design.items) {
         if (SheetRows* sheet = rowsOf(model::sheetOf(design, item)))
-            addItem(design, item, *sheet);
+            addItem(design, placing, item, *sheet);
     }
     for (std::uint32_t i = 0; i < design.parts.size(); ++i) {
         const model::Part& part = design.parts[i];
@@ -155,7 +172,16 @@ void appendSheets(const model::Design& design, std::string& out) {
         appendRows(out, "tags", sheet.tags);
         appendRows(out, "parts", sheet.parts);
         appendRows(out, "pins", sheet.pins);
-        out += '}';
+        out += ",\"colors\":[";
+        for (std::size_t c = 0; c < colors[i].size(); ++c) {
+            if (c > 0)
+                out += ',';
+            put(out, colors[i][c].first);
+            out += ",\"";
+            out += colors[i][c].second;
+            out += '"';
+        }
+        out += "]}";
         sheet = SheetRows();
     }
     out += ']';
@@ -177,6 +203,32 @@ Json::array_t sheetsOf(const model::Design& design, const model::Net& net) {
     return sheets;
 }
 
+// Each bus group: the sheets it is drawn on and the nets that cross it
+// through its entries, both ascending.
+void appendBusGroups(const model::Design& design, std::string& out) {
+    std::vector<std::int64_t> entryBuses = entryBusGroups(design);
+    std::vector<std::int64_t> entryNet = entryNets(design);
+    std::vector<std::set<std::int64_t>> nets(design.busGroups.size());
+    std::vector<std::set<int>> sheets(design.busGroups.size());
+    for (const model::Line& bus : design.buses) {
+        if (bus.group.kind == model::GroupRef::BusGroup)
+            sheets[bus.group.index].insert(bus.sheet);
+    }
+    for (std::size_t i = 0; i < design.busEntries.size(); ++i) {
+        const model::BusEntry& entry = design.busEntries[i];
+        if (entryBuses[i] < 0)
+            continue;
+        sheets[entryBuses[i]].insert(entry.sheet);
+        if (entryNet[i] >= 0)
+            nets[entryBuses[i]].insert(entryNet[i]);
+    }
+    std::string rows;
+    for (std::size_t g = 0; g < design.busGroups.size(); ++g)
+        row(rows, std::vector<std::int64_t>(sheets[g].begin(), sheets[g].end()),
+            std::vector<std::int64_t>(nets[g].begin(), nets[g].end()));
+    appendRows(out, "busGroups", rows);
+}
+
 Json text(const std::string& bytes) {
     return model::jsonString(bytes);
 }
@@ -185,10 +237,19 @@ Json text(const std::string& bytes) {
 
 std::string pageData(const model::Design& design, const std::vector<model::Finding>& findings,
                      const std::string& title) {
+    std::vector<DrawnSheet> sheets = drawnSheets(design);
+    std::vector<SheetColors> colors = colorNets(design, sheets);
+    // A net's colour in the lists: its colour on the first sheet it has
+    // lines on.
+    std::vector<std::string> listColor(design.nets.size(), "#9aa0a6");
+    for (auto sheet = colors.rbegin(); sheet != colors.rend(); ++sheet) {
+        for (const auto& [net, color] : *sheet)
+            listColor[net] = color;
+    }
     std::string out = "{\"title\":";
     put(out, title);
     out += ',';
-    appendSheets(design, out);
+    appendSheets(design, sheets, colors, out);
     model::appendJsonList(out, "nets", design.nets, [&](const model::Net& net) {
         Json::array_t pins;
         for (const model::ItemRef& member : net.members) {
@@ -197,21 +258,29 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
         }
         return Json{{"key", text(net.key)},
                     {"names", text(net.nameLine)},
-                    {"color", netColor(net.key)},
+                    {"color", listColor[&net - design.nets.data()]},
                     {"pins", std::move(pins)},
                     {"sheets", sheetsOf(design, net)}};
     });
-    model::appendJsonList(out, "parts", design.parts, [](const model::Part& part) {
-        return Json{{"ref", text(part.ref)},     {"name", text(part.name)},
-                    {"lib", text(part.libName)}, {"found", part.found},
-                    {"sheet", part.sheet},       {"block", part.block},
-                    {"blocks", part.blockCount}, {"pins", part.pins}};
+    std::vector<std::string> links = partLinks(design);
+    model::appendJsonList(out, "parts", design.parts, [&](const model::Part& part) {
+        return Json{{"ref", text(part.ref)},
+                    {"label", text(blockName(part))},
+                    {"link", text(links[&part - design.parts.data()])},
+                    {"name", text(part.name)},
+                    {"lib", text(part.libName)},
+                    {"found", part.found},
+                    {"sheet", part.sheet},
+                    {"block", part.block},
+                    {"blocks", part.blockCount},
+                    {"pins", part.pins}};
     });
     std::string pins;
     for (const model::Pin& pin : design.pins)
-        row(pins, model::pinKey(design, pin), model::shownPin(pin), pin.number, pin.sheet, pin.part,
-            netOf(pin.group));
+        row(pins, model::pinKey(design, pin), model::shownPin(pin), pinNumberText(pin), pin.sheet,
+            pin.part, netOf(pin.group), pin.name);
     appendRows(out, "pins", pins);
+    appendBusGroups(design, out);
     model::appendJsonList(out, "findings", findings, [](const model::Finding& finding) {
         return Json{{"sheet", finding.sheet},
                     {"at", model::pointJson(finding.at)},

@@ -1,7 +1,9 @@
 #include "view_geometry.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
+#include <map>
 
 namespace dovla::sheettool::view {
 
@@ -82,12 +84,138 @@ std::vector<std::int64_t> tagOutline(const model::Tag& tag) {
             right, y, right - in, bottom, left + in,  bottom};
 }
 
-model::Point pinNumberAt(const model::Pin& pin) {
+model::Point pinNumberAt(const model::Pin& pin, bool across) {
     std::int32_t midX = pin.root.x + (pin.end.x - pin.root.x) / 2;
     std::int32_t midY = pin.root.y + (pin.end.y - pin.root.y) / 2;
     if (pin.root.y == pin.end.y)
-        return {midX, midY - 3};
-    return {midX - 7, midY + 3};
+        return {midX, across ? midY + 9 : midY - 3};
+    return {across ? midX + 7 : midX - 7, midY + 3};
+}
+
+std::string pinNumberText(const model::Pin& pin) {
+    std::string text = pin.letter != 0 ? std::string(1, pin.letter) : std::string();
+    return text + std::to_string(pin.number);
+}
+
+std::vector<model::Point> pinNumberPlaces(const model::Design& design) {
+    // Numbers are some 4 units a digit wide and 7 high, centred on their x.
+    struct Placed {
+        std::int64_t x, y, halfWidth;
+    };
+    std::map<std::pair<int, std::pair<std::int64_t, std::int64_t>>, std::vector<Placed>> cells;
+    constexpr std::int64_t cell = 32;
+    auto cellOf = [](std::int64_t v) { return v >= 0 ? v / cell : -((-v + cell - 1) / cell); };
+    auto overlaps = [&](int sheet, const Placed& p) {
+        for (std::int64_t ox = -1; ox <= 1; ++ox) {
+            for (std::int64_t oy = -1; oy <= 1; ++oy) {
+                auto found = cells.find({sheet, {cellOf(p.x) + ox, cellOf(p.y) + oy}});
+                if (found == cells.end())
+                    continue;
+                for (const Placed& q : found->second) {
+                    if (std::llabs(p.x - q.x) < p.halfWidth + q.halfWidth &&
+                        std::llabs(p.y - q.y) < 7)
+                        return true;
+                }
+            }
+        }
+        return false;
+    };
+    std::vector<model::Point> places;
+    places.reserve(design.pins.size());
+    for (const model::Pin& pin : design.pins) {
+        std::int64_t halfWidth = 2 * static_cast<std::int64_t>(pinNumberText(pin).size());
+        model::Point at = pinNumberAt(pin);
+        if (overlaps(pin.sheet, {at.x, at.y, halfWidth}))
+            at = pinNumberAt(pin, true);
+        cells[{pin.sheet, {cellOf(at.x), cellOf(at.y)}}].push_back({at.x, at.y, halfWidth});
+        places.push_back(at);
+    }
+    return places;
+}
+
+namespace {
+
+bool onLine(model::Point p, const model::Line& line) {
+    std::int64_t ax = line.from.x, ay = line.from.y, bx = line.to.x, by = line.to.y;
+    if (p.x < std::min(ax, bx) || p.x > std::max(ax, bx) || p.y < std::min(ay, by) ||
+        p.y > std::max(ay, by))
+        return false;
+    return (bx - ax) * (p.y - ay) == (by - ay) * (p.x - ax);
+}
+
+} // namespace
+
+std::vector<std::int64_t> entryBusGroups(const model::Design& design) {
+    // Buses by sheet, so that an entry looks only at the buses beside it.
+    std::map<int, std::vector<const model::Line*>> buses;
+    for (const model::Line& bus : design.buses) {
+        if (bus.group.kind == model::GroupRef::BusGroup)
+            buses[bus.sheet].push_back(&bus);
+    }
+    std::vector<std::int64_t> groups;
+    groups.reserve(design.busEntries.size());
+    for (const model::BusEntry& entry : design.busEntries) {
+        std::int64_t group =
+            entry.group.kind == model::GroupRef::BusGroup ? std::int64_t{entry.group.index} : -1;
+        auto onSheet = buses.find(entry.sheet);
+        for (std::size_t i = 0; group < 0 && onSheet != buses.end() && i < onSheet->second.size();
+             ++i) {
+            const model::Line& bus = *onSheet->second[i];
+            if (onLine(entry.at, bus) || (entry.joinedTo && onLine(entry.to, bus)))
+                group = bus.group.index;
+        }
+        groups.push_back(group);
+    }
+    return groups;
+}
+
+namespace {
+
+// The net of what ends at each point of each sheet: the first such item
+// in the design's order.
+class NetsAt {
+  public:
+    explicit NetsAt(const model::Design& design) {
+        for (const model::ItemRef& item : design.items) {
+            model::GroupRef group = model::groupOf(design, item);
+            if (group.kind != model::GroupRef::Net)
+                continue;
+            model::forEachEnd(design, item, [&](int sheet, model::Point at) {
+                nets_.try_emplace({sheet, {at.x, at.y}}, group.index);
+            });
+        }
+    }
+    std::int64_t at(int sheet, model::Point point) const {
+        auto found = nets_.find({sheet, {point.x, point.y}});
+        return found != nets_.end() ? found->second : -1;
+    }
+
+  private:
+    std::map<std::pair<int, std::pair<std::int32_t, std::int32_t>>, std::int64_t> nets_;
+};
+
+} // namespace
+
+std::vector<std::int64_t> junctionNets(const model::Design& design) {
+    NetsAt nets(design);
+    std::vector<std::int64_t> result;
+    result.reserve(design.junctions.size());
+    for (const model::Junction& junction : design.junctions)
+        result.push_back(nets.at(junction.sheet, junction.at));
+    return result;
+}
+
+std::vector<std::int64_t> entryNets(const model::Design& design) {
+    NetsAt nets(design);
+    std::vector<std::int64_t> result;
+    result.reserve(design.busEntries.size());
+    for (const model::BusEntry& entry : design.busEntries) {
+        std::int64_t net = entry.group.kind == model::GroupRef::Net
+                               ? std::int64_t{entry.group.index}
+                               : nets.at(entry.sheet, entry.to);
+        result.push_back(net >= 0 ? net : nets.at(entry.sheet, entry.at));
+    }
+    return result;
 }
 
 Box bodyOf(const model::Part& part) {
@@ -95,18 +223,6 @@ Box bodyOf(const model::Part& part) {
         return {std::int64_t{part.origin.x} - unknownBodySide,
                 std::int64_t{part.origin.y} - unknownBodySide, part.origin.x, part.origin.y};
     return {part.bodyMin.x, part.bodyMin.y, part.bodyMax.x, part.bodyMax.y};
-}
-
-std::string netColor(const std::string& key) {
-    // Twelve colours told apart at a glance on the paper, dark enough for
-    // thin lines; none pink or grey.
-    static constexpr const char* palette[] = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e",
-                                              "#9467bd", "#8c564b", "#17becf", "#a8a820",
-                                              "#393b79", "#637939", "#843c39", "#0b8f6f"};
-    std::uint32_t hash = 2166136261u;
-    for (unsigned char byte : key)
-        hash = (hash ^ byte) * 16777619u;
-    return palette[hash % std::size(palette)];
 }
 
 } // namespace dovla::sheettool::view

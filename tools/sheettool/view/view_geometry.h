@@ -44,18 +44,35 @@ std::vector<std::int64_t> tagOutline(const model::Tag& tag);
 constexpr std::int32_t tagHalfHeight = 8;
 
 // Where a pin's number is written: beside the middle of its line, above a
-// horizontal pin and to the left of a vertical one.
-model::Point pinNumberAt(const model::Pin& pin);
+// horizontal pin and to the left of a vertical one; on the other side when
+// `across`.
+model::Point pinNumberAt(const model::Pin& pin, bool across = false);
+
+// The text of a pin's number as the page writes it: "12", "B3".
+std::string pinNumberText(const model::Pin& pin);
+
+// Where every pin's number is written: a number that would overlap one
+// written before it on its sheet (two pins meeting at one point) goes to
+// the other side of its line.
+std::vector<model::Point> pinNumberPlaces(const model::Design& design);
+
+// The bus group each bus entry joins on its bus side, or -1; in the order
+// of the design's entries.
+std::vector<std::int64_t> entryBusGroups(const model::Design& design);
+
+// The net each junction joins, from the lines and pins that end on it, or
+// -1; in the order of the design's junctions.
+std::vector<std::int64_t> junctionNets(const model::Design& design);
+
+// The net each bus entry carries into its bus: its own, else that of what
+// ends on it, or -1; in the order of the design's entries.
+std::vector<std::int64_t> entryNets(const model::Design& design);
 
 // The body of a part. A part that no library holds has no size; it is
 // drawn as a square of this side ending at its origin.
 Box bodyOf(const model::Part& part);
 constexpr std::int32_t unknownBodySide = 20;
 
-// The colour of a net, "#rrggbb", from its key alone, so that a net keeps
-// its colour from one revision of a design to the next. Never the
-// highlight's pink, nor the grey of what belongs to no net.
-std::string netColor(const std::string& key);
 // The highlight of the page's selection, as its style sheet has it.
 constexpr char highlightColor[] = "#ff1493";
 

@@ -1,0 +1,173 @@
+#include "net_colors.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <iterator>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace dovla::sheettool::view {
+
+namespace {
+
+constexpr int paletteSize = static_cast<int>(std::size(netPalette));
+
+// A power net's colour, or null: ground names look like ground.
+const char* powerColor(const model::Net& net) {
+    for (const model::NetName& name : net.names) {
+        if (!name.power)
+            continue;
+        std::string upper;
+        for (char c : name.text)
+            upper += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        bool ground = upper.find("GND") != std::string::npos ||
+                      upper.find("VSS") != std::string::npos || upper == "0V";
+        return ground ? groundColor : supplyColor;
+    }
+    return nullptr;
+}
+
+// The nets of one sheet, in cells of the reach's size: two nets with lines
+// in the same or touching cells are neighbours.
+class SheetCells {
+  public:
+    void add(std::uint32_t net, model::Point from, model::Point to) {
+        // Points along the line no farther apart than half a cell, so that
+        // no cell the line crosses is missed.
+        std::int64_t dx = std::int64_t{to.x} - from.x;
+        std::int64_t dy = std::int64_t{to.y} - from.y;
+        std::int64_t steps = std::max(std::llabs(dx), std::llabs(dy)) / (neighbourReach / 2) + 1;
+        // A damaged file's line across the whole plane is not walked cell
+        // by cell: its ends stand for it.
+        if (steps > 4096)
+            steps = 1;
+        for (std::int64_t i = 0; i <= steps; ++i)
+            mark(net, from.x + dx * i / steps, from.y + dy * i / steps);
+    }
+
+    // The neighbours of every net, each set in ascending order.
+    std::map<std::uint32_t, std::set<std::uint32_t>> neighbours() const {
+        std::map<std::uint32_t, std::set<std::uint32_t>> result;
+        for (const auto& [cell, nets] : cells_) {
+            for (std::int64_t ox = -1; ox <= 1; ++ox) {
+                for (std::int64_t oy = -1; oy <= 1; ++oy) {
+                    auto near = cells_.find(key(cell.first + ox, cell.second + oy));
+                    if (near == cells_.end())
+                        continue;
+                    for (std::uint32_t a : nets) {
+                        result[a];
+                        for (std::uint32_t b : near->second) {
+                            if (a != b)
+                                result[a].insert(b);
+                        }
+                    }
+                }
+            }
+        }
+        return result;
+    }
+
+  private:
+    using Cell = std::pair<std::int64_t, std::int64_t>;
+    struct CellHash {
+        std::size_t operator()(const Cell& c) const {
+            return std::hash<std::int64_t>()(c.first * 1000003 ^ c.second);
+        }
+    };
+    static Cell key(std::int64_t x, std::int64_t y) { return {x, y}; }
+    static std::int64_t cellOf(std::int64_t v) {
+        return v >= 0 ? v / neighbourReach : -((-v + neighbourReach - 1) / neighbourReach);
+    }
+    void mark(std::uint32_t net, std::int64_t x, std::int64_t y) {
+        std::vector<std::uint32_t>& nets = cells_[key(cellOf(x), cellOf(y))];
+        if (std::find(nets.begin(), nets.end(), net) == nets.end())
+            nets.push_back(net);
+    }
+    std::unordered_map<Cell, std::vector<std::uint32_t>, CellHash> cells_;
+};
+
+// The lines of a net that the page draws in its colour.
+void addLines(const model::Design& design, model::ItemRef item, SheetCells& cells) {
+    auto add = [&](model::GroupRef group, model::Point from, model::Point to) {
+        if (group.kind == model::GroupRef::Net)
+            cells.add(group.index, from, to);
+    };
+    switch (item.kind) {
+    case model::ItemKind::Pin: {
+        const model::Pin& pin = design.pins[item.index];
+        add(pin.group, pin.root, pin.end);
+        break;
+    }
+    case model::ItemKind::Wire:
+        add(design.wires[item.index].group, design.wires[item.index].from,
+            design.wires[item.index].to);
+        break;
+    case model::ItemKind::BusEntry:
+        add(design.busEntries[item.index].group, design.busEntries[item.index].at,
+            design.busEntries[item.index].to);
+        break;
+    case model::ItemKind::Label:
+        add(design.labels[item.index].group, design.labels[item.index].at,
+            design.labels[item.index].at);
+        break;
+    case model::ItemKind::Tag:
+        add(design.tags[item.index].group, design.tags[item.index].from,
+            design.tags[item.index].to);
+        break;
+    default:
+        break;
+    }
+}
+
+SheetColors colorSheet(const model::Design& design, const SheetCells& cells) {
+    SheetColors colors;
+    std::unordered_map<std::uint32_t, int> chosen; // palette index, or -1 for a power net
+    for (const auto& [net, near] : cells.neighbours()) {
+        if (const char* fixed = powerColor(design.nets[net])) {
+            colors.emplace_back(net, fixed);
+            chosen[net] = -1;
+            continue;
+        }
+        std::array<int, paletteSize> taken{};
+        for (std::uint32_t other : near) {
+            auto found = chosen.find(other);
+            if (found != chosen.end() && found->second >= 0)
+                ++taken[found->second];
+        }
+        // The first colour free around it; with none free, the one its
+        // neighbours use least.
+        int best = 0;
+        for (int c = 1; c < paletteSize; ++c) {
+            if (taken[c] < taken[best])
+                best = c;
+        }
+        chosen[net] = best;
+        colors.emplace_back(net, netPalette[best]);
+    }
+    return colors;
+}
+
+} // namespace
+
+std::vector<SheetColors> colorNets(const model::Design& design,
+                                   const std::vector<DrawnSheet>& sheets) {
+    std::array<int, sheetSlots> slot;
+    slot.fill(-1);
+    for (std::size_t i = 0; i < sheets.size(); ++i)
+        slot[sheets[i].number] = static_cast<int>(i);
+    std::vector<SheetCells> cells(sheets.size());
+    for (const model::ItemRef& item : design.items) {
+        int sheet = model::sheetOf(design, item);
+        if (sheet >= 0 && sheet < sheetSlots && slot[sheet] >= 0)
+            addLines(design, item, cells[slot[sheet]]);
+    }
+    std::vector<SheetColors> colors;
+    colors.reserve(sheets.size());
+    for (const SheetCells& sheet : cells)
+        colors.push_back(colorSheet(design, sheet));
+    return colors;
+}
+
+} // namespace dovla::sheettool::view
