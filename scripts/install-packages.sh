@@ -12,6 +12,7 @@
 #   test      example, and all that the tests use: GoogleTest, libpng (the
 #             page's screenshots), git (the diff driver), groff (the manual
 #             pages), Chromium (the page in a browser), ESLint (its script),
+#             poppler-utils (the printed page read back as pixels),
 #             Python (the page's script hash)
 #   package   the Linux packages: dpkg-dev (their dependencies), lintian
 #   windows   the cross build with MinGW-w64 and the runs under 64-bit Wine
@@ -32,7 +33,7 @@ for group in "$@"; do
   example) packages+=(cmake make g++ nlohmann-json3-dev libcli11-dev) ;;
   test)
     packages+=(cmake make g++ nlohmann-json3-dev libcli11-dev libgtest-dev libpng-dev git
-      groff-base chromium eslint python3)
+      groff-base chromium eslint python3 poppler-utils)
     ;;
   package) packages+=(dpkg-dev lintian groff-base) ;;
   # 64-bit Wine alone runs a 64-bit program: wine32 and the i386

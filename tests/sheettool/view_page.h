@@ -7,8 +7,9 @@
 namespace dovla::sheettool::testing {
 
 // The design that a page of `sheettool view` holds, read as its script
-// reads it: the text of the JSON script element, parsed. Null when the
-// page has no such element.
+// reads it: the text of the JSON script element, parsed, and each sheet's
+// items read from their text into the sheet. Null when the page has no
+// such element.
 inline nlohmann::json designOfPage(const std::string& page) {
     const std::string open = "<script type=\"application/json\" id=\"design\">";
     std::size_t start = page.find(open);
@@ -18,7 +19,16 @@ inline nlohmann::json designOfPage(const std::string& page) {
     std::size_t end = page.find("</script>", start);
     if (end == std::string::npos)
         return nullptr;
-    return nlohmann::json::parse(page.substr(start, end - start));
+    nlohmann::json design = nlohmann::json::parse(page.substr(start, end - start));
+    if (design.contains("sheets")) {
+        for (nlohmann::json& sheet : design["sheets"]) {
+            if (sheet.contains("items") && sheet["items"].is_string()) {
+                sheet.update(nlohmann::json::parse(sheet["items"].get<std::string>()));
+                sheet.erase("items");
+            }
+        }
+    }
+    return design;
 }
 
 } // namespace dovla::sheettool::testing

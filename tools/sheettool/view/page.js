@@ -1,50 +1,57 @@
 // The page of sheettool view. The design comes as JSON in the page (see
 // page_data.h for its form); this script draws one sheet at a time as
-// SVG, lists the nets, parts and findings, and keeps one selection: a net,
-// a part or a finding. The address's fragment (#net=KEY, #part=REF,
-// #finding=N) selects on load, and follows the selection.
+// SVG, lists the nets, parts and findings, and keeps one choice: a net, a
+// part, a bus group or a finding. The address's fragment (#net=KEY,
+// #part=LINK, #bus=N, #finding=N, each with &sheet=N where another sheet
+// is shown, or #sheet=N alone) chooses on load, and follows the choice.
 'use strict';
 
 (() => {
   const design = JSON.parse(document.getElementById('design').textContent);
   // The pins come as rows, the one list of the design as long as its items.
-  design.pins = design.pins.map(([key, text, number, sheet, part, net]) => ({
-    key, text, number, sheet, part, net,
+  design.pins = design.pins.map(([key, text, number, sheet, part, net, name]) => ({
+    key, text, number, sheet, part, net, name,
   }));
   const svgNS = 'http://www.w3.org/2000/svg';
-  // Lists show this many entries at most; the search narrows them.
-  const listLimit = 400;
+  // Lists and tables show this many entries, and as many more on demand.
+  const listStep = 200;
+  const tableStep = 100;
   // A finding is shown this many drawing units wide.
   const findingSpan = 400;
+  // A choice is shown at least this many drawing units wide, with this
+  // share of its size as a margin on every side.
+  const focusSpan = 200;
+  const focusMargin = 0.35;
   // A click this many pixels beside a thin line still takes it.
   const reach = 4;
+  // Drawing units a character of the part names takes, some.
+  const nameCharWidth = 6;
+  // The least scale (screen pixels to a drawing unit) at which texts are
+  // legible, by their size: pin numbers and names; part names and tags;
+  // references and labels. The style sheet hides them below it.
+  const legible = { small: 1, middle: 0.6, large: 0.25 };
 
   const canvas = document.getElementById('canvas');
   const sheetBar = document.getElementById('sheets');
   const detail = document.getElementById('detail');
   const search = document.getElementById('search');
+  const app = document.getElementById('app');
 
   const state = {
     sheet: 0, // index into design.sheets
     net: -1,
     part: -1,
+    bus: -1,
     finding: -1,
     view: null, // the viewBox: {x, y, w, h}
     // The box last fitted to the canvas; the view keeps it fitted when the
     // window changes, until the user zooms or pans.
     fitted: null,
   };
-  let svg = null;
-  let itemsByNet = new Map(); // net -> elements of the sheet drawn
-  let itemsByPart = new Map(); // part -> elements of the sheet drawn
-  let marker = null;
-
-  function make(name, attributes, parent) {
-    const element = document.createElementNS(svgNS, name);
-    for (const [key, value] of Object.entries(attributes)) element.setAttribute(key, value);
-    if (parent) parent.appendChild(element);
-    return element;
-  }
+  let drawing = null; // the sheet shown: {svg, index}
+  // Where the canvas lies on the screen, measured when its size changes:
+  // measuring it after each drawing would lay the whole drawing out.
+  let canvasBox = null;
 
   function html(name, text, parent) {
     const element = document.createElement(name);
@@ -57,107 +64,221 @@
     return `${number} ${noun}${number === 1 ? '' : 's'}`;
   }
 
-  function colorOf(net) {
-    return net >= 0 ? design.nets[net].color : 'var(--neutral)';
+  function escape(text) {
+    return String(text).replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
   }
 
-  function remember(map, key, element) {
-    if (key < 0) return;
-    if (!map.has(key)) map.set(key, []);
-    map.get(key).push(element);
+  // One element of the drawing as markup: attributes from an object, an
+  // optional text.
+  function tag(name, attributes, text) {
+    let out = `<${name}`;
+    for (const key in attributes) {
+      const value = attributes[key];
+      out += ` ${key}="${typeof value === 'number' ? value : escape(value)}"`;
+    }
+    return text === undefined ? `${out}/>` : `${out}>${escape(text)}</${name}>`;
   }
 
-  // The drawing of one sheet, in its own coordinates.
-  function drawSheet(index) {
+  function partName(part) {
+    const info = design.parts[part];
+    return info.label || info.name || info.lib;
+  }
+
+  // Where a part's name goes: inside the body when it fits, shortened when
+  // it almost does; else outside, right of the body or below it, on a side
+  // without pins; else shortened to what fits.
+  function partNameMarkup(info, box, pinSides, hasPinNames) {
+    const [x1, y1, x2, y2] = box;
+    const room = Math.floor((x2 - x1 - 4) / nameCharWidth);
+    const name = info.name;
+    const inside = (text) => tag('text', { class: 'name-text', x: (x1 + x2) / 2,
+      y: (y1 + y2) / 2 + 4, 'text-anchor': 'middle' }, text);
+    const shortened = `${name.slice(0, Math.max(1, room - 1))}\u2026`;
+    if (!hasPinNames && name.length <= room) return inside(name);
+    if (!hasPinNames && room >= 4) return inside(shortened);
+    if (!pinSides.has('right')) {
+      return tag('text', { class: 'name-text', x: x2 + 3, y: (y1 + y2) / 2 + 3.5 }, name);
+    }
+    if (!pinSides.has('bottom')) return tag('text', { class: 'name-text', x: x1, y: y2 + 10 }, name);
+    return hasPinNames ? tag('text', { class: 'name-text', x: x1, y: y1 - 16 }, name)
+      : inside(shortened);
+  }
+
+  // A pin's name inside the body, beside the pin, reading away from it.
+  function pinNameMarkup(name, x1, y1, x2, y2) {
+    if (y1 === y2) {
+      const inward = Math.sign(x1 - x2) || 1;
+      return tag('text', { class: 'pin-name', x: x1 + 3 * inward, y: y1 + 2.5,
+        'text-anchor': inward > 0 ? 'start' : 'end' }, name);
+    }
+    const inward = Math.sign(y1 - y2) || 1;
+    const x = x1 + 2.5;
+    const y = y1 + 3 * inward;
+    return tag('text', { class: 'pin-name', x, y, 'text-anchor': inward > 0 ? 'end' : 'start',
+      transform: `rotate(-90 ${x} ${y})` }, name);
+  }
+
+  // The drawing of one sheet, in its own coordinates, with the elements of
+  // each net, part and bus group.
+  // A sheet with its items, read from their text the first time it is
+  // drawn.
+  function sheetItems(index) {
     const sheet = design.sheets[index];
-    state.sheet = index;
-    itemsByNet = new Map();
-    itemsByPart = new Map();
-    marker = null;
-    svg = make('svg', { xmlns: svgNS, preserveAspectRatio: 'none' });
-    const [minX, minY, maxX, maxY] = sheet.paper;
-    make('rect', { class: 'paper', x: minX, y: minY, width: maxX - minX, height: maxY - minY }, svg);
-    const layer = (name) => make('g', { class: name }, svg);
-    const bodies = layer('bodies');
-    const buses = layer('buses');
-    const lines = layer('lines');
-    const names = layer('names');
-    const dots = layer('dots');
+    if (typeof sheet.items === 'string') {
+      Object.assign(sheet, JSON.parse(sheet.items));
+      delete sheet.items;
+    }
+    return sheet;
+  }
 
+  function buildSheet(index) {
+    const sheet = sheetItems(index);
+    const colors = new Map();
+    for (let i = 0; i < sheet.colors.length; i += 2) colors.set(sheet.colors[i], sheet.colors[i + 1]);
+    const colorOf = (net) => colors.get(net) || 'var(--neutral)';
+    const layers = { bodies: [], buses: [], lines: [], names: [], dots: [], marks: [] };
+    // Texts are written when the view first shows them (see addTexts):
+    // each with its place, the zoom it needs and its markup's maker.
+    const texts = [];
+    const text = (x, y, level, make) => texts.push({ x, y, level, make, built: false });
+    // The parts with pin names, and the sides of each body that have pins.
+    const named = new Set();
+    const sides = new Map();
+    const boxes = new Map(sheet.parts.map((row) => [row[0], row.slice(1, 5)]));
+    for (const [pin, x1, y1, x2, y2] of sheet.pins) {
+      const part = design.pins[pin].part;
+      if (design.pins[pin].name) named.add(part);
+      const box = boxes.get(part);
+      if (!box) continue;
+      if (!sides.has(part)) sides.set(part, new Set());
+      if (x2 > x1 && x1 >= box[2]) sides.get(part).add('right');
+      if (y2 > y1 && y1 >= box[3]) sides.get(part).add('bottom');
+    }
     for (const [part, x1, y1, x2, y2, found] of sheet.parts) {
       const info = design.parts[part];
-      const body = make('rect', {
-        class: found ? 'item body' : 'item body unknown', x: x1, y: y1, width: x2 - x1,
-        height: y2 - y1, 'data-part': part,
-      }, bodies);
-      remember(itemsByPart, part, body);
-      make('text', { class: 'ref-text', x: x1, y: y1 - 4 }, names).textContent = info.ref;
-      make('text', {
-        class: 'name-text', x: (x1 + x2) / 2, y: (y1 + y2) / 2 + 4, 'text-anchor': 'middle',
-      }, names).textContent = info.name;
+      layers.bodies.push(tag('rect', { class: found ? 'item body' : 'item body unknown', x: x1,
+        y: y1, width: x2 - x1, height: y2 - y1, 'data-part': part }));
+      if (info.label) {
+        text(x1, y1, legible.large, () => tag('text', { class: 'ref-text', x: x1, y: y1 - 4,
+          'data-part': part }, info.label));
+      }
+      text(x1, y1, legible.middle, () => partNameMarkup(info, [x1, y1, x2, y2],
+        sides.get(part) || new Set(), named.has(part)));
     }
-    for (const [x1, y1, x2, y2, net] of sheet.buses) {
-      remember(itemsByNet, net, make('line', { class: 'item bus', x1, y1, x2, y2 }, buses));
+    for (const [x1, y1, x2, y2, bus] of sheet.buses) {
+      layers.buses.push(tag('line', { class: 'item bus', x1, y1, x2, y2, 'data-bus': bus }));
     }
-    for (const [x1, y1, x2, y2, net] of sheet.entries) {
-      remember(itemsByNet, net, make('line', {
-        class: 'item entry', x1, y1, x2, y2, stroke: colorOf(net), 'data-net': net,
-      }, lines));
+    // The rows a large sheet has thousands of are written without the
+    // help of tag(): their values are numbers and colours.
+    const line = (kind, x1, y1, x2, y2, net, more) => `<line class="item ${kind}" x1="${x1}" ` +
+      `y1="${y1}" x2="${x2}" y2="${y2}" stroke="${colorOf(net)}" data-net="${net}"${more}/>`;
+    for (const [x1, y1, x2, y2, net, bus] of sheet.entries) {
+      layers.lines.push(line('entry', x1, y1, x2, y2, net, ` data-bus="${bus}"`));
     }
     for (const [x1, y1, x2, y2, net] of sheet.wires) {
-      remember(itemsByNet, net, make('line', {
-        class: 'item wire', x1, y1, x2, y2, stroke: colorOf(net), 'data-net': net,
-      }, lines));
+      layers.lines.push(line('wire', x1, y1, x2, y2, net, ''));
     }
     for (const [pin, x1, y1, x2, y2, nx, ny, net] of sheet.pins) {
-      const line = make('line', {
-        class: 'item pin', x1, y1, x2, y2, stroke: colorOf(net), 'data-net': net,
-        'data-pin': pin,
-      }, lines);
-      remember(itemsByNet, net, line);
-      remember(itemsByPart, design.pins[pin].part, line);
-      make('text', { class: 'number-text', x: nx, y: ny, 'text-anchor': 'middle' }, names)
-        .textContent = design.pins[pin].number;
+      const info = design.pins[pin];
+      layers.lines.push(line('pin', x1, y1, x2, y2, net,
+        ` data-pin="${pin}" data-owner="${info.part}"`));
+      text(nx, ny, legible.small, () => `<text class="number-text" x="${nx}" y="${ny}">` +
+        `${escape(info.number)}</text>`);
+      if (info.name) text(x1, y1, legible.small, () => pinNameMarkup(info.name, x1, y1, x2, y2));
     }
-    for (const [outline, tx, ty, text, net] of sheet.tags) {
-      remember(itemsByNet, net, make('polygon', {
-        class: 'item tag', points: outline.join(' '), stroke: colorOf(net), 'data-net': net,
-      }, lines));
-      make('text', { class: 'tag-text', x: tx, y: ty, 'text-anchor': 'middle' }, names)
-        .textContent = text;
+    for (const [outline, tx, ty, name, net, bus] of sheet.tags) {
+      layers.lines.push(tag('polygon', { class: 'item tag', points: outline.join(' '),
+        stroke: colorOf(net), 'data-net': net, 'data-bus': bus }));
+      text(tx, ty, legible.middle, () => tag('text', { class: 'item tag-text', x: tx, y: ty,
+        'text-anchor': 'middle', 'data-net': net, 'data-bus': bus }, name));
     }
-    for (const [x, y, text, net, vertical] of sheet.labels) {
-      const label = make('text', { class: 'item label-text', x, y: y - 4 }, names);
-      if (vertical) label.setAttribute('transform', `rotate(-90 ${x} ${y})`);
-      label.textContent = text;
-      remember(itemsByNet, net, label);
+    for (const [x, y, name, net, vertical, bus] of sheet.labels) {
+      const attributes = { class: 'item label-text', x, y: y - 4, 'data-net': net,
+        'data-bus': bus };
+      if (vertical) attributes.transform = `rotate(-90 ${x} ${y})`;
+      text(x, y, legible.large, () => tag('text', attributes, name));
     }
-    for (const [x, y] of sheet.junctions) {
-      make('line', { class: 'item dot', x1: x, y1: y, x2: x, y2: y, stroke: 'var(--ink)' }, dots);
+    for (const [x, y, net] of sheet.junctions) {
+      layers.dots.push(tag('line', { class: 'item dot', x1: x, y1: y, x2: x, y2: y,
+        'data-net': net }));
     }
-    canvas.replaceChildren(svg);
-    fit(sheet.extent);
-    for (const button of sheetBar.children) {
+    design.findings.forEach((finding, number) => {
+      if (finding.sheet !== sheet.number) return;
+      const [x, y] = finding.at;
+      const at = { x1: x, y1: y, x2: x, y2: y, 'data-finding': number };
+      layers.marks.push(tag('line', { ...at, class: `finding-mark ${finding.severity}` }));
+      layers.marks.push(tag('line', { ...at, class: 'finding-eye' }));
+    });
+    const [minX, minY, maxX, maxY] = sheet.paper;
+    let markup = tag('rect', { class: 'paper', x: minX, y: minY, width: maxX - minX,
+      height: maxY - minY });
+    for (const name in layers) markup += `<g class="${name}">${layers[name].join('')}</g>`;
+    const svg = document.createElementNS(svgNS, 'svg');
+    svg.setAttribute('preserveAspectRatio', 'none');
+    svg.innerHTML = markup;
+    return { svg, index, texts, names: svg.querySelector('g.names') };
+  }
+
+  // Writes the texts of a drawing that are legible at a scale (screen
+  // pixels to a drawing unit) and stand in a box {x, y, w, h} (null: the
+  // whole sheet) and are not written yet: a large sheet is drawn without
+  // the thousands of texts its whole view cannot show.
+  function addTexts(target, box, scale) {
+    let markup = '';
+    for (const item of target.texts) {
+      if (item.built || scale < item.level) continue;
+      if (box && (item.x < box.x || item.x > box.x + box.w || item.y < box.y ||
+          item.y > box.y + box.h)) continue;
+      item.built = true;
+      markup += item.make();
+    }
+    if (markup) target.names.insertAdjacentHTML('beforeend', markup);
+    return markup !== '';
+  }
+
+  function drawSheet(index) {
+    state.sheet = index;
+    drawing = buildSheet(index);
+    canvas.replaceChildren(drawing.svg);
+    fit(design.sheets[index].extent);
+    for (const button of sheetBar.querySelectorAll('button[data-index]')) {
       button.classList.toggle('current', Number(button.dataset.index) === index);
     }
   }
 
   // The view box: as wide as the canvas is against its height, so that
-  // nothing is stretched. The body keeps it, and where the canvas lies, for
-  // whoever reads the page from outside.
+  // nothing is stretched. Texts too small to read at its scale are hidden.
+  // The body keeps it, and where the canvas lies, for whoever reads the
+  // page from outside.
   function setView(view) {
     state.view = view;
+    const svg = drawing.svg;
     svg.setAttribute('viewBox', `${view.x} ${view.y} ${view.w} ${view.h}`);
-    const box = canvas.getBoundingClientRect();
+    const box = canvasBox || measureCanvas();
+    // Screen pixels to a drawing unit.
+    const scale = (box.width || 1) / view.w;
+    svg.style.setProperty('--unit', `${1 / scale}px`);
+    svg.classList.toggle('far', scale < legible.small);
+    svg.classList.toggle('distant', scale < legible.middle);
+    svg.classList.toggle('remote', scale < legible.large);
+    // Texts a little outside the view too, so that a small pan finds them.
+    const margin = Math.max(view.w, view.h) * 0.25;
+    if (addTexts(drawing, { x: view.x - margin, y: view.y - margin, w: view.w + 2 * margin,
+      h: view.h + 2 * margin }, scale)) light(drawing);
     document.body.dataset.view = `${view.x} ${view.y} ${view.w} ${view.h}`;
     document.body.dataset.canvas = `${box.left} ${box.top} ${box.width} ${box.height}`;
+  }
+
+  function measureCanvas() {
+    const box = canvas.getBoundingClientRect();
+    canvasBox = { left: box.left, top: box.top, width: box.width || 1, height: box.height || 1 };
+    return canvasBox;
   }
 
   function fit(box, margin = 0.04) {
     const [minX, minY, maxX, maxY] = box;
     state.fitted = { box, margin };
-    const width = canvas.clientWidth || 1;
-    const height = canvas.clientHeight || 1;
+    const { width, height } = canvasBox || measureCanvas();
     const spanX = (maxX - minX) * (1 + 2 * margin) || 1;
     const spanY = (maxY - minY) * (1 + 2 * margin) || 1;
     const scale = Math.min(width / spanX, height / spanY);
@@ -166,8 +287,80 @@
     setView({ x: (minX + maxX) / 2 - w / 2, y: (minY + maxY) / 2 - h / 2, w, h });
   }
 
+  // The view around a box of the sheet, large enough to see what is
+  // around it; the whole sheet for what spans most of it.
+  function focus(box) {
+    if (!box) return;
+    let [minX, minY, maxX, maxY] = box;
+    const [eMinX, eMinY, eMaxX, eMaxY] = design.sheets[state.sheet].extent;
+    if ((maxX - minX) * (1 + 2 * focusMargin) >= eMaxX - eMinX ||
+        (maxY - minY) * (1 + 2 * focusMargin) >= eMaxY - eMinY) {
+      wholeSheet();
+      return;
+    }
+    const growX = Math.max(0, focusSpan - (maxX - minX)) / 2;
+    const growY = Math.max(0, focusSpan - (maxY - minY)) / 2;
+    minX -= growX;
+    maxX += growX;
+    minY -= growY;
+    maxY += growY;
+    fit([minX, minY, maxX, maxY], focusMargin);
+  }
+
+  function wholeSheet() {
+    fit(design.sheets[state.sheet].extent);
+  }
+
+  // The box around some rows of the shown sheet, each with its points
+  // from `points`, or null when none is there.
+  function boxOf(rows, take, points) {
+    let box = null;
+    for (const row of rows) {
+      if (!take(row)) continue;
+      const xy = points(row);
+      for (let i = 0; i < xy.length; i += 2) {
+        if (!box) box = [xy[i], xy[i + 1], xy[i], xy[i + 1]];
+        box = [Math.min(box[0], xy[i]), Math.min(box[1], xy[i + 1]),
+          Math.max(box[2], xy[i]), Math.max(box[3], xy[i + 1])];
+      }
+    }
+    return box;
+  }
+
+  function union(...boxes) {
+    const found = boxes.filter(Boolean);
+    if (found.length === 0) return null;
+    return found.reduce((a, b) => [Math.min(a[0], b[0]), Math.min(a[1], b[1]),
+      Math.max(a[2], b[2]), Math.max(a[3], b[3])]);
+  }
+
+  function netBox(net) {
+    const sheet = design.sheets[state.sheet];
+    const line = (row) => row.slice(0, 4);
+    return union(
+      boxOf(sheet.wires, (row) => row[4] === net, line),
+      boxOf(sheet.entries, (row) => row[4] === net, line),
+      boxOf(sheet.pins, (row) => row[7] === net, (row) => row.slice(1, 5)),
+      boxOf(sheet.labels, (row) => row[3] === net, line),
+      boxOf(sheet.tags, (row) => row[4] === net, (row) => row[0]));
+  }
+
+  function partBox(part) {
+    const sheet = design.sheets[state.sheet];
+    return union(
+      boxOf(sheet.parts, (row) => row[0] === part, (row) => row.slice(1, 5)),
+      boxOf(sheet.pins, (row) => design.pins[row[0]].part === part, (row) => row.slice(1, 5)));
+  }
+
+  function busBox(bus) {
+    const sheet = design.sheets[state.sheet];
+    return union(
+      boxOf(sheet.buses, (row) => row[4] === bus, (row) => row.slice(0, 4)),
+      boxOf(sheet.entries, (row) => row[5] === bus, (row) => row.slice(0, 4)));
+  }
+
   function toSheet(clientX, clientY) {
-    const box = canvas.getBoundingClientRect();
+    const box = measureCanvas();
     return {
       x: state.view.x + ((clientX - box.left) / box.width) * state.view.w,
       y: state.view.y + ((clientY - box.top) / box.height) * state.view.h,
@@ -201,7 +394,7 @@
     if (!drag.moved) return;
     state.fitted = null;
     canvas.classList.add('dragging');
-    const scale = drag.view.w / canvas.clientWidth;
+    const scale = drag.view.w / measureCanvas().width;
     setView({ ...drag.view, x: drag.view.x - dx * scale, y: drag.view.y - dy * scale });
   });
   canvas.addEventListener('pointerup', (event) => {
@@ -211,35 +404,59 @@
     if (moved) return;
     const target = itemAt(event.clientX, event.clientY);
     if (!target) {
-      clearSelection();
-    } else if (target.dataset.net !== undefined) {
-      selectNet(Number(target.dataset.net));
-    } else {
-      selectPart(Number(target.dataset.part));
+      clearChoice();
+      return;
     }
+    const data = target.dataset;
+    if (data.finding !== undefined) choose('finding', Number(data.finding), { zoom: false });
+    else if (Number(data.net) >= 0) choose('net', Number(data.net), { zoom: false });
+    else if (Number(data.bus) >= 0) choose('bus', Number(data.bus), { zoom: false });
+    else choose('part', Number(data.part), { zoom: false });
   });
 
-  // What a click at a point of the screen takes: a line of a net under it
-  // or within reach, else the part body under it.
-  function itemAt(clientX, clientY) {
-    let body = null;
-    for (const [dx, dy] of [[0, 0], [reach, 0], [-reach, 0], [0, reach], [0, -reach],
-      [reach, reach], [-reach, -reach], [reach, -reach], [-reach, reach]]) {
-      const target = document.elementFromPoint(clientX + dx, clientY + dy);
-      if (!target || !svg.contains(target)) continue;
-      if (target.dataset.net !== undefined && Number(target.dataset.net) >= 0) return target;
-      if (!body && dx === 0 && dy === 0 && target.dataset.part !== undefined) body = target;
-    }
-    return body;
+  // What an element of the drawing chooses, from the most particular: a
+  // finding's mark, a net's item, a bus, a part.
+  function rank(element) {
+    const data = element.dataset;
+    if (data.finding !== undefined) return 4;
+    if (Number(data.net) >= 0) return 3;
+    if (Number(data.bus) >= 0) return 2;
+    if (data.part !== undefined) return 1;
+    return 0;
   }
+
+  // The points a click looks at, nearest first: every second pixel within
+  // reach, so that no thin line within reach slips between them.
+  const around = [];
+  for (let dx = -reach; dx <= reach; dx += 2) {
+    for (let dy = -reach; dy <= reach; dy += 2) around.push([dx, dy]);
+  }
+  around.sort((a, b) => Math.hypot(...a) - Math.hypot(...b));
+
+  // What a click at a point of the screen takes: what lies under it, else
+  // the nearest line within reach; a part's body only when right under it.
+  function itemAt(clientX, clientY) {
+    let best = null;
+    for (const [dx, dy] of around) {
+      const target = document.elementFromPoint(clientX + dx, clientY + dy);
+      if (!target || !drawing.svg.contains(target)) continue;
+      const value = rank(target);
+      if (value === 0 || (value === 1 && (dx !== 0 || dy !== 0))) continue;
+      if (dx === 0 && dy === 0 && value > 1) return target;
+      if (!best || (value > 1 && rank(best) === 1)) best = target;
+    }
+    return best;
+  }
+
   // A canvas that changes size keeps what it showed: the fitted box fitted,
   // or else the same middle at the same scale.
   let canvasSize = null;
   new ResizeObserver(() => {
-    const size = { w: canvas.clientWidth || 1, h: canvas.clientHeight || 1 };
+    const box = measureCanvas();
+    const size = { w: box.width, h: box.height };
     const before = canvasSize;
     canvasSize = size;
-    if (!svg || !before) return;
+    if (!drawing || !before) return;
     if (state.fitted) {
       fit(state.fitted.box, state.fitted.margin);
       return;
@@ -259,26 +476,35 @@
     if (index >= 0 && index !== state.sheet) drawSheet(index);
   }
 
-  // The selection: what it chooses is drawn in full, the rest dimmed.
-  function applySelection() {
-    if (!svg) return;
+  // The sheets a choice has items on, ascending.
+  function sheetsOfChoice() {
+    if (state.net >= 0) return design.nets[state.net].sheets;
+    if (state.part >= 0) return [design.parts[state.part].sheet];
+    if (state.bus >= 0) return design.busGroups[state.bus][0];
+    if (state.finding >= 0) return [design.findings[state.finding].sheet];
+    return [];
+  }
+
+  // The choice lit on a drawing: what it chooses in full, the rest dimmed.
+  function light(target) {
+    const svg = target.svg;
     for (const element of svg.querySelectorAll('.chosen')) element.classList.remove('chosen');
-    if (marker) marker.remove();
-    marker = null;
-    let chosen = [];
-    if (state.net >= 0) chosen = itemsByNet.get(state.net) || [];
-    if (state.part >= 0) chosen = itemsByPart.get(state.part) || [];
-    for (const element of chosen) element.classList.add('chosen');
-    svg.classList.toggle('selecting', state.net >= 0 || state.part >= 0);
-    const finding = design.findings[state.finding];
-    if (finding && finding.sheet === design.sheets[state.sheet].number) {
-      const [x, y] = finding.at;
-      marker = make('circle', { class: 'marker', cx: x, cy: y, r: findingSpan / 20 }, svg);
+    let chosen = null;
+    if (state.net >= 0) chosen = `[data-net="${state.net}"]`;
+    if (state.part >= 0) chosen = `[data-part="${state.part}"], [data-owner="${state.part}"]`;
+    if (state.bus >= 0) chosen = `[data-bus="${state.bus}"]`;
+    if (state.finding >= 0) chosen = `[data-finding="${state.finding}"]`;
+    if (chosen) {
+      for (const element of svg.querySelectorAll(chosen)) element.classList.add('chosen');
     }
-    const touched = new Set();
-    if (state.net >= 0) design.nets[state.net].sheets.forEach((number) => touched.add(number));
-    if (state.part >= 0) touched.add(design.parts[state.part].sheet);
-    for (const button of sheetBar.children) {
+    svg.classList.toggle('selecting', state.net >= 0 || state.part >= 0 || state.bus >= 0);
+  }
+
+  function applyChoice() {
+    if (!drawing) return;
+    light(drawing);
+    const touched = new Set(sheetsOfChoice());
+    for (const button of sheetBar.querySelectorAll('button[data-index]')) {
       button.classList.toggle('touched', touched.has(Number(button.dataset.number)));
     }
     for (const item of document.querySelectorAll('.list li.active')) {
@@ -289,43 +515,65 @@
     if (active) document.getElementById(active)?.classList.add('active');
   }
 
-  function setFragment(fragment) {
-    history.replaceState(null, '', fragment ? `#${fragment}` : location.pathname);
+  // The fragment of what the page shows: the choice, and the sheet where
+  // it is not the one the choice opens by itself.
+  function fragment() {
+    let choice = null;
+    if (state.net >= 0) choice = `net=${encodeURIComponent(design.nets[state.net].key)}`;
+    if (state.part >= 0) choice = `part=${encodeURIComponent(design.parts[state.part].link)}`;
+    if (state.bus >= 0) choice = `bus=${state.bus + 1}`;
+    if (state.finding >= 0) choice = `finding=${state.finding + 1}`;
+    const number = design.sheets[state.sheet] ? design.sheets[state.sheet].number : 0;
+    const own = sheetsOfChoice()[0];
+    if (!choice) return state.sheet === 0 ? '' : `sheet=${number}`;
+    return own === number ? choice : `${choice}&sheet=${number}`;
   }
 
-  function selectNet(net) {
-    Object.assign(state, { net, part: -1, finding: -1 });
-    const sheets = design.nets[net].sheets;
-    const here = design.sheets[state.sheet].number;
-    if (sheets.length > 0 && !sheets.includes(here)) showSheet(sheets[0]);
-    applySelection();
-    showNet(net);
-    setFragment(`net=${encodeURIComponent(design.nets[net].key)}`);
+  function updateAddress() {
+    const text = fragment();
+    history.replaceState(null, '', text ? `#${text}` : location.pathname + location.search);
   }
 
-  function selectPart(part) {
-    Object.assign(state, { net: -1, part, finding: -1 });
-    showSheet(design.parts[part].sheet);
-    applySelection();
-    showPart(part);
-    setFragment(`part=${encodeURIComponent(design.parts[part].ref)}`);
+  // Chooses a net, part, bus group or finding: shows its sheet (the one
+  // shown when it has items there, else its first), lights it, tells of it
+  // in the detail panel and, unless it was clicked on the drawing, brings
+  // it into view.
+  function choose(kind, index, { zoom = true, sheet = null } = {}) {
+    Object.assign(state, { net: -1, part: -1, bus: -1, finding: -1 });
+    state[kind] = index;
+    const sheets = sheetsOfChoice();
+    const here = design.sheets[state.sheet] && design.sheets[state.sheet].number;
+    if (sheet !== null && sheetIndex(sheet) >= 0) showSheet(sheet);
+    else if (sheets.length > 0 && !sheets.includes(here)) showSheet(sheets[0]);
+    applyChoice();
+    if (kind === 'net') showNet(index);
+    if (kind === 'part') showPart(index);
+    if (kind === 'bus') showBus(index);
+    if (kind === 'finding') showFinding(index);
+    if (zoom) {
+      if (kind === 'finding') {
+        const [x, y] = design.findings[index].at;
+        fit([x - findingSpan / 2, y - findingSpan / 2, x + findingSpan / 2, y + findingSpan / 2],
+          0);
+      } else {
+        focus(kind === 'net' ? netBox(index) : kind === 'part' ? partBox(index)
+          : busBox(index));
+      }
+    }
+    updateAddress();
   }
 
-  function selectFinding(finding) {
-    Object.assign(state, { net: -1, part: -1, finding });
-    const { sheet, at: [x, y] } = design.findings[finding];
-    showSheet(sheet);
-    fit([x - findingSpan / 2, y - findingSpan / 2, x + findingSpan / 2, y + findingSpan / 2], 0);
-    applySelection();
+  function clearChoice() {
+    Object.assign(state, { net: -1, part: -1, bus: -1, finding: -1 });
+    applyChoice();
     detail.hidden = true;
-    setFragment(`finding=${finding + 1}`);
+    updateAddress();
   }
 
-  function clearSelection() {
-    Object.assign(state, { net: -1, part: -1, finding: -1 });
-    applySelection();
-    detail.hidden = true;
-    setFragment(null);
+  function link(text, onClick, parent) {
+    const element = html('a', text, parent);
+    element.addEventListener('click', onClick);
+    return element;
   }
 
   function netLink(net, parent) {
@@ -333,8 +581,29 @@
       html('span', '(no net)', parent);
       return;
     }
-    const link = html('a', design.nets[net].key, parent);
-    link.addEventListener('click', () => selectNet(net));
+    link(design.nets[net].key, () => choose('net', net), parent);
+  }
+
+  // A table of many rows: the first ones, and a button for more.
+  function longTable(rows, fill) {
+    const table = html('table', undefined, detail);
+    let shown = 0;
+    const more = html('button', undefined);
+    more.className = 'more';
+    const grow = () => {
+      const end = Math.min(rows.length, shown + tableStep);
+      for (; shown < end; shown += 1) fill(rows[shown], html('tr', undefined, table));
+      more.textContent = `Show ${Math.min(tableStep, rows.length - shown)} more of ` +
+        `${rows.length - shown} left`;
+      more.hidden = shown >= rows.length;
+    };
+    more.addEventListener('click', grow);
+    grow();
+    detail.appendChild(more);
+  }
+
+  function sheetsText(sheets) {
+    return sheets.length === 1 ? `sheet ${sheets[0]}` : `sheets ${sheets.join(', ')}`;
   }
 
   function showNet(net) {
@@ -342,53 +611,82 @@
     detail.replaceChildren();
     html('h2', `Net ${info.key}`, detail);
     if (info.names) html('div', `Names: ${info.names}`, detail);
-    const where = info.sheets.length === 1 ? `sheet ${info.sheets[0]}`
-      : `sheets ${info.sheets.join(', ')}`;
-    html('div', `${count(info.pins.length, 'pin')} on ${where}`, detail);
-    const table = html('table', undefined, detail);
-    for (const pin of info.pins) {
-      const row = html('tr', undefined, table);
+    html('div', `${count(info.pins.length, 'pin')} on ${sheetsText(info.sheets)}`, detail);
+    longTable(info.pins, (pin, row) => {
       html('td', design.pins[pin].key, row);
-      html('td', design.pins[pin].text, row);
+      html('td', design.pins[pin].name, row);
+      link(partName(design.pins[pin].part), () => choose('part', design.pins[pin].part),
+        html('td', undefined, row));
       html('td', `sheet ${design.pins[pin].sheet}`, row);
-    }
+    });
     detail.hidden = false;
   }
 
   function showPart(part) {
     const info = design.parts[part];
     detail.replaceChildren();
-    html('h2', `Part ${info.ref || '(no reference)'} ${info.name}`, detail);
+    html('h2', `Part ${info.label || '(no reference)'} ${info.name}`, detail);
     html('div', info.found
       ? `Library part ${info.lib}, block ${info.block + 1} of ${info.blocks}, sheet ${info.sheet}`
       : `No library holds ${info.lib}; sheet ${info.sheet}`, detail);
-    const table = html('table', undefined, detail);
-    for (const pin of info.pins) {
-      const row = html('tr', undefined, table);
-      html('td', design.pins[pin].key, row);
+    longTable(info.pins, (pin, row) => {
+      html('td', design.pins[pin].number, row).className = 'number';
+      html('td', design.pins[pin].name, row);
       netLink(design.pins[pin].net, html('td', undefined, row));
-    }
+    });
     detail.hidden = false;
   }
 
-  // A list of at most listLimit entries that match the search.
+  function showBus(bus) {
+    const [sheets, nets] = design.busGroups[bus];
+    detail.replaceChildren();
+    html('h2', `Bus group ${bus + 1}`, detail);
+    html('div', `${count(nets.length, 'net')} cross it; on ${sheetsText(sheets)}`, detail);
+    longTable(nets, (net, row) => {
+      netLink(net, html('td', undefined, row));
+      html('td', design.nets[net].names, row);
+    });
+    detail.hidden = false;
+  }
+
+  function showFinding(number) {
+    const finding = design.findings[number];
+    detail.replaceChildren();
+    html('h2', `Finding ${number + 1}: ${finding.severity}`, detail);
+    html('p', finding.message, detail).className = 'message';
+    html('div', `${finding.kind}, sheet ${finding.sheet} at ${finding.at.join(',')}`, detail)
+      .className = 'where';
+    detail.hidden = false;
+  }
+
+  // A list of the entries that match the search: the first ones, and an
+  // entry that shows more.
   function fillList(listId, countId, entries, matches, render) {
     const list = document.getElementById(listId);
     list.replaceChildren();
-    let shown = 0;
-    let matching = 0;
+    const matching = [];
     entries.forEach((entry, index) => {
-      if (!matches(entry)) return;
-      matching += 1;
-      if (shown >= listLimit) return;
-      shown += 1;
-      list.appendChild(render(entry, index));
+      if (matches(entry)) matching.push(index);
     });
-    if (matching > shown) {
-      const more = html('li', `${matching - shown} more: search to narrow`, list);
-      more.className = 'more';
-    }
-    document.getElementById(countId).textContent = `${matching}`;
+    let shown = 0;
+    const more = html('li');
+    more.className = 'more';
+    const grow = () => {
+      const end = Math.min(matching.length, shown + listStep);
+      const items = [];
+      for (; shown < end; shown += 1) items.push(render(entries[matching[shown]], matching[shown]));
+      more.before(...items);
+      more.textContent = `Show ${Math.min(listStep, matching.length - shown)} more of ` +
+        `${matching.length - shown} left`;
+      more.hidden = shown >= matching.length;
+    };
+    more.addEventListener('click', () => {
+      grow();
+      applyChoice();
+    });
+    list.appendChild(more);
+    grow();
+    document.getElementById(countId).textContent = `${matching.length}`;
   }
 
   function fillLists() {
@@ -405,52 +703,149 @@
         html('span', net.key, item);
         if (net.names && net.names !== net.key) html('span', net.names, item).className = 'names';
         html('span', count(net.pins.length, 'pin'), item).className = 'where';
-        item.addEventListener('click', () => selectNet(index));
+        item.addEventListener('click', () => choose('net', index));
         return item;
       });
     fillList('parts', 'parts-count', design.parts,
-      (part) => !query || has(part.ref) || has(part.name),
+      (part) => !query || has(part.label) || has(part.name),
       (part, index) => {
-        const item = html('li', `${part.ref || '(no reference)'} ${part.name}`);
+        const item = html('li', `${part.label || '(no reference)'} ${part.name}`);
         item.id = `part-${index}`;
         html('span', `sheet ${part.sheet}`, item).className = 'where';
-        item.addEventListener('click', () => selectPart(index));
+        item.addEventListener('click', () => choose('part', index));
         return item;
       });
     fillList('findings', 'findings-count', design.findings, () => true,
       (finding, index) => {
         const place = `sheet ${finding.sheet} at ${finding.at.join(',')}`;
-        const item = html('li', `${finding.severity}: ${finding.message} (${place})`);
+        const item = html('li', finding.message);
+        html('span', place, item).className = 'where';
         item.classList.add(finding.severity);
         item.id = `finding-${index}`;
         item.title = `${finding.severity}: ${finding.message} (${place}) [${finding.kind}]`;
-        item.addEventListener('click', () => selectFinding(index));
+        item.addEventListener('click', () => choose('finding', index));
         return item;
       });
-    if (svg) applySelection();
+    applyChoice();
   }
 
-  // #net=KEY, #part=REF or #finding=N (counted from 1, as listed).
-  function selectFromFragment() {
-    const match = /^#(net|part|finding)=(.*)$/.exec(location.hash);
-    if (!match) return;
-    let wanted;
-    try {
-      wanted = decodeURIComponent(match[2]);
-    } catch (error) {
-      return; // not an address this page wrote
+  // #net=KEY, #part=LINK, #bus=N or #finding=N (counted from 1, as
+  // listed), each with &sheet=N; or #sheet=N.
+  function chooseFromFragment() {
+    const fields = new Map();
+    for (const field of location.hash.replace(/^#/, '').split('&')) {
+      const equals = field.indexOf('=');
+      if (equals < 0) continue;
+      try {
+        fields.set(field.slice(0, equals), decodeURIComponent(field.slice(equals + 1)));
+      } catch (error) {
+        return; // not an address this page wrote
+      }
     }
-    if (match[1] === 'net') {
-      const net = design.nets.findIndex((info) => info.key === wanted);
-      if (net >= 0) selectNet(net);
-    } else if (match[1] === 'part') {
-      const part = design.parts.findIndex((info) => info.ref === wanted);
-      if (part >= 0) selectPart(part);
-    } else {
-      const finding = Number(wanted) - 1;
-      if (Number.isInteger(finding) && design.findings[finding]) selectFinding(finding);
+    const sheet = fields.has('sheet') ? Number(fields.get('sheet')) : null;
+    const find = (list, test) => list.findIndex(test);
+    let choice = null;
+    if (fields.has('net')) {
+      choice = ['net', find(design.nets, (info) => info.key === fields.get('net'))];
+    } else if (fields.has('part')) {
+      choice = ['part', find(design.parts, (info) => info.link === fields.get('part'))];
+    } else if (fields.has('bus')) {
+      const bus = Number(fields.get('bus')) - 1;
+      choice = ['bus', Number.isInteger(bus) && design.busGroups[bus] ? bus : -1];
+    } else if (fields.has('finding')) {
+      const finding = Number(fields.get('finding')) - 1;
+      choice = ['finding', Number.isInteger(finding) && design.findings[finding] ? finding : -1];
+    }
+    if (choice && choice[1] >= 0) {
+      choose(choice[0], choice[1], { sheet });
+    } else if (sheet !== null && sheetIndex(sheet) >= 0) {
+      showSheet(sheet);
+      clearChoice();
     }
   }
+
+  // The panel's width follows its edge when dragged.
+  function dragPanelEdge() {
+    const edge = document.getElementById('edge');
+    let from = null;
+    edge.addEventListener('pointerdown', (event) => {
+      from = { x: event.clientX, width: document.getElementById('panel').offsetWidth };
+      edge.setPointerCapture(event.pointerId);
+    });
+    edge.addEventListener('pointermove', (event) => {
+      if (!from) return;
+      const width = Math.max(200, Math.min(window.innerWidth * 0.7,
+        from.width + event.clientX - from.x));
+      app.style.setProperty('--panel-width', `${Math.round(width)}px`);
+    });
+    edge.addEventListener('pointerup', () => {
+      from = null;
+    });
+  }
+
+  function copyAddress() {
+    const button = document.getElementById('copy');
+    const address = location.href;
+    const done = () => {
+      button.textContent = 'Link copied';
+      setTimeout(() => {
+        button.textContent = 'Copy link';
+      }, 1500);
+    };
+    const byHand = () => {
+      const field = html('textarea', address, document.body);
+      field.select();
+      document.execCommand('copy');
+      field.remove();
+      done();
+    };
+    if (navigator.clipboard) navigator.clipboard.writeText(address).then(done, byHand);
+    else byHand();
+  }
+
+  // The shown sheet as a file of its own: the drawing as it stands, with
+  // the page's style.
+  function saveSvg() {
+    const copy = drawing.svg.cloneNode(true);
+    const [, , w, h] = copy.getAttribute('viewBox').split(' ').map(Number);
+    copy.setAttribute('xmlns', svgNS);
+    copy.setAttribute('width', Math.round(w));
+    copy.setAttribute('height', Math.round(h));
+    const style = document.createElementNS(svgNS, 'style');
+    style.textContent = Array.from(document.styleSheets[0].cssRules, (rule) => rule.cssText)
+      .join('\n');
+    copy.prepend(style);
+    const text = new XMLSerializer().serializeToString(copy);
+    const anchor = html('a');
+    const number = design.sheets[state.sheet].number;
+    anchor.download = `${design.title.replace(/[^\w.-]+/g, '_')}-sheet${number}.svg`;
+    anchor.href = URL.createObjectURL(new Blob([text], { type: 'image/svg+xml' }));
+    anchor.click();
+    URL.revokeObjectURL(anchor.href);
+  }
+
+  // Printing: every sheet on a page of its own, whole, the choice lit.
+  const printed = document.getElementById('printed');
+  window.addEventListener('beforeprint', () => {
+    printed.replaceChildren();
+    design.sheets.forEach((sheet, index) => {
+      const page = html('section', undefined, printed);
+      html('h2', `${design.title}: ${sheet.number === 0 ? 'before sheet 1'
+        : `sheet ${sheet.number}`}`, page);
+      const built = buildSheet(index);
+      const [minX, minY, maxX, maxY] = sheet.extent;
+      // Room for the texts beside the outermost items.
+      const margin = Math.max(Math.max(maxX - minX, maxY - minY) * 0.02, 40);
+      built.svg.setAttribute('viewBox', `${minX - margin} ${minY - margin} ` +
+        `${maxX - minX + 2 * margin} ${maxY - minY + 2 * margin}`);
+      built.svg.setAttribute('preserveAspectRatio', 'xMidYMid meet');
+      built.svg.style.setProperty('--unit', `${(maxX - minX) / 700}px`);
+      addTexts(built, null, Infinity);
+      light(built);
+      page.appendChild(built.svg);
+    });
+  });
+  window.addEventListener('afterprint', () => printed.replaceChildren());
 
   document.getElementById('title').textContent = design.title;
   design.sheets.forEach((sheet, index) => {
@@ -460,17 +855,33 @@
     button.dataset.number = sheet.number;
     button.addEventListener('click', () => {
       drawSheet(index);
-      applySelection();
+      applyChoice();
+      updateAddress();
     });
   });
+  const tools = html('span', undefined, sheetBar);
+  tools.className = 'tools';
+  for (const [id, text, action, hint] of [
+    ['whole', 'Whole sheet', wholeSheet, 'Show the whole sheet (Home)'],
+    ['copy', 'Copy link', copyAddress, 'Copy the address of what is shown'],
+    ['save', 'Save SVG', saveSvg, 'Save the shown sheet as an SVG file'],
+  ]) {
+    const button = html('button', text, tools);
+    button.id = id;
+    button.title = hint;
+    button.addEventListener('click', action);
+  }
+  dragPanelEdge();
   search.addEventListener('input', fillLists);
   document.addEventListener('keydown', (event) => {
-    if (event.key === 'Escape' && document.activeElement !== search) clearSelection();
+    if (document.activeElement === search) return;
+    if (event.key === 'Escape') clearChoice();
+    if (event.key === 'Home' || event.key === '0') wholeSheet();
   });
   fillLists();
   if (design.sheets.length > 0) drawSheet(0);
-  selectFromFragment();
-  window.addEventListener('hashchange', selectFromFragment);
+  chooseFromFragment();
+  window.addEventListener('hashchange', chooseFromFragment);
   // Done, and how long it took from the start of loading the page: for
   // whoever reads the page from outside.
   document.body.dataset.ready = 'true';

@@ -164,24 +164,31 @@ void appendSheets(const model::Design& design, const std::vector<DrawnSheet>& sh
         put(out, sheets[i].number);
         appendBox(out, "paper", sheets[i].paper);
         appendBox(out, "extent", sheets[i].extent);
-        appendRows(out, "wires", sheet.wires);
-        appendRows(out, "buses", sheet.buses);
-        appendRows(out, "entries", sheet.entries);
-        appendRows(out, "junctions", sheet.junctions);
-        appendRows(out, "labels", sheet.labels);
-        appendRows(out, "tags", sheet.tags);
-        appendRows(out, "parts", sheet.parts);
-        appendRows(out, "pins", sheet.pins);
-        out += ",\"colors\":[";
+        // The items as a text of their own: the page reads a sheet's
+        // items when it draws the sheet, not all of them when it opens.
+        std::string items;
+        appendRows(items, "wires", sheet.wires);
+        appendRows(items, "buses", sheet.buses);
+        appendRows(items, "entries", sheet.entries);
+        appendRows(items, "junctions", sheet.junctions);
+        appendRows(items, "labels", sheet.labels);
+        appendRows(items, "tags", sheet.tags);
+        appendRows(items, "parts", sheet.parts);
+        appendRows(items, "pins", sheet.pins);
+        items += ",\"colors\":[";
         for (std::size_t c = 0; c < colors[i].size(); ++c) {
             if (c > 0)
-                out += ',';
-            put(out, colors[i][c].first);
-            out += ",\"";
-            out += colors[i][c].second;
-            out += '"';
+                items += ',';
+            put(items, colors[i][c].first);
+            items += ",\"";
+            items += colors[i][c].second;
+            items += '"';
         }
-        out += "]}";
+        items += "]}";
+        items[0] = '{';
+        out += ",\"items\":";
+        out += Json(std::move(items)).dump();
+        out += '}';
         sheet = SheetRows();
     }
     out += ']';
