@@ -4,11 +4,15 @@
 # same design and writes little), its size, and, with Chromium installed,
 # how long headless Chromium takes from the start of loading the page to
 # the first sheet drawn (as the page itself measures it) and to a
-# screenshot of it.
+# screenshot of it; and, with the tests' driving pages
+# (tests/sheettool/pages, timing.js), the script's time of choosing the
+# widest net, a part and a finding and of switching sheets, medians of the
+# runs.
 #
 #   bench/view_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
+pages=$(cd "$(dirname "$0")/../tests/sheettool/pages" && pwd)
 runs=${2:-5}
 tool="$build/sheettool"
 work=$(mktemp -d)
@@ -61,3 +65,21 @@ echo "headless Chromium: first sheet drawn $(printf "%s\n" "${ready[@]}" | media
   "page began to load; a screenshot $(printf "%s\n" "${shot[@]}" | median) ms from the" \
   "browser's start, against $(printf "%s\n" "${blank[@]}" | median) ms for an empty page" \
   "(medians of $runs runs)"
+
+# The script's time of each step of timing.js, one line of "name<TAB>ms"
+# per step and run, summed up by step.
+cp "$pages"/* "$work/"
+for ((i = 0; i < runs; i++)); do
+  browse --allow-file-access-from-files --virtual-time-budget=60000 --dump-dom \
+    "file://$work/drive.html?timing" | python3 -c '
+import html, json, re, sys
+found = re.search(r"data-results=\"([^\"]*)\"", sys.stdin.read())
+for step in json.loads(html.unescape(found.group(1)))["steps"]:
+    print("%s\t%.1f" % (step["name"], step["ms"]))'
+done >"$work/steps.tsv"
+echo "script time in headless Chromium (median and largest of $runs runs):"
+cut -f1 "$work/steps.tsv" | awk '!seen[$0]++' | while IFS= read -r step; do
+  times=$(awk -F'\t' -v s="$step" '$1 == s { print $2 }' "$work/steps.tsv" | sort -n)
+  printf "  %-42s %6s ms, at most %s ms\n" "$step" "$(echo "$times" | median)" \
+    "$(echo "$times" | tail -1)"
+done

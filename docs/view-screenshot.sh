@@ -1,7 +1,10 @@
 #!/bin/sh
-# Makes docs/view-example.png, the picture of `sheettool view` in README.md:
-# the page of the shipped example with the net D0 chosen, as headless
-# Chromium shows it in a window of 1200 by 720.
+# Makes the pictures of `sheettool view` in docs/, as headless Chromium
+# shows the page in a window of 1200 by 720:
+#   view-example.png  the shipped example with the net D0 chosen (README.md)
+#   view-block.png    the example with the third block of U1 chosen
+#   view-finding.png  the example with its finding chosen
+#   view-large.png    the 32-sheet benchmark design with R5000 chosen
 #
 #   sh docs/view-screenshot.sh [BUILD]    (BUILD defaults to build)
 set -eu
@@ -10,7 +13,15 @@ build=$(cd "${1:-build}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 (cd "$build/examples" && "$build/sheettool" view demo.sch -o "$work/demo.html")
-chromium --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
-  --disable-component-update --disable-sync --hide-scrollbars --force-device-scale-factor=1 \
-  --user-data-dir="$work/profile" --window-size=1200,720 --virtual-time-budget=5000 \
-  --screenshot="$docs/view-example.png" "file://$work/demo.html#net=D0" 2>/dev/null
+"$build/bench/make_design" 32 "$work" >/dev/null
+(cd "$work" && "$build/sheettool" view design.sch -o "$work/large.html")
+shot() {
+  chromium --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
+    --disable-component-update --disable-sync --hide-scrollbars --force-device-scale-factor=1 \
+    --user-data-dir="$work/profile" --window-size=1200,720 --virtual-time-budget=10000 \
+    --screenshot="$docs/$1" "file://$work/$2" 2>/dev/null
+}
+shot view-example.png 'demo.html#net=D0'
+shot view-block.png 'demo.html#part=U1(3%2F4)'
+shot view-finding.png 'demo.html#finding=1'
+shot view-large.png 'large.html#part=R5000'
