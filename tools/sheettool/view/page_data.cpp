@@ -66,8 +66,7 @@ struct SheetRows {
 
 // What the rows need beyond the design's own values.
 struct Placing {
-    std::vector<model::Point> numbers;    // per pin
-    std::vector<std::int64_t> entryBuses; // per bus entry
+    std::vector<model::Point> numbers; // per pin
     std::vector<std::int64_t> junctionNets;
 };
 
@@ -94,7 +93,7 @@ void addItem(const model::Design& design, const Placing& placing, model::ItemRef
     case model::ItemKind::BusEntry: {
         const model::BusEntry& entry = design.busEntries[item.index];
         row(rows.entries, entry.at.x, entry.at.y, entry.to.x, entry.to.y, netOf(entry.group),
-            placing.entryBuses[item.index]);
+            busGroupOf(entry.group));
         break;
     }
     case model::ItemKind::Junction: {
@@ -135,7 +134,7 @@ void appendBox(std::string& out, const char* key, const Box& box) {
 
 void appendSheets(const model::Design& design, const std::vector<DrawnSheet>& sheets,
                   const std::vector<SheetColors>& colors, std::string& out) {
-    Placing placing{pinNumberPlaces(design), entryBusGroups(design), junctionNets(design)};
+    Placing placing{pinNumberPlaces(design), junctionNets(design)};
     std::array<int, sheetSlots> slot;
     slot.fill(-1);
     for (std::size_t i = 0; i < sheets.size(); ++i)
@@ -213,7 +212,6 @@ Json::array_t sheetsOf(const model::Design& design, const model::Net& net) {
 // Each bus group: the sheets it is drawn on and the nets that cross it
 // through its entries, both ascending.
 void appendBusGroups(const model::Design& design, std::string& out) {
-    std::vector<std::int64_t> entryBuses = entryBusGroups(design);
     std::vector<std::int64_t> entryNet = entryNets(design);
     std::vector<std::set<std::int64_t>> nets(design.busGroups.size());
     std::vector<std::set<int>> sheets(design.busGroups.size());
@@ -223,11 +221,11 @@ void appendBusGroups(const model::Design& design, std::string& out) {
     }
     for (std::size_t i = 0; i < design.busEntries.size(); ++i) {
         const model::BusEntry& entry = design.busEntries[i];
-        if (entryBuses[i] < 0)
+        if (entry.group.kind != model::GroupRef::BusGroup)
             continue;
-        sheets[entryBuses[i]].insert(entry.sheet);
+        sheets[entry.group.index].insert(entry.sheet);
         if (entryNet[i] >= 0)
-            nets[entryBuses[i]].insert(entryNet[i]);
+            nets[entry.group.index].insert(entryNet[i]);
     }
     std::string rows;
     for (std::size_t g = 0; g < design.busGroups.size(); ++g)

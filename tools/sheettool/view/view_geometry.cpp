@@ -135,42 +135,6 @@ std::vector<model::Point> pinNumberPlaces(const model::Design& design) {
 
 namespace {
 
-bool onLine(model::Point p, const model::Line& line) {
-    std::int64_t ax = line.from.x, ay = line.from.y, bx = line.to.x, by = line.to.y;
-    if (p.x < std::min(ax, bx) || p.x > std::max(ax, bx) || p.y < std::min(ay, by) ||
-        p.y > std::max(ay, by))
-        return false;
-    return (bx - ax) * (p.y - ay) == (by - ay) * (p.x - ax);
-}
-
-} // namespace
-
-std::vector<std::int64_t> entryBusGroups(const model::Design& design) {
-    // Buses by sheet, so that an entry looks only at the buses beside it.
-    std::map<int, std::vector<const model::Line*>> buses;
-    for (const model::Line& bus : design.buses) {
-        if (bus.group.kind == model::GroupRef::BusGroup)
-            buses[bus.sheet].push_back(&bus);
-    }
-    std::vector<std::int64_t> groups;
-    groups.reserve(design.busEntries.size());
-    for (const model::BusEntry& entry : design.busEntries) {
-        std::int64_t group =
-            entry.group.kind == model::GroupRef::BusGroup ? std::int64_t{entry.group.index} : -1;
-        auto onSheet = buses.find(entry.sheet);
-        for (std::size_t i = 0; group < 0 && onSheet != buses.end() && i < onSheet->second.size();
-             ++i) {
-            const model::Line& bus = *onSheet->second[i];
-            if (onLine(entry.at, bus) || (entry.joinedTo && onLine(entry.to, bus)))
-                group = bus.group.index;
-        }
-        groups.push_back(group);
-    }
-    return groups;
-}
-
-namespace {
-
 // The net of what ends at each point of each sheet: the first such item
 // in the design's order.
 class NetsAt {

@@ -56,16 +56,12 @@ std::string pinNumberText(const model::Pin& pin);
 // the other side of its line.
 std::vector<model::Point> pinNumberPlaces(const model::Design& design);
 
-// The bus group each bus entry joins on its bus side, or -1; in the order
-// of the design's entries.
-std::vector<std::int64_t> entryBusGroups(const model::Design& design);
-
 // The net each junction joins, from the lines and pins that end on it, or
 // -1; in the order of the design's junctions.
 std::vector<std::int64_t> junctionNets(const model::Design& design);
 
-// The net each bus entry carries into its bus: its own, else that of what
-// ends on it, or -1; in the order of the design's entries.
+// The net each bus entry carries into its bus group: its own, else that of
+// what ends on it, or -1; in the order of the design's entries.
 std::vector<std::int64_t> entryNets(const model::Design& design);
 
 // The body of a part. A part that no library holds has no size; it is
