@@ -88,37 +88,16 @@ class SheetCells {
     std::unordered_map<Cell, std::vector<std::uint32_t>, CellHash> cells_;
 };
 
-// The lines of a net that the page draws in its colour.
+// An item of a net as a line from its one end to its other (a point for
+// an item of one end); a pin by its end, where it meets other items.
 void addLines(const model::Design& design, model::ItemRef item, SheetCells& cells) {
-    auto add = [&](model::GroupRef group, model::Point from, model::Point to) {
-        if (group.kind == model::GroupRef::Net)
-            cells.add(group.index, from, to);
-    };
-    switch (item.kind) {
-    case model::ItemKind::Pin: {
-        const model::Pin& pin = design.pins[item.index];
-        add(pin.group, pin.root, pin.end);
-        break;
-    }
-    case model::ItemKind::Wire:
-        add(design.wires[item.index].group, design.wires[item.index].from,
-            design.wires[item.index].to);
-        break;
-    case model::ItemKind::BusEntry:
-        add(design.busEntries[item.index].group, design.busEntries[item.index].at,
-            design.busEntries[item.index].to);
-        break;
-    case model::ItemKind::Label:
-        add(design.labels[item.index].group, design.labels[item.index].at,
-            design.labels[item.index].at);
-        break;
-    case model::ItemKind::Tag:
-        add(design.tags[item.index].group, design.tags[item.index].from,
-            design.tags[item.index].to);
-        break;
-    default:
-        break;
-    }
+    model::GroupRef group = model::groupOf(design, item);
+    if (group.kind != model::GroupRef::Net)
+        return;
+    model::Point ends[2];
+    int count = 0;
+    model::forEachEnd(design, item, [&](int, model::Point at) { ends[count++ & 1] = at; });
+    cells.add(group.index, ends[0], count > 1 ? ends[1] : ends[0]);
 }
 
 SheetColors colorSheet(const model::Design& design, const SheetCells& cells) {
