@@ -22,6 +22,8 @@
   // share of its size as a margin on every side.
   const focusSpan = 200;
   const focusMargin = 0.35;
+  // The margin around a whole sheet, a share of its size.
+  const wholeMargin = 0.04;
   // A click this many pixels beside a thin line still takes it.
   const reach = 4;
   // Drawing units a character of the part names takes, some.
@@ -48,7 +50,7 @@
     // window changes, until the user zooms or pans.
     fitted: null,
   };
-  let drawing = null; // the sheet shown: {svg, index}
+  let drawing = null; // the sheet shown: {svg, index, texts, names}, as buildSheet made it
   // Where the canvas lies on the screen, measured when its size changes:
   // measuring it after each drawing would lay the whole drawing out.
   let canvasBox = null;
@@ -275,35 +277,42 @@
     return canvasBox;
   }
 
-  function fit(box, margin = 0.04) {
+  // The scale (screen pixels to a drawing unit) at which a box with a
+  // margin (a share of its size on every side) fills the canvas.
+  function scaleOf(box, margin) {
     const [minX, minY, maxX, maxY] = box;
-    state.fitted = { box, margin };
     const { width, height } = canvasBox || measureCanvas();
     const spanX = (maxX - minX) * (1 + 2 * margin) || 1;
     const spanY = (maxY - minY) * (1 + 2 * margin) || 1;
-    const scale = Math.min(width / spanX, height / spanY);
+    return Math.min(width / spanX, height / spanY);
+  }
+
+  function fit(box, margin = wholeMargin) {
+    const [minX, minY, maxX, maxY] = box;
+    state.fitted = { box, margin };
+    const { width, height } = canvasBox || measureCanvas();
+    const scale = scaleOf(box, margin);
     const w = width / scale;
     const h = height / scale;
     setView({ x: (minX + maxX) / 2 - w / 2, y: (minY + maxY) / 2 - h / 2, w, h });
   }
 
   // The view around a box of the sheet, large enough to see what is
-  // around it; the whole sheet for what spans most of it.
+  // around it; the whole sheet where that would show hardly more.
   function focus(box) {
     if (!box) return;
     let [minX, minY, maxX, maxY] = box;
-    const [eMinX, eMinY, eMaxX, eMaxY] = design.sheets[state.sheet].extent;
-    if ((maxX - minX) * (1 + 2 * focusMargin) >= eMaxX - eMinX ||
-        (maxY - minY) * (1 + 2 * focusMargin) >= eMaxY - eMinY) {
-      wholeSheet();
-      return;
-    }
     const growX = Math.max(0, focusSpan - (maxX - minX)) / 2;
     const growY = Math.max(0, focusSpan - (maxY - minY)) / 2;
     minX -= growX;
     maxX += growX;
     minY -= growY;
     maxY += growY;
+    const whole = design.sheets[state.sheet].extent;
+    if (scaleOf([minX, minY, maxX, maxY], focusMargin) < scaleOf(whole, wholeMargin) * 1.25) {
+      wholeSheet();
+      return;
+    }
     fit([minX, minY, maxX, maxY], focusMargin);
   }
 
