@@ -6,6 +6,7 @@ programs on designs it builds and reads what they write independently:
     export_checks.py random BUILD_DIR FIRST LAST  random crowded designs (random_design.py)
     export_checks.py large BUILD_DIR MAKE_DESIGN  the 32-sheet benchmark design
     export_checks.py cases BUILD_DIR [KEEP]     designs made to meet KiCad's rules where they differ
+    export_checks.py tall BUILD_DIR             a library part with a lettered pin far down its side
     export_checks.py redraw BUILD_DIR           same design, same files; one part moved, a small diff
     export_checks.py refusals BUILD_DIR         bad arguments: a message and status 2, nothing written
 """
@@ -186,6 +187,35 @@ class Checks:
         subprocess.run([make_design, '32', folder], check=True, capture_output=True)
         print('%d nets compared' % self.export_all(folder, 'design.sch', [], 'the 32-sheet design'))
 
+    # A part 140 units of 10 tall: its pin B3 sits 130 down its left side,
+    # past what 7 bits of the offset hold, and carries a letter.
+    TALL_LIBRARY = '\n'.join([
+        'library-file',
+        'header parts=1 name-table=54 part-table=58 part-data=72 strings=60',
+        'part name="TALL" name-at=7 record-at=0 width=2 height=140 blocks=1 pins=2',
+        '  pin side=left offset=130 numbers=B3 name="H" name-at=1',
+        '  pin side=right offset=1 numbers=1 name="L" name-at=3',
+    ]) + '\n'
+
+    def tall(self):
+        folder = self.folder('tall')
+        with open(os.path.join(folder, 'tall.lib.txt'), 'w') as out:
+            out.write(self.TALL_LIBRARY)
+        self.run(['build', 'tall.lib.txt', '-o', 'tall.lib'], folder)
+        with open(os.path.join(folder, 'TAVEL.INI'), 'a') as ini:
+            ini.write('LIB2=tall.lib\n')
+        # R1's pin 2 meets B3 at 270,1500; R2's pin 1 meets pin 1 at 310,210.
+        sheet = self.design(folder, '\n'.join([
+            'sheet-file', 'sheet code=4',
+            'part at=300,1600 ref="U1" name="TALL" lib="TALL"',
+            'part at=260,1510 ref="R1" name="RES" lib="RES"',
+            'part at=360,220 ref="R2" name="RES" lib="RES"']) + '\n')
+        nets = json.loads(self.run(['nets', '--json', sheet], folder).stdout)
+        if (nets['pins'][0].get('letter'), nets['pins'][0].get('number')) != ('B', 3) or \
+                not any(net['pins'] == [0, 3] for net in nets['nets']):
+            self.fail('tall: U1.B3 and R1.2 are not one net: %s' % nets['nets'])
+        self.export_all(folder, sheet, [], 'a lettered pin far down a tall part')
+
     def redraw(self):
         folder = self.folder('redraw')
         source = open(os.path.join(HERE, '..', '..', '..', 'examples', 'demo.sch.txt')).read()
@@ -237,6 +267,8 @@ def main(args):
         checks.large(args[2])
     elif args[0] == 'cases':
         checks.cases(args[2] if len(args) > 2 else None)
+    elif args[0] == 'tall':
+        checks.tall()
     elif args[0] == 'redraw':
         checks.redraw()
     elif args[0] == 'refusals':
