@@ -88,16 +88,22 @@ ends_with_listing() {
     { echo "FAIL: $1 does not end with the README's listing" >&2; exit 1; }
 }
 
+# A root goes once its commands have run, and the base once the last root is
+# made: only the logs stay, so that the roots never hold more than one
+# build's worth of the machine's disk.
 new_root "$work/root-example"
 run_in "$work/root-example" example "$example_command"
 ends_with_listing "$work/root-example-example.log"
 run_in "$work/root-example" example-again "$example_command"
+rm -rf "$work/root-example"
 
 new_root "$work/root-test"
+rm -f "$work/base.tar"
 run_in "$work/root-test" test "$test_command"
 grep -E '^100% tests passed' "$work/root-test-test.log" ||
   { echo "FAIL: the test command did not pass every test" >&2; tail -n 40 "$work/root-test-test.log" >&2; exit 1; }
 grep -E 'tests passed|Skipped|Not Run' "$work/root-test-test.log" | tail -n 5
 run_in "$work/root-test" example-after-tests "$example_command"
 ends_with_listing "$work/root-test-example-after-tests.log"
+rm -rf "$work/root-test"
 echo "+ [$(elapsed) s] the README's commands work in fresh roots"

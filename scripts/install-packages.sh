@@ -76,7 +76,9 @@ if [[ $(id -u) != 0 ]]; then
   }
   as_root=(sudo)
 fi
-options=(-y -q)
+# The downloaded archives go once they are installed: nothing reads them
+# again, and on a small disk they are gigabytes (Chromium, KiCad, Wine).
+options=(-y -q -o APT::Keep-Downloaded-Packages=false)
 [[ $recommends == yes ]] || options+=(--no-install-recommends)
 echo "install-packages: installing ${missing[*]}" >&2
 "${as_root[@]}" apt-get update -q
