@@ -217,15 +217,20 @@ TEST_F(ViewCommand, PageNamesBlocksPartsBusesAndColoursNeighbours) {
     EXPECT_EQ(designOfPage(dir.read("again.html"))["sheets"], page["sheets"]);
 }
 
-// A power net keeps its colour wherever it is.
+// A power net keeps its colour wherever it is; the lists show a net in its
+// colour on the first sheet it is drawn on.
 TEST_F(ViewCommand, PowerNetsKeepTheirColours) {
     ASSERT_EQ(
         tool({"view", std::string(EXAMPLE_BUILD_DIR) + "/demo.sch", "-o", "page.html"}).status, 0);
     const json page = designOfPage(dir.read("page.html"));
+    std::vector<std::string> firstColour(page["nets"].size());
     for (const json& sheet : page["sheets"]) {
         for (std::size_t i = 0; i + 1 < sheet["colors"].size(); i += 2) {
-            const std::string key = page["nets"][sheet["colors"][i].get<int>()]["key"];
+            const int net = sheet["colors"][i];
+            const std::string key = page["nets"][net]["key"];
             const std::string colour = sheet["colors"][i + 1];
+            if (firstColour[net].empty())
+                firstColour[net] = colour;
             if (key == "VCC")
                 EXPECT_EQ(colour, view::supplyColor);
             else if (key == "GND")
@@ -234,6 +239,8 @@ TEST_F(ViewCommand, PowerNetsKeepTheirColours) {
                 EXPECT_TRUE(colour != view::supplyColor && colour != view::groundColor) << key;
         }
     }
+    for (std::size_t net = 0; net < firstColour.size(); ++net)
+        EXPECT_EQ(page["nets"][net]["color"], firstColour[net]) << page["nets"][net]["key"];
 }
 
 // Everything the page needs is in it: no address to fetch from, and a

@@ -708,7 +708,7 @@
         item.id = `net-${index}`;
         const swatch = html('span', undefined, item);
         swatch.className = 'swatch';
-        swatch.style.background = net.color;
+        swatch.style.background = net.color || 'var(--neutral)';
         html('span', net.key, item);
         if (net.names && net.names !== net.key) html('span', net.names, item).className = 'names';
         html('span', count(net.pins.length, 'pin'), item).className = 'where';

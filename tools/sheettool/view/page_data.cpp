@@ -67,7 +67,7 @@ struct SheetRows {
 // What the rows need beyond the design's own values.
 struct Placing {
     std::vector<model::Point> numbers; // per pin
-    std::vector<std::int64_t> junctionNets;
+    const std::vector<std::int64_t>& junctionNets;
 };
 
 void addItem(const model::Design& design, const Placing& placing, model::ItemRef item,
@@ -133,8 +133,8 @@ void appendBox(std::string& out, const char* key, const Box& box) {
 }
 
 void appendSheets(const model::Design& design, const std::vector<DrawnSheet>& sheets,
-                  const std::vector<SheetColors>& colors, std::string& out) {
-    Placing placing{pinNumberPlaces(design), junctionNets(design)};
+                  const std::vector<SheetColors>& colors, const EndNets& ends, std::string& out) {
+    Placing placing{pinNumberPlaces(design), ends.junctions};
     std::array<int, sheetSlots> slot;
     slot.fill(-1);
     for (std::size_t i = 0; i < sheets.size(); ++i)
@@ -211,8 +211,8 @@ Json::array_t sheetsOf(const model::Design& design, const model::Net& net) {
 
 // Each bus group: the sheets it is drawn on and the nets that cross it
 // through its entries, both ascending.
-void appendBusGroups(const model::Design& design, std::string& out) {
-    std::vector<std::int64_t> entryNet = entryNets(design);
+void appendBusGroups(const model::Design& design, const EndNets& ends, std::string& out) {
+    const std::vector<std::int64_t>& entryNet = ends.entries;
     std::vector<std::set<std::int64_t>> nets(design.busGroups.size());
     std::vector<std::set<int>> sheets(design.busGroups.size());
     for (const model::Line& bus : design.buses) {
@@ -245,8 +245,8 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
     std::vector<DrawnSheet> sheets = drawnSheets(design);
     std::vector<SheetColors> colors = colorNets(design, sheets);
     // A net's colour in the lists: its colour on the first sheet it has
-    // lines on.
-    std::vector<std::string> listColor(design.nets.size(), "#9aa0a6");
+    // lines on; none for a net without lines (the page greys it).
+    std::vector<std::string> listColor(design.nets.size());
     for (auto sheet = colors.rbegin(); sheet != colors.rend(); ++sheet) {
         for (const auto& [net, color] : *sheet)
             listColor[net] = color;
@@ -254,7 +254,8 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
     std::string out = "{\"title\":";
     put(out, title);
     out += ',';
-    appendSheets(design, sheets, colors, out);
+    EndNets ends = endNets(design);
+    appendSheets(design, sheets, colors, ends, out);
     model::appendJsonList(out, "nets", design.nets, [&](const model::Net& net) {
         Json::array_t pins;
         for (const model::ItemRef& member : net.members) {
@@ -285,7 +286,7 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
         row(pins, model::pinKey(design, pin), model::shownPin(pin), pinNumberText(pin), pin.sheet,
             pin.part, netOf(pin.group), pin.name);
     appendRows(out, "pins", pins);
-    appendBusGroups(design, out);
+    appendBusGroups(design, ends, out);
     model::appendJsonList(out, "findings", findings, [](const model::Finding& finding) {
         return Json{{"sheet", finding.sheet},
                     {"at", model::pointJson(finding.at)},

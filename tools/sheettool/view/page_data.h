@@ -19,7 +19,8 @@
 // y, text, net, bus group], "parts": [part, box..., found], "pins": [pin, x1, y1, x2, y2, numberX,
 // numberY, net], and "colors": [net, "#rrggbb", ...], the colour of each net drawn there, a box
 // being minX, minY, maxX, maxY. A net or bus group is an index into "nets" or "busGroups", or -1
-// for none. A net: {"key", "names", "color" (in the lists), "pins", "sheets"}; a part: {"ref",
+// for none. A net: {"key", "names", "color" (in the lists; "" for a net without lines), "pins",
+// "sheets"}; a part: {"ref",
 // "label" (with its block), "link" (its address, unique), "name", "lib", "found", "sheet", "block",
 // "blocks", "pins"}; a pin: [key, text, number, sheet, part, net, name]; a bus group: [sheets, nets
 // crossing it]; a finding: {"sheet", "at", "kind", "severity", "message"}. Texts are the files'

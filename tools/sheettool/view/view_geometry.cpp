@@ -160,24 +160,18 @@ class NetsAt {
 
 } // namespace
 
-std::vector<std::int64_t> junctionNets(const model::Design& design) {
+EndNets endNets(const model::Design& design) {
     NetsAt nets(design);
-    std::vector<std::int64_t> result;
-    result.reserve(design.junctions.size());
+    EndNets result;
+    result.junctions.reserve(design.junctions.size());
     for (const model::Junction& junction : design.junctions)
-        result.push_back(nets.at(junction.sheet, junction.at));
-    return result;
-}
-
-std::vector<std::int64_t> entryNets(const model::Design& design) {
-    NetsAt nets(design);
-    std::vector<std::int64_t> result;
-    result.reserve(design.busEntries.size());
+        result.junctions.push_back(nets.at(junction.sheet, junction.at));
+    result.entries.reserve(design.busEntries.size());
     for (const model::BusEntry& entry : design.busEntries) {
         std::int64_t net = entry.group.kind == model::GroupRef::Net
                                ? std::int64_t{entry.group.index}
                                : nets.at(entry.sheet, entry.to);
-        result.push_back(net >= 0 ? net : nets.at(entry.sheet, entry.at));
+        result.entries.push_back(net >= 0 ? net : nets.at(entry.sheet, entry.at));
     }
     return result;
 }

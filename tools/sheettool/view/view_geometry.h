@@ -56,13 +56,15 @@ std::string pinNumberText(const model::Pin& pin);
 // the other side of its line.
 std::vector<model::Point> pinNumberPlaces(const model::Design& design);
 
-// The net each junction joins, from the lines and pins that end on it, or
-// -1; in the order of the design's junctions.
-std::vector<std::int64_t> junctionNets(const model::Design& design);
-
-// The net each bus entry carries into its bus group: its own, else that of
-// what ends on it, or -1; in the order of the design's entries.
-std::vector<std::int64_t> entryNets(const model::Design& design);
+// The nets of the points where lines and pins end, -1 for none:
+// `junctions` the net each junction joins, from what ends on it, in the
+// order of the design's junctions; `entries` the net each bus entry carries
+// into its bus group, its own, else that of what ends on it, in the order
+// of the design's entries.
+struct EndNets {
+    std::vector<std::int64_t> junctions, entries;
+};
+EndNets endNets(const model::Design& design);
 
 // The body of a part. A part that no library holds has no size; it is
 // drawn as a square of this side ending at its origin.
