@@ -15,8 +15,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
@@ -106,10 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [name, size] : fixtureSizes) {
         if (sizeOf(name) == size)
             continue;
-        if (input == sheetName) {
-            std::fprintf(stderr, "args: the run destroyed %s, which it read\n", name.c_str());
-            std::abort();
-        }
+        if (input == sheetName)
+            broken("the run destroyed " + name + ", which it read");
         damaged = true;
     }
     if (damaged)

@@ -12,7 +12,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <new>
 
 #include "design_diff.h"
@@ -43,7 +42,7 @@ namespace {
 
 void mustParse(const std::string& text) {
     if (!nlohmann::json::accept(text))
-        std::abort();
+        fuzz::broken("a JSON text that does not parse");
 }
 
 // Every list opened is closed, outside quoted texts.
@@ -62,11 +61,11 @@ void mustBeBalanced(const std::string& text) {
         } else if (c == '(') {
             ++depth;
         } else if (c == ')' && --depth < 0) {
-            std::abort();
+            fuzz::broken("a KiCad list closed that was not open");
         }
     }
     if (depth != 0 || quoted)
-        std::abort();
+        fuzz::broken("a KiCad list or text left open");
 }
 
 } // namespace
@@ -102,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         model::DesignDiff same = model::diffDesigns(design, design);
         same.oldPartsNotCompared = same.newPartsNotCompared = 0;
         if (!same.empty())
-            std::abort();
+            fuzz::broken("a design compared with itself differs");
         sheettool::kicad::Plan plan = sheettool::kicad::planKicad(design);
         for (const auto& [name, text] : sheettool::kicad::projectFiles(design, plan, "input"))
             if (name.find(".kicad_s") != std::string::npos)

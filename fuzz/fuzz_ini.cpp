@@ -4,8 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -17,11 +15,6 @@ using namespace dovla;
 
 namespace {
 
-[[noreturn]] void broken(const char* what) {
-    std::fprintf(stderr, "ini: %s\n", what);
-    std::abort();
-}
-
 // What every answer must be: at most size - 1 characters, a NUL right behind
 // them, and nothing written past the buffer.
 int lookUp(std::string_view text, const char* section, const char* key, const char* fallback,
@@ -31,12 +24,12 @@ int lookUp(std::string_view text, const char* section, const char* key, const ch
     std::memset(buffer, 0x5A, sizeof buffer);
     int copied = readProfileString(text, section, key, fallback, buffer, size);
     if (copied < 0 || (size > 0 && copied > size - 1) || (size <= 0 && copied != 0))
-        broken("count out of range");
+        fuzz::broken("count out of range");
     if (size > 0 && buffer[copied] != '\0')
-        broken("no terminator");
+        fuzz::broken("no terminator");
     for (int i = size > 0 ? size : 0; i < static_cast<int>(sizeof buffer); ++i) {
         if (buffer[i] != 0x5A)
-            broken("written past the buffer");
+            fuzz::broken("written past the buffer");
     }
     return copied;
 }
@@ -60,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (lookUp(text, "Library", "LIB0", "default", 260) == 0)
-        broken("the default was not copied");
+        fuzz::broken("the default was not copied");
 
     fuzz::writeFile("TAVEL.INI", data, size);
     char fromText[260];
@@ -68,15 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int a = readProfileString(text, "Library", "LIB0", "", fromText, sizeof fromText);
     int b = readProfileFile("TAVEL.INI", "Library", "LIB0", "", fromFile, sizeof fromFile);
     if (a != b || std::memcmp(fromText, fromFile, static_cast<std::size_t>(a) + 1) != 0)
-        broken("the file reader differs from the text reader");
+        fuzz::broken("the file reader differs from the text reader");
 
     LibraryList list;
     list.readLibraryList();
     if (list.libraryCount() < 0 || list.libraryCount() > LibraryList::maxLibraries)
-        broken("library count out of range");
+        fuzz::broken("library count out of range");
     for (int i = 0; i < list.libraryCount(); ++i) {
         if (std::memchr(list.libraryPath(i), '\0', LibraryList::pathSize) == nullptr)
-            broken("unterminated library path");
+            fuzz::broken("unterminated library path");
     }
     return 0;
 }

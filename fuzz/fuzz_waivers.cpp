@@ -5,23 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
 #include "check/waivers.h"
 #include "harness.h"
 
 using namespace dovla;
-
-namespace {
-
-[[noreturn]] void broken(const char* what) {
-    std::fprintf(stderr, "waivers: %s\n", what);
-    std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     fuzz::setUp(argc, argv);
@@ -38,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (char c : text)
             lines += c == '\n';
         if (error.line < 1 || static_cast<std::size_t>(error.line) > lines)
-            broken("an error outside the text");
+            fuzz::broken("an error outside the text");
         return 0;
     }
     for (const sheettool::Waiver& waiver : waivers) {
@@ -47,11 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             again = sheettool::parseWaivers(line);
         } catch (const sheettool::WaiverError&) {
-            broken("a written waiver does not read back");
+            fuzz::broken("a written waiver does not read back");
         }
         if (again.size() != 1 || again[0].kind != waiver.kind ||
             again[0].subjects != waiver.subjects)
-            broken("a written waiver reads back as another");
+            fuzz::broken("a written waiver reads back as another");
     }
     return 0;
 }

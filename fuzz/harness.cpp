@@ -18,6 +18,7 @@ namespace dovla::fuzz {
 namespace {
 
 std::string workDir;
+std::string targetName = "fuzz target";
 
 [[noreturn]] void die(const char* what) {
     std::fprintf(stderr, "fuzz harness: %s: %s\n", what, std::strerror(errno));
@@ -87,6 +88,8 @@ void setUp(int* argc, char*** argv) {
     char start[4096];
     if (::getcwd(start, sizeof start) == nullptr)
         die("getcwd");
+    if (*argc > 0)
+        targetName = std::filesystem::path((*argv)[0]).filename().string();
     rewriteArguments(argc, argv, start);
 
     const char* base = std::getenv("TMPDIR");
@@ -106,6 +109,11 @@ void setUp(int* argc, char*** argv) {
     if (null < 0 || ::dup2(null, STDOUT_FILENO) < 0)
         die("redirect standard output");
     ::close(null);
+}
+
+void broken(const std::string& what) {
+    std::fprintf(stderr, "%s: %s\n", targetName.c_str(), what.c_str());
+    std::abort();
 }
 
 const std::string& workDirectory() {
@@ -153,9 +161,8 @@ int runDovla(const std::vector<std::string>& arguments) {
     }
     std::fflush(stdout);
     if (int now = lowestFreeDescriptor(); now != freeDescriptor) {
-        std::fprintf(stderr, "fuzz harness: the lowest free file descriptor was %d, is %d\n",
-                     freeDescriptor, now);
-        std::abort();
+        broken("the lowest free file descriptor was " + std::to_string(freeDescriptor) + ", is " +
+               std::to_string(now));
     }
     return status;
 }
@@ -173,8 +180,7 @@ void checkWholeReport(const std::string& name, bool packageFormat) {
     const std::string tail = packageFormat ? "$END\n" : "\n#End\n";
     if (report.size() < head.size() + tail.size() || report.compare(0, head.size(), head) != 0 ||
         report.compare(report.size() - tail.size(), tail.size(), tail) != 0) {
-        std::fprintf(stderr, "fuzz harness: a complete run wrote no whole report\n");
-        std::abort();
+        broken("a complete run wrote no whole report");
     }
 }
 

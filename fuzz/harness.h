@@ -20,6 +20,10 @@ namespace dovla::fuzz {
 // silenced from here on.
 void setUp(int* argc, char*** argv);
 
+// Reports a property of the code that the input broke, under the target's
+// name, and aborts: the fuzzer keeps the input as a crash.
+[[noreturn]] void broken(const std::string& what);
+
 // The working directory's absolute path.
 const std::string& workDirectory();
 
