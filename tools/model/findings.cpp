@@ -6,6 +6,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "bus_scan_points.h"
 #include "item_points.h"
 
 namespace dovla::model {
@@ -107,7 +108,8 @@ class BusLines {
 
 class Checker {
   public:
-    explicit Checker(const Design& design) : design_(design), points_(design), buses_(design) {
+    explicit Checker(const Design& design)
+        : design_(design), points_(design), buses_(design), scanPoints_(design) {
         for (const Pin& pin : design_.pins) {
             if (pin.group.kind != GroupRef::None)
                 ++pinsOfGroup_[{pin.group.kind, pin.group.index}];
@@ -472,32 +474,12 @@ class Checker {
         }
     }
 
-    // Whether a point is a scan point of a bus that the net builder scans,
-    // in the plane where the net builder sees them.
-    bool onScannedBus(int sheet, Point local) const {
-        const std::int32_t step = design_.options.scanStep;
-        const Point at = absolute(sheet, local);
-        for (const Line& bus : design_.buses) {
-            if (bus.from == bus.to)
-                continue;
-            const Point from = absolute(bus.sheet, bus.from);
-            const Point to = absolute(bus.sheet, bus.to);
-            if (from.y == to.y && at.y == from.y && at.x >= from.x && at.x <= to.x &&
-                (at.x - from.x) % step == 0)
-                return true;
-            if (from.x == to.x && at.x == from.x && at.y >= from.y && at.y <= to.y &&
-                (at.y - from.y) % step == 0)
-                return true;
-        }
-        return false;
-    }
-
     // An end that the bus scan joined lies on a bus; either end may be the
     // one meant for the bus.
     void checkBusEntries() {
         for (const BusEntry& entry : design_.busEntries) {
-            if (!entry.joinedAt && !entry.joinedTo && !onScannedBus(entry.sheet, entry.at) &&
-                !onScannedBus(entry.sheet, entry.to))
+            if (!entry.joinedAt && !entry.joinedTo && !scanPoints_.holds(entry.sheet, entry.at) &&
+                !scanPoints_.holds(entry.sheet, entry.to))
                 add(entry.sheet, entry.at, FindingKind::OpenBusEntry, "bus entry touches no bus",
                     {groupSubject(entry.group, entry.sheet)});
         }
@@ -598,6 +580,7 @@ class Checker {
     const Design& design_;
     ItemPoints points_;
     BusLines buses_;
+    BusScanPoints scanPoints_;
     std::map<std::pair<int, std::uint32_t>, int> pinsOfGroup_;
     std::vector<Finding> findings_;
 };
