@@ -230,6 +230,43 @@ TEST_F(Hardening, AnEndlessConfigurationEndsTheReading) {
     }
 }
 
+// Sheets crowded beyond any drawing take check and view no longer than
+// their size: 8 sheets of 2,500 nets whose lines all cross the middle of
+// the sheet; 32 sheets of 10,000 buses and as many bus entries that touch
+// none. They once took view or check minutes (the timeout would end a
+// hang).
+TEST_F(Hardening, CrowdedSheetsTakeNoLongerThanTheirSize) {
+    std::string crossing;
+    for (int sheet = 0; sheet < 8; ++sheet) {
+        crossing += "sheet code=4\n";
+        for (int i = 0; i < 2500; ++i)
+            crossing += "wire from=" + std::to_string(250 + i) +
+                        ",10 to=" + std::to_string(2750 - i) +
+                        ",1990\nlabel at=" + std::to_string(250 + i) + ",10 text=\"N" +
+                        std::to_string(i) + "\"\n";
+    }
+    std::string buses;
+    for (int sheet = 0; sheet < 32; ++sheet) {
+        buses += "sheet code=4\n";
+        for (int i = 0; i < 10000; ++i) {
+            const std::string y = std::to_string(10 + i * 10 % 20000);
+            buses += "bus from=10," + y + " to=20," + y + "\n";
+        }
+        for (int i = 0; i < 10000; ++i)
+            buses += "bus-entry at=" + std::to_string(1000 + i % 100 * 20) + "," +
+                     std::to_string(100 + i / 100 * 20) + " attr=wire-entry\n";
+    }
+    for (const std::string& text : {crossing, buses}) {
+        sheet("crowd.sch", text);
+        for (std::vector<std::string> command : {std::vector<std::string>{"check", "crowd.sch"},
+                                                 {"view", "crowd.sch", "-o", "crowd.html"}}) {
+            command.insert(command.begin(), {"timeout", "60", SHEETTOOL_BINARY});
+            RunResult result = runCommand(command, dir.path());
+            EXPECT_LE(result.status, 1) << command[3] << ": status " << result.status << result.err;
+        }
+    }
+}
+
 TEST_F(Hardening, HelpAndVersionReportAFailedWrite) {
     for (const char* option : {"--help", "--version"}) {
         RunResult result = runCommand(

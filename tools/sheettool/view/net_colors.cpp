@@ -30,7 +30,10 @@ const char* powerColor(const model::Net& net) {
 }
 
 // The nets of one sheet, in cells of the reach's size: two nets with lines
-// in the same or touching cells are neighbours.
+// in the same or touching cells are neighbours. A cell that more nets pass
+// than `crowd` is no drawing that colours could help read (the grid has
+// room for a few dozen lines in a cell): it makes no neighbours, so that a
+// damaged or generated file's heap of lines costs no more than its size.
 class SheetCells {
   public:
     void add(std::uint32_t net, model::Point from, model::Point to) {
@@ -39,28 +42,44 @@ class SheetCells {
         std::int64_t dx = std::int64_t{to.x} - from.x;
         std::int64_t dy = std::int64_t{to.y} - from.y;
         std::int64_t steps = std::max(std::llabs(dx), std::llabs(dy)) / (neighbourReach / 2) + 1;
-        // A damaged file's line across the whole plane is not walked cell
-        // by cell: its ends stand for it.
-        if (steps > 4096)
+        // A damaged file's line across the whole plane, or lines beyond
+        // what any drawing holds, are not walked cell by cell: their ends
+        // stand for them.
+        if (steps > 4096 || walked_ + steps > walkLimit)
             steps = 1;
+        walked_ += steps;
         for (std::int64_t i = 0; i <= steps; ++i)
             mark(net, from.x + dx * i / steps, from.y + dy * i / steps);
     }
 
     // The neighbours of every net, each set in ascending order.
-    std::map<std::uint32_t, std::set<std::uint32_t>> neighbours() const {
+    std::map<std::uint32_t, std::set<std::uint32_t>> neighbours() {
+        std::map<std::uint32_t, std::vector<Cell>> cellsOf;
+        for (auto& [cell, nets] : cells_) {
+            std::sort(nets.begin(), nets.end());
+            nets.erase(std::unique(nets.begin(), nets.end()), nets.end());
+            for (std::uint32_t net : nets)
+                cellsOf[net].push_back(cell);
+        }
+        // seen[b] == a + 1 once b is among a's neighbours: each neighbour
+        // goes into the set once, however many cells the two share.
+        std::vector<std::uint32_t> seen(cellsOf.empty() ? 0 : cellsOf.rbegin()->first + 1);
         std::map<std::uint32_t, std::set<std::uint32_t>> result;
-        for (const auto& [cell, nets] : cells_) {
-            for (std::int64_t ox = -1; ox <= 1; ++ox) {
-                for (std::int64_t oy = -1; oy <= 1; ++oy) {
-                    auto near = cells_.find(key(cell.first + ox, cell.second + oy));
-                    if (near == cells_.end())
-                        continue;
-                    for (std::uint32_t a : nets) {
-                        result[a];
-                        for (std::uint32_t b : near->second) {
-                            if (a != b)
-                                result[a].insert(b);
+        for (const auto& [net, cells] : cellsOf) {
+            std::set<std::uint32_t>& near = result[net];
+            for (const Cell& cell : cells) {
+                if (cells_.at(cell).size() > crowd)
+                    continue;
+                for (std::int64_t ox = -1; ox <= 1; ++ox) {
+                    for (std::int64_t oy = -1; oy <= 1; ++oy) {
+                        auto found = cells_.find(key(cell.first + ox, cell.second + oy));
+                        if (found == cells_.end() || found->second.size() > crowd)
+                            continue;
+                        for (std::uint32_t other : found->second) {
+                            if (other != net && seen[other] != net + 1) {
+                                seen[other] = net + 1;
+                                near.insert(other);
+                            }
                         }
                     }
                 }
@@ -70,6 +89,9 @@ class SheetCells {
     }
 
   private:
+    static constexpr std::size_t crowd = 128;
+    static constexpr std::int64_t walkLimit = 1'000'000;
+
     using Cell = std::pair<std::int64_t, std::int64_t>;
     struct CellHash {
         std::size_t operator()(const Cell& c) const {
@@ -80,12 +102,15 @@ class SheetCells {
     static std::int64_t cellOf(std::int64_t v) {
         return v >= 0 ? v / neighbourReach : -((-v + neighbourReach - 1) / neighbourReach);
     }
+    // A net is listed once more in a cell only when another of its lines
+    // comes back to it; the lists are made unique before they are read.
     void mark(std::uint32_t net, std::int64_t x, std::int64_t y) {
         std::vector<std::uint32_t>& nets = cells_[key(cellOf(x), cellOf(y))];
-        if (std::find(nets.begin(), nets.end(), net) == nets.end())
+        if (nets.empty() || nets.back() != net)
             nets.push_back(net);
     }
     std::unordered_map<Cell, std::vector<std::uint32_t>, CellHash> cells_;
+    std::int64_t walked_ = 0;
 };
 
 // An item of a net as a line from its one end to its other (a point for
@@ -100,7 +125,7 @@ void addLines(const model::Design& design, model::ItemRef item, SheetCells& cell
     cells.add(group.index, ends[0], count > 1 ? ends[1] : ends[0]);
 }
 
-SheetColors colorSheet(const model::Design& design, const SheetCells& cells) {
+SheetColors colorSheet(const model::Design& design, SheetCells& cells) {
     SheetColors colors;
     std::unordered_map<std::uint32_t, int> chosen; // palette index, or -1 for a power net
     for (const auto& [net, near] : cells.neighbours()) {
@@ -144,7 +169,7 @@ std::vector<SheetColors> colorNets(const model::Design& design,
     }
     std::vector<SheetColors> colors;
     colors.reserve(sheets.size());
-    for (const SheetCells& sheet : cells)
+    for (SheetCells& sheet : cells)
         colors.push_back(colorSheet(design, sheet));
     return colors;
 }
