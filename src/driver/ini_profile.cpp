@@ -418,4 +418,18 @@ int readProfileFile(const char* path, const char* section, const char* key,
     return answer(search, defaultValue, buffer, size);
 }
 
+bool isProfileFileCutShort(const char* path) {
+    std::FILE* file = openFile(path, "rb");
+    if (file == nullptr)
+        return false;
+    ReadingBound bound;
+    unsigned char chunk[1 << 16];
+    std::size_t got;
+    bool whole = true;
+    while (whole && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        whole = bound.admit(chunk, got) == got;
+    std::fclose(file);
+    return !whole;
+}
+
 } // namespace dovla

@@ -30,4 +30,7 @@ int readProfileString(std::string_view text, const char* section, const char* ke
 int readProfileFile(const char* path, const char* section, const char* key,
                     const char* defaultValue, char* buffer, int size);
 
+// Whether reading the file ends at the bound above, before the file's end.
+bool isProfileFileCutShort(const char* path);
+
 } // namespace dovla

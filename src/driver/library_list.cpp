@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "driver/messages.h"
 #include "driver/open_file.h"
 #include "driver/platform.h"
 
@@ -47,6 +48,9 @@ void LibraryList::readList(const PathResolver* resolve) {
         ++libraryCount_;
     }
     read_ = true;
+    cutShort_ = platform::isProfileCutShort(configuration_.c_str());
+    if (cutShort_)
+        warn("configuration cut short: %s\n", configuration_.c_str());
 }
 
 } // namespace dovla

@@ -27,6 +27,9 @@ class LibraryList {
 
     // The configuration file the list was read from.
     const std::string& configuration() const { return configuration_; }
+    // Whether the configuration was longer than its reader reads (a device
+    // that never ends); the list holds what came before the cut.
+    bool configurationCutShort() const { return cutShort_; }
     int libraryCount() const { return libraryCount_; }
     const char* libraryPath(int index) const { return libraryPaths_[index]; }
 
@@ -36,6 +39,7 @@ class LibraryList {
     char libraryPaths_[maxLibraries][pathSize] = {};
     int libraryCount_ = 0;
     bool read_ = false;
+    bool cutShort_ = false;
     std::string configuration_;
 };
 

@@ -17,6 +17,16 @@ std::string configPathBesideProgram();
 // size - 1 characters. Returns the number of characters copied.
 int getProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
                      int size, const char* path);
+// Whether reading the INI file stops before its end, at the bound that keeps
+// a file that never ends from holding the program; the profile service of
+// a system without such a bound never does.
+bool isProfileCutShort(const char* path);
+
+// Opens a file for reading as std::fopen does, without waiting for what
+// may never come: a FIFO that no program writes to is not opened (nullptr),
+// one that has a writer is read as it comes. nullptr, with errno set, when
+// it cannot be opened.
+std::FILE* openForReading(const char* name, const char* mode);
 
 // A block of `size` bytes (a power of two) for the allocation pools' big
 // slabs, or nullptr. Where the system can, the block is aligned to its size

@@ -34,6 +34,49 @@ int getProfileString(const char* section, const char* key, const char* defaultVa
     return readProfileFile(path, section, key, defaultValue, buffer, size);
 }
 
+bool isProfileCutShort(const char* path) {
+    return isProfileFileCutShort(path);
+}
+
+// Opened without waiting, a FIFO reads as ended when nobody writes to it,
+// and as "not yet" (EAGAIN) when a writer has written nothing so far. The
+// one byte read to tell them apart is handed back to the stream.
+std::FILE* openForReading(const char* name, const char* mode) {
+    int fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat status;
+    int first = EOF;
+    if (::fstat(fd, &status) == 0 && S_ISFIFO(status.st_mode)) {
+        unsigned char byte;
+        ssize_t got = ::read(fd, &byte, 1);
+        if (got == 0 || (got < 0 && errno != EAGAIN)) {
+            ::close(fd);
+            errno = ENXIO;
+            return nullptr;
+        }
+        if (got == 1)
+            first = byte;
+    }
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        int error = errno;
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, mode);
+    if (file == nullptr) {
+        int error = errno;
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+    if (first != EOF)
+        std::ungetc(first, file);
+    return file;
+}
+
 void* allocateSlab(std::size_t size) {
     void* slab = nullptr;
     if (posix_memalign(&slab, size, size) != 0)

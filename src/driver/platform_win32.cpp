@@ -92,6 +92,16 @@ bool fileIdentity(const char* name, BY_HANDLE_FILE_INFORMATION& info) {
 
 // Large pages on Windows need a privilege that users seldom hold; the heap
 // serves the slabs as it serves every other block.
+// The system's profile service reads a file whole, however long.
+bool isProfileCutShort(const char*) {
+    return false;
+}
+
+// Windows has no FIFOs in the file system: a plain open never waits.
+std::FILE* openForReading(const char* name, const char* mode) {
+    return std::fopen(name, mode);
+}
+
 void* allocateSlab(std::size_t size) {
     return std::malloc(size);
 }
