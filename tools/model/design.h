@@ -156,12 +156,15 @@ struct Options {
     // current directory, else beside the program). Relative library paths
     // in a named one are taken from its directory.
     std::string configuration;
+    // No TAVEL.INI and no library at all: every part is drawn without pins.
+    bool noLibraries = false;
 };
 
 struct Design {
     std::string sheetPath;
     Options options;
-    std::string configuration;          // the TAVEL.INI read
+    std::string configuration;          // the TAVEL.INI read; empty: none
+    bool configurationCutShort = false; // read only up to the reader's bound
     std::vector<std::string> libraries; // the paths it names
     std::vector<Sheet> sheets;
     std::vector<Part> parts;

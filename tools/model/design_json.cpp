@@ -153,6 +153,17 @@ Json netJson(const Design& design, const Net& net) {
 
 } // namespace
 
+Json configurationJson(const Design& design) {
+    return design.configuration.empty() ? Json(nullptr) : Json(jsonString(design.configuration));
+}
+
+Json librariesJson(const Design& design) {
+    Json libraries = Json::array();
+    for (const std::string& library : design.libraries)
+        libraries.push_back(jsonString(library));
+    return libraries;
+}
+
 void appendDesignJson(const Design& design, const std::vector<Finding>& findings,
                       std::string& out) {
     Json head;
@@ -164,11 +175,8 @@ void appendDesignJson(const Design& design, const std::vector<Finding>& findings
     head["options"] = Json{{"implicitPowerNames", design.options.implicitPowerNames},
                            {"powerNames", powerNames},
                            {"scanStep", design.options.scanStep}};
-    head["configuration"] = jsonString(design.configuration);
-    Json libraries = Json::array();
-    for (const std::string& library : design.libraries)
-        libraries.push_back(jsonString(library));
-    head["libraries"] = libraries;
+    head["configuration"] = configurationJson(design);
+    head["libraries"] = librariesJson(design);
     std::string opening = head.dump();
     opening.pop_back(); // the lists follow inside the same object
     out += opening;

@@ -23,6 +23,10 @@ std::string bytesOf(const std::string& jsonString);
 Json pointJson(Point point);
 Json findingJson(const Finding& finding);
 Json findingsJson(const std::vector<Finding>& findings);
+// The TAVEL.INI the design was read with (null: none, --no-libraries) and
+// the libraries it names, as "configuration" and "libraries" show them.
+Json configurationJson(const Design& design);
+Json librariesJson(const Design& design);
 // Appends the design's JSON, one line ended by a line feed, to out.
 void appendDesignJson(const Design& design, const std::vector<Finding>& findings, std::string& out);
 

@@ -294,9 +294,10 @@ Design loadDesign(const std::string& sheetPath, const Options& options) {
     AllocPool partPool;
     NetListRun run(excluded, objectPool, partPool);
     run.options.scanStep = options.scanStep;
-    if (!options.configuration.empty()) {
+    if (!options.configuration.empty() || options.noLibraries) {
         // Relative library paths as dovla32 would take them when run in the
-        // configuration's directory.
+        // configuration's directory; without libraries the name is empty,
+        // and an empty name names no library.
         std::filesystem::path directory =
             std::filesystem::path(options.configuration).parent_path();
         run.libraries.readLibraryListFrom(options.configuration, [&](const std::string& path) {
@@ -313,6 +314,7 @@ Design loadDesign(const std::string& sheetPath, const Options& options) {
     design.sheetPath = sheetPath;
     design.options = options;
     design.configuration = run.libraries.configuration();
+    design.configurationCutShort = run.libraries.configurationCutShort();
     for (int i = 0; i < run.libraries.libraryCount(); ++i)
         design.libraries.push_back(run.libraries.libraryPath(i));
     Builder(run, pins, design).build();

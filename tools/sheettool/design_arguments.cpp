@@ -1,5 +1,6 @@
 #include "design_arguments.h"
 
+#include "configuration_lookup.h"
 #include "sheettool.h"
 
 namespace dovla::sheettool {
@@ -15,10 +16,19 @@ void addDesignOptions(CLI::App& parser, DesignArguments& arguments, int flags) {
     parser.add_flag_callback(
         "-s", [&arguments] { arguments.options.scanStep = 1; },
         "join at every unit along buses and wires, as dovla32 -s");
-    parser
-        .add_option("--config", arguments.options.configuration,
-                    "the TAVEL.INI to read (relative library paths from its folder)")
-        ->type_name("FILE");
+    CLI::Option* config =
+        parser
+            .add_option("--config", arguments.options.configuration,
+                        "the TAVEL.INI to read (relative library paths from its folder); "
+                        "without it: the current folder's, else the one beside the sheet, "
+                        "else the one beside the program")
+            ->type_name("FILE")
+            ->check(notEmpty());
+    if ((flags & AcceptNoLibraries) != 0)
+        parser
+            .add_flag("--no-libraries", arguments.options.noLibraries,
+                      "read no TAVEL.INI and no library: every part without pins")
+            ->excludes(config);
     if ((flags & AcceptJson) != 0)
         parser.add_flag("--json", arguments.json, "write JSON (docs/sheettool-json.md)");
     if ((flags & AcceptOutput) != 0)
@@ -34,7 +44,9 @@ void addSheetArgument(CLI::App& parser, DesignArguments& arguments) {
 }
 
 bool readOneDesign(const DesignArguments& arguments, model::Design& design) {
-    return loadCommandDesign(arguments.sheets[0], arguments.options, design);
+    model::Options options = arguments.options;
+    return chooseConfiguration(arguments.sheets, options) &&
+           loadCommandDesign(arguments.sheets[0], options, design);
 }
 
 } // namespace dovla::sheettool

@@ -10,8 +10,8 @@ namespace dovla::sheettool {
 
 // The arguments of a command that reads designs: the sheet files, the
 // options that dovla32 takes (-p, -w<name>, -s), --config FILE (the
-// TAVEL.INI to read instead of the one dovla32 would find), and --json and
-// -o FILE where the command has them.
+// TAVEL.INI to read instead of the one found), and --no-libraries, --json
+// and -o FILE where the command has them.
 struct DesignArguments {
     std::vector<std::string> sheets;
     model::Options options;
@@ -19,7 +19,7 @@ struct DesignArguments {
     std::string output; // empty or "-": the standard output
 };
 
-enum DesignArgumentFlags { AcceptJson = 1, AcceptOutput = 2 };
+enum DesignArgumentFlags { AcceptJson = 1, AcceptOutput = 2, AcceptNoLibraries = 4 };
 
 // Adds the options of a design command to its parser; its sheets are
 // added by the command.
@@ -28,8 +28,9 @@ void addDesignOptions(CLI::App& parser, DesignArguments& arguments, int flags);
 // Adds the one sheet file of a command that reads one.
 void addSheetArgument(CLI::App& parser, DesignArguments& arguments);
 
-// The design of the command's one sheet. False, with the reader's message
-// written, when it cannot be read; the command then ends with exitTrouble.
+// The design of the command's one sheet, read with the TAVEL.INI found for
+// it. False, with the message written, when no TAVEL.INI is found or the
+// design cannot be read; the command then ends with exitTrouble.
 bool readOneDesign(const DesignArguments& arguments, model::Design& design);
 
 } // namespace dovla::sheettool

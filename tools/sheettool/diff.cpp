@@ -1,41 +1,15 @@
 #include "diff.h"
 
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "command_output.h"
+#include "configuration_lookup.h"
 #include "design_arguments.h"
 #include "design_diff.h"
-#include "driver/platform.h"
 #include "sheettool.h"
 
 namespace dovla::sheettool {
-
-namespace {
-
-// Where no configuration is named and the current folder has no TAVEL.INI,
-// the one beside a sheet file: this side's, else the other's. git difftool
-// runs in the top folder of the work tree and hands over the old revision
-// as a file of its own, the new one as the work tree's file; the TAVEL.INI
-// beside that is the design's. Empty when there is none, so that the
-// search goes on as dovla32's does.
-std::string configurationBeside(const std::vector<std::string>& sheets, int side) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (fs::exists(platform::configPathInCurrentDirectory(), error))
-        return "";
-    for (int candidate : {side, 1 - side}) {
-        fs::path beside = fs::path(sheets[candidate]).parent_path() / "TAVEL.INI";
-        if (fs::exists(beside, error))
-            return beside.string();
-    }
-    return "";
-}
-
-} // namespace
 
 int diffCommand(int argc, char** argv) {
     DesignArguments arguments;
@@ -48,9 +22,11 @@ int diffCommand(int argc, char** argv) {
     parser.add_option("new", sheets[1], "the new revision's sheet file")->required();
     addDesignOptions(parser, arguments, AcceptJson | AcceptOutput);
     parser.add_option("--old-config", configs[0], "the old revision's TAVEL.INI")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check(notEmpty());
     parser.add_option("--new-config", configs[1], "the new revision's TAVEL.INI")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check(notEmpty());
     parser.footer("Exit status 0 when nothing changed, 1 when something did, 2 on trouble; see "
                   "sheettool(1).");
     int status = exitClean;
@@ -65,15 +41,14 @@ int diffCommand(int argc, char** argv) {
         model::Options options = arguments.options;
         if (!configs[side].empty())
             options.configuration = configs[side];
-        if (options.configuration.empty())
-            options.configuration = configurationBeside(arguments.sheets, side);
-        if (!loadCommandDesign(arguments.sheets[side], options, designs[side]))
+        // git difftool runs in the top folder of the work tree and hands
+        // over the old revision as a file of its own, the new one as the
+        // work tree's file: the TAVEL.INI beside that is the design's too.
+        // Without libraries no part has pins, and every revision would look
+        // like every other: diff takes no --no-libraries.
+        if (!chooseConfiguration({arguments.sheets[side], arguments.sheets[1 - side]}, options) ||
+            !loadCommandDesign(arguments.sheets[side], options, designs[side]))
             return exitTrouble;
-        // Without libraries no part has pins, and every revision would
-        // look like every other: that is no comparison.
-        if (!configurationFound(designs[side]))
-            return trouble("can't find TAVEL.INI for " + arguments.sheets[side] +
-                           " (name one with --config)");
         std::vector<std::string> read = inputsOf(designs[side]);
         inputs.insert(inputs.end(), read.begin(), read.end());
     }

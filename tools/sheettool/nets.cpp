@@ -60,7 +60,7 @@ int netsCommand(int argc, char** argv) {
         "--json the whole design.",
         "sheettool nets");
     addSheetArgument(parser, arguments);
-    addDesignOptions(parser, arguments, AcceptJson | AcceptOutput);
+    addDesignOptions(parser, arguments, AcceptJson | AcceptOutput | AcceptNoLibraries);
     int status = exitClean;
     if (!parseCommand(parser, argc, argv, status))
         return status;

@@ -15,7 +15,7 @@ int viewCommand(int argc, char** argv) {
                     "choose from.",
                     "sheettool view");
     addSheetArgument(parser, arguments);
-    addDesignOptions(parser, arguments, AcceptOutput);
+    addDesignOptions(parser, arguments, AcceptOutput | AcceptNoLibraries);
     int status = exitClean;
     if (!parseCommand(parser, argc, argv, status))
         return status;

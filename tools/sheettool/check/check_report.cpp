@@ -73,6 +73,8 @@ std::string checkJson(const model::Design& design, const CheckResult& result) {
     Json out;
     out["format"] = model::jsonFormat;
     out["sheetFile"] = model::jsonString(design.sheetPath);
+    out["configuration"] = model::configurationJson(design);
+    out["libraries"] = model::librariesJson(design);
     out["severities"] = Json::array({"error", "warning", "info"});
     Json levels = Json::object();
     Json ignored = Json::array();

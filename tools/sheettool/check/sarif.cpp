@@ -181,6 +181,16 @@ std::string checkSarif(const model::Design& design, const CheckResult& result) {
     if (!result.waiversPath.empty())
         artifacts.push_back({{"location", {{"uri", model::jsonString(uriOf(result.waiversPath))}}},
                              {"roles", {"userSpecifiedConfiguration", "referencedOnCommandLine"}}});
+    // What the connectivity was read with: a log made without libraries
+    // (every part unknown) tells itself apart from a real one.
+    if (!design.configuration.empty())
+        artifacts.push_back(
+            {{"location", {{"uri", model::jsonString(uriOf(design.configuration))}}},
+             {"roles",
+              {design.options.configuration.empty() ? "toolSpecifiedConfiguration"
+                                                    : "userSpecifiedConfiguration"}}});
+    for (const std::string& library : design.libraries)
+        artifacts.push_back({{"location", {{"uri", model::jsonString(uriOf(library))}}}});
     Json results = Json::array();
     for (const JudgedFinding& judged : result.findings)
         results.push_back(findingResult(design, result, judged));
@@ -197,7 +207,9 @@ std::string checkSarif(const model::Design& design, const CheckResult& result) {
         {"artifacts", std::move(artifacts)},
         {"results", std::move(results)},
         {"properties",
-         {{"severities", Json::array({"error", "warning", "info"})},
+         {{"configuration", model::configurationJson(design)},
+          {"libraries", model::librariesJson(design)},
+          {"severities", Json::array({"error", "warning", "info"})},
           {"failOn",
            result.policy.failOn ? model::severityName(*result.policy.failOn) : "never"}}}};
     Json log = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
