@@ -1,8 +1,9 @@
 // An allocator to put in front of the program with LD_PRELOAD. From the
-// start of main on, it counts the calls that ask the heap for memory and
+// start of the program's own code on (its static initializers, then
+// main), it counts the calls that ask the heap for memory and
 // makes one of them fail, the one whose number DOVLA32_FAIL_ALLOCATION
 // gives (none when it is unset or 0). It also keeps the blocks handed out
-// since then, and once the process has torn down its own objects it writes
+// from main on, and once the process has torn down its own objects it writes
 // to the file that DOVLA32_ALLOCATION_REPORT names one line:
 //
 //     calls=<calls counted> failed=<0 or 1> live=<blocks never given back>
@@ -30,6 +31,9 @@ void __libc_free(void* block);
 namespace {
 
 bool counting = false;
+// Blocks are kept from main on: a static object may outlive the report
+// when the C library could not register its destructor for want of memory.
+bool keeping = false;
 unsigned long calls = 0;
 unsigned long failAt = 0;
 bool failed = false;
@@ -47,7 +51,7 @@ std::size_t slotOf(const void* block) {
 }
 
 void remember(void* block) {
-    if (!counting || block == nullptr)
+    if (!keeping || block == nullptr)
         return;
     if (live >= static_cast<long>(tableSize / 2)) {
         overflowed = true;
@@ -97,6 +101,7 @@ bool failsNow() {
 
 void writeReport() {
     counting = false;
+    keeping = false;
     const char* path = std::getenv("DOVLA32_ALLOCATION_REPORT");
     if (path == nullptr)
         return;
@@ -114,8 +119,8 @@ void writeReport() {
 using Main = int (*)(int, char**, char**);
 Main programMain = nullptr;
 
-int countedMain(int argc, char** argv, char** environment) {
-    counting = true;
+int keepingMain(int argc, char** argv, char** environment) {
+    keeping = true;
     return programMain(argc, argv, environment);
 }
 
@@ -177,7 +182,8 @@ int posix_memalign(void** result, std::size_t alignment, std::size_t size) {
     return 0;
 }
 
-// Counting starts with main; the report is written once the program's own
+// Counting starts before the program's static initializers, which the C
+// library runs from here; the report is written once the program's own
 // objects are torn down, since their teardown was registered after this.
 int __libc_start_main(Main main, int argc, char** argv, void (*init)(), void (*fini)(),
                       void (*rtldFini)(), void* stackEnd) {
@@ -187,7 +193,8 @@ int __libc_start_main(Main main, int argc, char** argv, void (*init)(), void (*f
         failAt = std::strtoul(value, nullptr, 10);
     programMain = main;
     std::atexit(writeReport);
-    return start(countedMain, argc, argv, init, fini, rtldFini, stackEnd);
+    counting = true;
+    return start(keepingMain, argc, argv, init, fini, rtldFini, stackEnd);
 }
 
 } // extern "C"

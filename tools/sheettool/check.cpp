@@ -34,7 +34,7 @@ int checkCommand(int argc, char** argv) {
                     "level and place.",
                     "sheettool check");
     addSheetArgument(parser, arguments);
-    addDesignOptions(parser, arguments, AcceptJson | AcceptOutput);
+    addDesignOptions(parser, arguments, AcceptJson | AcceptOutput | AcceptNoLibraries);
     addCheckOptions(parser, check);
     parser.footer("Exit status 1 when a finding at or above the failing level is neither waived "
                   "nor ignored, 0 when none is, 2 on trouble. The checks, waivers and SARIF: "
@@ -50,17 +50,21 @@ int checkCommand(int argc, char** argv) {
         return exitTrouble;
     CheckResult result =
         judgeFindings(model::findingsOf(design), check.policy, waivers, check.waivers);
-    if (!check.writeWaivers.empty() &&
-        !writeCommandOutput(check.writeWaivers, waiversText(result, waivers, design.sheetPath),
-                            inputsOf(design)))
-        return exitTrouble;
     std::string report = arguments.json ? checkJson(design, result)
                          : check.sarif  ? checkSarif(design, result)
                                         : checkText(design, result);
     std::vector<std::string> inputs = inputsOf(design);
     if (!check.waivers.empty())
         inputs.push_back(check.waivers);
-    if (!writeCommandOutput(arguments.output, report, inputs))
+    // The new baseline replaces the old one only with a whole report.
+    CommandOutputs outputs;
+    std::string baseline;
+    if (!check.writeWaivers.empty()) {
+        baseline = waiversText(result, waivers, design.sheetPath);
+        if (!outputs.add(check.writeWaivers, baseline, inputsOf(design)))
+            return exitTrouble;
+    }
+    if (!outputs.add(arguments.output, report, inputs) || !outputs.commit())
         return exitTrouble;
     return result.fails() ? exitFound : exitClean;
 }

@@ -3,8 +3,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <new>
+#include <optional>
 #include <system_error>
 
 #ifdef _WIN32
@@ -30,9 +33,25 @@ bool writeStream(std::FILE* file, std::string_view bytes) {
     return std::fflush(file) == 0 && written;
 }
 
-// A new file of this name, or nullptr when it exists or cannot be made.
-std::FILE* createNew(const std::string& name) {
+// The permissions of the file a temporary file is to replace, or of a new
+// file when there is none.
+struct Permissions {
+    bool kept = false; // of a target: exactly its own, whatever the umask
+    unsigned mode = 0666;
+};
+
+Permissions permissionsOf(const std::string& target) {
+    struct stat status;
+    if (::stat(target.c_str(), &status) != 0)
+        return {};
+    return {true, static_cast<unsigned>(status.st_mode) & 0777u};
+}
+
+// A new file of this name with these permissions before any byte is in
+// it, or nullptr when it exists or cannot be made.
+std::FILE* createNew(const std::string& name, Permissions permissions) {
 #ifdef _WIN32
+    (void)permissions;
     int fd =
         ::_open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd < 0)
@@ -43,13 +62,19 @@ std::FILE* createNew(const std::string& name) {
         std::remove(name.c_str());
     }
 #else
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions.mode);
     if (fd < 0)
         return nullptr;
-    std::FILE* file = ::fdopen(fd, "wb");
+    std::FILE* file = nullptr;
+    if (!permissions.kept || ::fchmod(fd, permissions.mode) == 0)
+        file = ::fdopen(fd, "wb");
     if (file == nullptr) {
+        int error = errno;
         ::close(fd);
         std::remove(name.c_str());
+        // Not a file that cannot be made: memory that cannot be had.
+        if (error == ENOMEM)
+            throw std::bad_alloc();
     }
 #endif
     return file;
@@ -63,54 +88,15 @@ bool replaceFile(const std::string& from, const std::string& to) {
 #endif
 }
 
-// The temporary file that becomes the target; removed unless it took the
-// target's place, also when the command is ended by exhausted memory.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(const std::string& target) {
-        for (int attempt = 1; attempt <= 100 && file_ == nullptr; ++attempt) {
-            name_ = target + "." + std::to_string(attempt) + ".tmp";
-            file_ = createNew(name_);
-        }
-        if (file_ != nullptr)
-            setPendingOutput(&name_);
-    }
-    ~TemporaryFile() {
-        setPendingOutput(nullptr);
-        if (file_ != nullptr)
-            std::fclose(file_);
-        if (file_ != nullptr || !committed_)
-            std::remove(name_.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    bool opened() const { return file_ != nullptr; }
-
-    bool commit(std::string_view bytes, const std::string& target) {
-        bool written = writeStream(file_, bytes);
-        written = std::fclose(file_) == 0 && written;
-        file_ = nullptr;
-        if (!written)
-            return false;
-        keepPermissions(target);
-        committed_ = replaceFile(name_, target);
-        return committed_;
-    }
-
-  private:
-    // A file that is replaced keeps who may read and write it.
-    void keepPermissions(const std::string& target) const {
-        std::error_code error;
-        fs::file_status status = fs::status(target, error);
-        if (!error && fs::is_regular_file(status))
-            fs::permissions(name_, status.permissions(), error);
-    }
-
-    std::string name_;
-    std::FILE* file_ = nullptr;
-    bool committed_ = false;
-};
+// Whether the user may write a file that is there: shell redirection would
+// refuse one that is not writable, and so does a command.
+bool mayWrite(const std::string& name) {
+#ifdef _WIN32
+    return ::_access(name.c_str(), 2) == 0;
+#else
+    return ::access(name.c_str(), W_OK) == 0;
+#endif
+}
 
 // Where a file named so is written whole or not at all: the name itself,
 // or for a link the regular file it leads to. Empty for what is written
@@ -138,22 +124,97 @@ bool writeDirectly(const std::string& name, std::string_view bytes) {
 
 } // namespace
 
-bool writeCommandOutput(const std::string& name, std::string_view bytes,
-                        const std::vector<std::string>& inputs) {
+// One output of a command: written directly at the commit, or written now
+// into a temporary file that takes the target's place at the commit; the
+// temporary file is removed unless it did, also when the command is ended
+// by exhausted memory.
+class CommandOutputs::Pending {
+  public:
+    Pending(std::string name, std::string target, std::string_view bytes)
+        : name_(std::move(name)), target_(std::move(target)), bytes_(bytes) {}
+    ~Pending() {
+        if (!temporary_.empty() && !committed_)
+            std::remove(temporary_.c_str());
+    }
+    Pending(const Pending&) = delete;
+    Pending& operator=(const Pending&) = delete;
+
+    bool direct() const { return target_.empty(); }
+
+    // Writes the temporary file whole.
+    bool prepare() {
+        Permissions permissions = permissionsOf(target_);
+        std::FILE* file = nullptr;
+        for (int attempt = 1; attempt <= 100 && file == nullptr; ++attempt) {
+            temporary_ = target_ + "." + std::to_string(attempt) + ".tmp";
+            file = createNew(temporary_, permissions);
+        }
+        if (file == nullptr) {
+            temporary_.clear();
+            return false;
+        }
+        registered_.emplace(temporary_);
+        bool written = writeStream(file, bytes_);
+        return std::fclose(file) == 0 && written;
+    }
+
+    bool commit() {
+        if (direct())
+            return name_ == "-" ? writeStream(stdout, bytes_) : writeDirectly(name_, bytes_);
+        committed_ = replaceFile(temporary_, target_);
+        return committed_;
+    }
+
+    const std::string& name() const { return name_; }
+
+  private:
+    std::string name_;   // as the user gave it; "-" for the standard output
+    std::string target_; // the file replaced; empty: written directly
+    std::string_view bytes_;
+    std::string temporary_;
+    std::optional<PendingOutput> registered_;
+    bool committed_ = false;
+};
+
+CommandOutputs::CommandOutputs() = default;
+CommandOutputs::~CommandOutputs() = default;
+
+bool CommandOutputs::add(const std::string& name, std::string_view bytes,
+                         const std::vector<std::string>& inputs) {
     if (name.empty() || name == "-") {
-        return writeStream(stdout, bytes) || refuse("can't write the output");
+        pending_.push_back(std::make_unique<Pending>("-", "", bytes));
+        return true;
     }
     for (const std::string& input : inputs) {
         if (platform::isSameRegularFile(name.c_str(), input.c_str()))
             return refuse("can't write: " + name + " is an input");
     }
     std::string target = replaceableTarget(name);
-    if (target.empty())
-        return writeDirectly(name, bytes) || refuse("can't write: " + name);
-    TemporaryFile temporary(target);
-    if (!temporary.opened() || !temporary.commit(bytes, target))
+    std::error_code error;
+    if (!target.empty() && fs::exists(target, error) && !mayWrite(target))
         return refuse("can't write: " + name);
+    pending_.push_back(std::make_unique<Pending>(name, target, bytes));
+    Pending& output = *pending_.back();
+    return output.direct() || output.prepare() || refuse("can't write: " + name);
+}
+
+bool CommandOutputs::commit() {
+    for (const auto& output : pending_) {
+        if (output->direct() && !output->commit())
+            return refuse(output->name() == "-" ? "can't write the output"
+                                                : "can't write: " + output->name());
+    }
+    for (const auto& output : pending_) {
+        if (!output->direct() && !output->commit())
+            return refuse("can't write: " + output->name());
+    }
     return true;
+}
+
+bool writeCommandOutput(const std::string& name, std::string_view bytes,
+                        const std::vector<std::string>& inputs) {
+    CommandOutputs outputs;
+    return outputs.add(name, bytes, inputs) && outputs.commit();
 }
 
 } // namespace dovla::sheettool

@@ -1,21 +1,46 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace dovla::sheettool {
 
-// Writes a command's output to the named file, or to the standard output
-// when the name is empty or "-". A file that is one of the command's inputs
-// is refused before anything is written.
+// The files a command writes, put in place only once every one of them is
+// ready, so that a run that fails on the way (a full disk, exhausted
+// memory, a refused file) replaces nothing.
 //
-// A regular file (or a new one) is replaced whole or not at all: the output
-// goes to a temporary file beside it, which takes the target's place only
-// once it is written and closed, so a full disk or a write limit leaves the
-// file that was there untouched. Devices and pipes are written directly.
-// False, with the message written, when the output could not be written
-// whole.
+// A regular file (or a new one) is replaced whole or not at all: its bytes
+// go to a temporary file beside it, made with the target's permissions
+// before any byte goes in, which takes the target's place at the commit.
+// The target is replaced, not written into: a hard link to it keeps the
+// old bytes. Devices, pipes and the standard output are written directly
+// at the commit, before any file is replaced.
+class CommandOutputs {
+  public:
+    CommandOutputs();
+    ~CommandOutputs();
+    CommandOutputs(const CommandOutputs&) = delete;
+    CommandOutputs& operator=(const CommandOutputs&) = delete;
+
+    // Prepares one output: the named file, or the standard output when the
+    // name is empty or "-". A file that is one of the command's inputs, or
+    // one that the user may not write, is refused. The bytes must live
+    // until the commit. False, with the message written, when refused or
+    // when its temporary file could not be written whole.
+    bool add(const std::string& name, std::string_view bytes,
+             const std::vector<std::string>& inputs);
+    // Writes the direct outputs, then moves every temporary file into
+    // place. False, with the message written, when one could not be.
+    bool commit();
+
+  private:
+    class Pending;
+    std::vector<std::unique_ptr<Pending>> pending_;
+};
+
+// One output, prepared and committed at once.
 bool writeCommandOutput(const std::string& name, std::string_view bytes,
                         const std::vector<std::string>& inputs);
 

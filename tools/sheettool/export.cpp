@@ -60,13 +60,16 @@ bool writeProject(const model::Design& design, const kicad::Plan& plan, const st
         return refuse("can't write: " + folder);
     std::string stem = stemOf(design.sheetPath);
     std::string written;
-    for (const auto& [name, bytes] : kicad::projectFiles(design, plan, stem)) {
+    // Every file of the project is written before any takes its place.
+    auto files = kicad::projectFiles(design, plan, stem);
+    CommandOutputs outputs;
+    for (const auto& [name, bytes] : files) {
         std::string path = (fs::path(folder) / name).string();
-        if (!writeCommandOutput(path, bytes, inputsOf(design)))
+        if (!outputs.add(path, bytes, inputsOf(design)))
             return false;
         written += path + "\n";
     }
-    return writeInformation(written + adaptations(plan)) == exitClean;
+    return outputs.commit() && writeInformation(written + adaptations(plan)) == exitClean;
 }
 
 } // namespace
@@ -82,7 +85,7 @@ int exportCommand(int argc, char** argv) {
         ->required()
         ->check(CLI::IsMember({"kicad-project", "kicad-netlist", "bom-csv"}));
     addSheetArgument(parser, arguments);
-    addDesignOptions(parser, arguments, AcceptOutput);
+    addDesignOptions(parser, arguments, AcceptOutput | AcceptNoLibraries);
     int status = exitClean;
     if (!parseCommand(parser, argc, argv, status))
         return status;

@@ -14,7 +14,18 @@ namespace {
 constexpr std::size_t reserveSize = std::size_t{4} << 20;
 
 void* reserve = nullptr;
-const std::string* pendingOutput = nullptr;
+// The last pending output registered; the list runs back through previous_.
+PendingOutput* lastPending = nullptr;
+
+} // namespace
+
+// Takes no memory: there may be none.
+void removePendingOutputs() {
+    for (PendingOutput* output = lastPending; output != nullptr; output = output->previous_)
+        std::remove(output->name_.c_str());
+}
+
+namespace {
 
 void outOfMemory() {
     if (reserve != nullptr) {
@@ -24,16 +35,30 @@ void outOfMemory() {
     }
     // Nothing here may take memory: there is none.
     std::fputs("sheettool: can't alloc memory!\n", stderr);
-    if (pendingOutput != nullptr)
-        std::remove(pendingOutput->c_str());
+    removePendingOutputs();
     std::_Exit(exitTrouble);
 }
+
+void takeReserve() {
+    if (reserve == nullptr)
+        reserve = std::malloc(reserveSize);
+    std::set_new_handler(outOfMemory);
+}
+
+// The option parser's library defines objects that take memory before
+// main begins (its ready-made validators, one set in every file that
+// includes it). Ahead of every other initializer the reserve is taken, so
+// that exhausted memory meets it there too, instead of an exception that
+// nothing can catch yet.
+struct EarlyReserve {
+    EarlyReserve() { takeReserve(); }
+};
+__attribute__((init_priority(101))) const EarlyReserve earlyReserve;
 
 } // namespace
 
 MemoryReserve::MemoryReserve() {
-    reserve = std::malloc(reserveSize);
-    std::set_new_handler(outOfMemory);
+    takeReserve();
 }
 
 MemoryReserve::~MemoryReserve() {
@@ -42,8 +67,19 @@ MemoryReserve::~MemoryReserve() {
     reserve = nullptr;
 }
 
-void setPendingOutput(const std::string* name) {
-    pendingOutput = name;
+PendingOutput::PendingOutput(const std::string& name) : name_(name), previous_(lastPending) {
+    if (previous_ != nullptr)
+        previous_->next_ = this;
+    lastPending = this;
+}
+
+PendingOutput::~PendingOutput() {
+    if (previous_ != nullptr)
+        previous_->next_ = next_;
+    if (next_ != nullptr)
+        next_->previous_ = previous_;
+    else
+        lastPending = previous_;
 }
 
 } // namespace dovla::sheettool

@@ -5,11 +5,12 @@
 // Exhausted memory in sheettool. The JSON library cannot be unwound through
 // a failed allocation everywhere (its values free their children through a
 // list they allocate), so running out is not left to exceptions alone:
-// while a MemoryReserve lives, the first failed allocation gives back a
+// from before main (the static initializers of the libraries) until the
+// command's MemoryReserve ends, the first failed allocation gives back a
 // reserve kept for the purpose and is tried again, so that the command can
 // finish with what it has; the next ends the command with "can't alloc
-// memory!" and exit status 2, removing the temporary output file it was
-// writing, so that the file it was to replace stays as it was.
+// memory!" and exit status 2, removing the temporary output files it was
+// writing, so that the files they were to replace stay as they were.
 namespace dovla::sheettool {
 
 class MemoryReserve {
@@ -20,8 +21,20 @@ class MemoryReserve {
     MemoryReserve& operator=(const MemoryReserve&) = delete;
 };
 
-// The temporary output file to remove should memory run out; nullptr when
-// none is open. The name must live as long as it is set.
-void setPendingOutput(const std::string* name);
+// A temporary output file to remove should memory run out, for as long as
+// this lives; the name must live as long. Several may be pending at once.
+class PendingOutput {
+  public:
+    explicit PendingOutput(const std::string& name);
+    ~PendingOutput();
+    PendingOutput(const PendingOutput&) = delete;
+    PendingOutput& operator=(const PendingOutput&) = delete;
+
+  private:
+    friend void removePendingOutputs();
+    const std::string& name_;
+    PendingOutput* previous_;
+    PendingOutput* next_ = nullptr;
+};
 
 } // namespace dovla::sheettool
