@@ -65,7 +65,17 @@ const Malformed libraryTexts[] = {
     {"library-file\n", 1, 1, "begins with its header line"},
     {"library-file\npart name=\"A\" name-at=0 record-at=0\n", 2, 1, "begins with its header line"},
     {"library-file\nheader name-table=54 part-table=54 part-data=54\n", 2, 1,
-     "the header needs the field 'strings'"},
+     "give the header's name-table, part-table, part-data and strings, or none of them"},
+    // A header without offsets leaves the layout to build, and no line may
+    // place bytes then.
+    {"library-file\nheader\npart name=\"A\" name-at=0 width=1 height=1 blocks=1\n", 3, 23,
+     "build lays the library out; leave name-at out"},
+    {"library-file\nheader\npart name=\"A\" width=1 height=1 blocks=1\n"
+     "  pin side=left offset=1 numbers=1 name=\"X\" name-at=1\n",
+     4, 53, "leave name-at out"},
+    {"library-file\nheader\npart name=\"A\"\n", 3, 1,
+     "each part describes its record: give width, height and blocks"},
+    {"library-file\nheader\ngap at=70 bytes=00\n", 3, 1, "has no place for a gap"},
     {"library-file\nheader parts=2 name-table=54 part-table=58 part-data=60 strings=60\n"
      "part name=\"A\" name-at=0 record-at=0 width=1 height=1 blocks=1\n",
      2, 14, "the header counts 2 parts, the text has 1"},
@@ -232,7 +242,7 @@ TEST(Usage, BadCommandLinesExitWithTwo) {
         std::vector<std::string> command;
         std::string err;
     };
-    const std::string usage = "usage: sheettool dump <file>\n";
+    const std::string usage = "usage: sheettool dump <file> [--no-offsets]\n";
     for (const Case& c : std::vector<Case>{
              {{}, usage},
              {{"frobnicate"}, usage},
@@ -254,6 +264,10 @@ TEST(Usage, BadCommandLinesExitWithTwo) {
               "sheettool: -w: 1 required NAME missing\nSee sheettool check --help.\n"},
              {{"nets", "a.sch", "-w", ""},
               "sheettool: -w: names nothing\nSee sheettool nets --help.\n"},
+             {{"view", "a.sch", "--config", ""},
+              "sheettool: --config: names nothing\nSee sheettool view --help.\n"},
+             {{"diff", "a.sch", "b.sch", "--old-config", ""},
+              "sheettool: --old-config: names nothing\nSee sheettool diff --help.\n"},
              {{"nets", "a.sch", "-o", "a", "-o", "b"},
               "sheettool: -o: At Most 1 required but received 2\nSee sheettool nets --help.\n"},
              {{"diff", "a.sch"}, "sheettool: new is required\nSee sheettool diff --help.\n"},

@@ -57,14 +57,15 @@ class QuietReaders {
     QuietReaders& operator=(const QuietReaders&) = delete;
 };
 
-// The text of a file's bytes, as `sheettool dump` makes it.
-inline std::string dumpBytes(const std::vector<std::uint8_t>& bytes) {
+// The text of a file's bytes, as `sheettool dump` makes it (a library's
+// without its offsets, as `--no-offsets` makes it, when offsets is false).
+inline std::string dumpBytes(const std::vector<std::uint8_t>& bytes, bool offsets = true) {
     QuietReaders quiet;
     TempDir dir;
     dir.write("file", bytes);
     std::string text;
     if (isLibraryFile(dir.file("file")))
-        dumpLibrary(dir.file("file"), text);
+        dumpLibrary(dir.file("file"), text, offsets);
     else
         dumpSheet(dir.file("file"), text);
     return text;

@@ -1,11 +1,12 @@
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <new>
+#include <optional>
 
 #include "driver/alloc_pool.h"
 #include "driver/messages.h"
+#include "driver/open_file.h"
 #include "library/library_file.h"
 #include "sheettool.h"
 #include "text_syntax.h"
@@ -44,7 +45,7 @@ std::size_t pinEntrySize(unsigned blockCount) {
 
 std::vector<unsigned char> readWholeFile(const std::string& path) {
     std::vector<unsigned char> bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFile(path.c_str(), "rb");
     if (file == nullptr)
         fatal("can't open: %s\n", path.c_str());
     unsigned char chunk[1 << 14];
@@ -98,8 +99,8 @@ std::uint16_t parsePinNumber(const std::string& token, int line, int column) {
 
 class LibraryDumper {
   public:
-    LibraryDumper(const std::string& path, std::string& out)
-        : raw_(readWholeFile(path)), covered_(raw_.size(), false), out_(out) {
+    LibraryDumper(const std::string& path, std::string& out, bool offsets)
+        : raw_(readWholeFile(path)), covered_(raw_.size(), false), out_(out), offsets_(offsets) {
         lib_.open(path.c_str());
     }
 
@@ -147,11 +148,15 @@ class LibraryDumper {
     }
 
     void header() {
-        std::string line = "header parts=" + std::to_string(lib_.partCount) +
-                           " name-table=" + std::to_string(lib_.nameTableOffset) +
-                           " part-table=" + std::to_string(lib_.partTableOffset) +
-                           " part-data=" + std::to_string(lib_.partDataBase) +
-                           " strings=" + std::to_string(lib_.stringBase);
+        // Without offsets the count, too, is left to build: a part added in
+        // an editor is counted.
+        std::string line = "header";
+        if (offsets_)
+            line += " parts=" + std::to_string(lib_.partCount) +
+                    " name-table=" + std::to_string(lib_.nameTableOffset) +
+                    " part-table=" + std::to_string(lib_.partTableOffset) +
+                    " part-data=" + std::to_string(lib_.partDataBase) +
+                    " strings=" + std::to_string(lib_.stringBase);
         for (const UnusedRange& range : headerUnused) {
             std::size_t used = withoutTrailingZeros(lib_.header + range.at, range.size);
             if (used > 0)
@@ -180,14 +185,18 @@ class LibraryDumper {
         }
         if (!terminated)
             line += " terminated=no";
-        line += " name-at=" + std::to_string(lib_.nameOffsets[index]);
-        line += " record-at=" + std::to_string(lib_.partOffsets[index]);
+        const std::string recordOffset = " record-at=" + std::to_string(lib_.partOffsets[index]);
+        if (offsets_)
+            line += " name-at=" + std::to_string(lib_.nameOffsets[index]) + recordOffset;
         std::int64_t recordAt =
             static_cast<std::int64_t>(lib_.partDataBase) + lib_.partOffsets[index];
         auto [owner, first] = recordOwners_.try_emplace(recordAt, index);
         if (!first) {
-            out_ += line + "  # " + comment + ", the record of part " +
-                    std::to_string(owner->second) + "\n";
+            // Without offsets a part cannot name another's record: it
+            // describes it again, and build stores the two as one.
+            out_ += offsets_ ? line + "  # " + comment + ", the record of part " +
+                                   std::to_string(owner->second) + "\n"
+                             : line + recordTexts_[recordAt];
             return;
         }
         // dovla32 reads only the records of the parts a design uses: one
@@ -199,8 +208,11 @@ class LibraryDumper {
             // Parts that share the record are as damaged as this one.
             recordOwners_.erase(recordAt);
             pinNameCovers_.clear();
-            out_ += line + " readable=no  # " + comment + ", record at " +
-                    std::to_string(recordAt) + " damaged: " + messageOf(error) + "\n";
+            // A record that cannot be read keeps its offset: it is where
+            // the part's table entry points, and nothing else of it is known.
+            out_ += line + (offsets_ ? "" : recordOffset) + " readable=no  # " + comment +
+                    ", record at " + std::to_string(recordAt) + " damaged: " + messageOf(error) +
+                    "\n";
         }
     }
 
@@ -211,6 +223,7 @@ class LibraryDumper {
         const unsigned blocks = record[2];
         const std::uint16_t pinWord = readUint16(record + recordPinWord);
         const unsigned pinCount = pinWord & 0xFFF;
+        const std::size_t recordStart = line.size();
         line += " width=" + std::to_string(record[0]) + " height=" + std::to_string(record[1]) +
                 " blocks=" + std::to_string(blocks) + " pins=" + std::to_string(pinCount);
         if (pinWord >> 12)
@@ -218,10 +231,14 @@ class LibraryDumper {
         std::size_t unused = withoutTrailingZeros(record + recordUnused, recordUnusedSize);
         if (unused > 0)
             line += " unused=" + hex(record + recordUnused, unused);
-        std::string lines =
-            line + "  # " + comment + ", record at " + std::to_string(recordAt) + "\n";
+        std::string description = line.substr(recordStart) + "  # " + comment +
+                                  (offsets_ ? ", record at " + std::to_string(recordAt) : "") +
+                                  "\n";
         for (unsigned i = 0; i < pinCount; ++i)
-            lines += pin(blocks);
+            description += pin(blocks);
+        std::string lines = line.substr(0, recordStart) + description;
+        if (!offsets_)
+            recordTexts_[recordAt] = description;
         cover(recordAt, partRecordSize + pinCount * pinEntrySize(blocks));
         for (const auto& [at, size] : pinNameCovers_)
             cover(at, size);
@@ -262,13 +279,27 @@ class LibraryDumper {
             }
             if (length != stored.size())
                 line += " name-length=" + std::to_string(length);
-            line += " name-at=" + std::to_string(namePosition);
+            if (offsets_)
+                line += " name-at=" + std::to_string(namePosition);
         }
         return line + (comment.empty() ? "" : "  # " + comment) + "\n";
     }
 
     void gaps() {
         damagedPart_ = -1;
+        if (!offsets_) {
+            // The strings begin with a NUL at position 0, which build lays
+            // out too.
+            auto base = static_cast<std::size_t>(lib_.stringBase);
+            if (lib_.stringBase >= 0 && base < raw_.size() && raw_[base] == 0)
+                covered_[base] = true;
+            auto left =
+                static_cast<std::size_t>(std::count(covered_.begin(), covered_.end(), false));
+            if (left > 0)
+                out_ += "# left out: " + std::to_string(left) +
+                        " byte(s) that no part holds (dump with offsets to keep them)\n";
+            return;
+        }
         std::size_t i = 0;
         while (i < raw_.size()) {
             if (covered_[i]) {
@@ -289,7 +320,11 @@ class LibraryDumper {
     std::string& out_;
     AllocPool pool_;
     LibraryFile lib_;
+    bool offsets_;
     std::map<std::int64_t, std::uint32_t> recordOwners_;
+    // Without offsets: each record's description by its place, for the
+    // parts that share it.
+    std::map<std::int64_t, std::string> recordTexts_;
     // The names of a record's pins, covered once the whole record is read.
     std::vector<std::pair<std::int64_t, std::size_t>> pinNameCovers_;
     int damagedPart_ = -1;
@@ -321,6 +356,7 @@ class LibraryBuilder {
             throw TextError(lines.size() < 2 ? lines[0].number : lines[1].number,
                             lines.size() < 2 ? lines[0].column : lines[1].column,
                             "a library text begins with its header line");
+        laidOut_ = layoutWanted(lines[1]);
         for (std::size_t i = 2; i < lines.size(); ++i) {
             const TextLine& line = lines[i];
             if (line.keyword == "part")
@@ -335,12 +371,134 @@ class LibraryBuilder {
                 throw TextError(line.number, line.column, "unknown item '" + line.keyword + "'");
         }
         finishPart();
+        if (laidOut_)
+            layOut();
         header(lines[1]);
         sharedRecords();
         return place();
     }
 
   private:
+    static constexpr const char* baseKeys[] = {"name-table", "part-table", "part-data", "strings"};
+
+    // Whether the text leaves the offsets out for build to choose: the
+    // header gives none of its bases. A header gives all four or none.
+    static bool layoutWanted(const TextLine& header) {
+        int given = 0;
+        for (const char* key : baseKeys) {
+            for (const TextField& field : header.fields)
+                given += field.key == key ? 1 : 0;
+        }
+        if (given != 0 && given != 4)
+            throw TextError(header.number, header.column,
+                            "give the header's name-table, part-table, part-data and strings, or "
+                            "none of them to have build lay the library out");
+        return given == 0;
+    }
+
+    // An offset of the text: required where the text places the bytes,
+    // refused where build lays the library out.
+    std::int64_t offsetField(FieldReader& fields, const char* what, const char* key,
+                             std::int64_t min, std::int64_t max) {
+        if (!laidOut_) {
+            if (!fields.has(key))
+                fields.failAtKeyword(std::string(what) + " needs the field '" + key +
+                                     "' (or leave the header's offsets out, and every other, "
+                                     "for build to lay the library out)");
+            return fields.requiredInteger(key, min, max);
+        }
+        if (fields.has(key))
+            fields.fail(key, std::string("the header gives no offsets, so build lays the library "
+                                         "out; leave ") +
+                                 key + " out");
+        return -1;
+    }
+
+    // The layout that dump shows of a library made in one go: the header,
+    // the name table, the part table, the strings (position 0 holds
+    // nothing, then the pin names, each stored once, then the part names),
+    // and the part records, each distinct record stored once. A name that
+    // runs to the end of the file (a part name without its NUL, a pin name
+    // shorter than its length byte) is read so only as the file's last
+    // bytes: it goes behind the records, and there is room for one.
+    void layOut() {
+        struct Tail {
+            std::int64_t* at;
+            std::size_t recordSpot; // of a pin name; SIZE_MAX for a part name
+            std::string* record;
+            int line;
+            int column;
+        };
+        std::optional<Tail> tail;
+        auto runsToTheEnd = [&](Tail item) {
+            if (tail)
+                throw TextError(item.line, item.column,
+                                "only one name can run to the end of the file, and another "
+                                "already does");
+            tail = item;
+        };
+        std::string strings(1, '\0');
+        std::map<std::string, std::int64_t> pinNameAt;
+        for (PartText& part : parts_) {
+            for (PinName& name : part.pinNames) {
+                if (static_cast<unsigned char>(name.bytes[0]) + 1u > name.bytes.size()) {
+                    runsToTheEnd({&name.at, name.recordSpot, &part.record, name.line, name.column});
+                    continue;
+                }
+                auto [at, added] =
+                    pinNameAt.try_emplace(name.bytes, static_cast<std::int64_t>(strings.size()));
+                if (added)
+                    strings += name.bytes;
+                name.at = at->second;
+                setPinNameAt(part.record, name.recordSpot, name.at, name.line, name.column);
+            }
+        }
+        for (PartText& part : parts_) {
+            if (part.name.empty() || part.name.back() != '\0') {
+                runsToTheEnd(
+                    {&part.nameAt, SIZE_MAX, nullptr, part.line->number, part.line->column});
+                continue;
+            }
+            part.nameAt = static_cast<std::int64_t>(strings.size());
+            strings += part.name;
+        }
+        // The records go in with their pin names' positions, the one at the
+        // end of the file aside: that depends on the records' size.
+        std::map<std::string, std::int64_t> recordAt;
+        std::int64_t data = 0;
+        for (PartText& part : parts_) {
+            if (!part.hasRecord)
+                continue;
+            auto [at, added] = recordAt.try_emplace(part.record, data);
+            if (added)
+                data += static_cast<std::int64_t>(part.record.size());
+            if (at->second > 0xFFFF)
+                throw TextError(part.line->number, part.line->column,
+                                "the part records take more than the 64 KiB their offsets reach");
+            part.recordAt = at->second;
+        }
+        if (tail) {
+            *tail->at = static_cast<std::int64_t>(strings.size()) + data;
+            if (tail->record != nullptr)
+                setPinNameAt(*tail->record, tail->recordSpot, *tail->at, tail->line, tail->column);
+        }
+        const auto count = static_cast<std::int64_t>(parts_.size());
+        nameTable_ = headerSize;
+        partTable_ = nameTable_ + static_cast<std::int64_t>(nameOffsetSize) * count;
+        strings_ = partTable_ + static_cast<std::int64_t>(partOffsetSize) * count;
+        partData_ = strings_ + static_cast<std::int64_t>(strings.size());
+        put(strings_, std::string(1, '\0'), parts_.empty() ? 1 : parts_[0].line->number, 1);
+    }
+
+    static void setPinNameAt(std::string& record, std::size_t spot, std::int64_t at, int line,
+                             int column) {
+        if (at >= noPinName)
+            throw TextError(line, column,
+                            "the pin names lie beyond the 64 KiB their positions reach");
+        record[spot] = static_cast<char>(at & 0xFF);
+        record[spot + 1] = static_cast<char>(at >> 8);
+    }
+
     void put(std::int64_t at, std::string bytes, int line, int column) {
         if (at < 0 || at + static_cast<std::int64_t>(bytes.size()) > maxFileSize)
             throw TextError(line, column,
@@ -360,10 +518,12 @@ class LibraryBuilder {
         if (parts_.size() > 0xFFFF)
             fields.failAtKeyword("a library holds at most 65535 parts");
         const std::int64_t int32Min = INT32_MIN, int32Max = INT32_MAX;
-        nameTable_ = fields.requiredInteger("name-table", 0, int32Max);
-        partTable_ = fields.requiredInteger("part-table", 0, int32Max);
-        partData_ = fields.requiredInteger("part-data", int32Min, int32Max);
-        strings_ = fields.requiredInteger("strings", int32Min, int32Max);
+        if (!laidOut_) {
+            nameTable_ = fields.requiredInteger("name-table", 0, int32Max);
+            partTable_ = fields.requiredInteger("part-table", 0, int32Max);
+            partData_ = fields.requiredInteger("part-data", int32Min, int32Max);
+            strings_ = fields.requiredInteger("strings", int32Min, int32Max);
+        }
         std::string bytes(magic, magicLength);
         std::string unused[3];
         for (int i = 0; i < 3; ++i)
@@ -401,10 +561,11 @@ class LibraryBuilder {
     }
 
     struct PinName {
-        std::int64_t at;
+        std::int64_t at; // -1 until laid out
         std::string bytes;
         int line;
         int column;
+        std::size_t recordSpot; // where the record holds its position
     };
     struct PartText {
         const TextLine* line;
@@ -439,12 +600,17 @@ class LibraryBuilder {
         if (fields.yesNo("terminated", true))
             name += '\0';
         part.name = name;
-        part.nameAt = fields.requiredInteger("name-at", INT32_MIN, INT32_MAX);
+        part.nameAt = offsetField(fields, "a part", "name-at", INT32_MIN, INT32_MAX);
         part.nameAtColumn = fields.columnOf("name-at");
-        part.recordAt = fields.requiredInteger("record-at", 0, 0xFFFF);
-        part.recordAtColumn = fields.columnOf("record-at");
         part.hasRecord = fields.has("width") || fields.has("height") || fields.has("blocks");
         part.readable = fields.yesNo("readable", true);
+        // A record that cannot be read is only where its offset says.
+        part.recordAt = part.readable ? offsetField(fields, "a part", "record-at", 0, 0xFFFF)
+                                      : fields.requiredInteger("record-at", 0, 0xFFFF);
+        part.recordAtColumn = fields.columnOf("record-at");
+        if (laidOut_ && part.readable && !part.hasRecord)
+            fields.failAtKeyword("build lays the library out, so each part describes its record: "
+                                 "give width, height and blocks");
         if (!part.readable && part.hasRecord)
             fields.fail(fields.has("width")    ? "width"
                         : fields.has("height") ? "height"
@@ -495,9 +661,8 @@ class LibraryBuilder {
         bool named = fields.has("name") || fields.has("stored");
         if (fields.has("name") && fields.has("stored"))
             fields.fail("stored", "a pin has either a name or its stored bytes");
-        if (named != fields.has("name-at"))
-            fields.failAtKeyword(named ? "a pin name needs the field 'name-at'"
-                                       : "'name-at' places a name; give name= too");
+        if (!named && fields.has("name-at"))
+            fields.failAtKeyword("'name-at' places a name; give name= too");
         if (named) {
             const char* key = fields.has("name") ? "name" : "stored";
             std::string name = fields.bytes(key, 255, "");
@@ -507,10 +672,11 @@ class LibraryBuilder {
                 fields.fail("name-length", "the name holds more bytes than its length");
             if (length == 0)
                 fields.fail(key, "a pin name can't be empty; leave name and name-at out");
-            auto at = fields.requiredInteger("name-at", 0, noPinName - 1);
+            auto at = offsetField(fields, "a pin name", "name-at", 0, noPinName - 1);
+            std::size_t spot = part.record.size();
             append16(part.record, static_cast<unsigned>(at));
-            part.pinNames.push_back(
-                {at, static_cast<char>(length) + name, line.number, fields.columnOf("name-at")});
+            part.pinNames.push_back({at, static_cast<char>(length) + name, line.number,
+                                     fields.columnOf("name-at"), spot});
         } else {
             if (fields.has("name-length"))
                 fields.fail("name-length", "a pin without a name has no name length");
@@ -582,6 +748,9 @@ class LibraryBuilder {
 
     void gap(const TextLine& line) {
         FieldReader fields(line, "a gap", {"at", "bytes"});
+        if (laidOut_)
+            fields.failAtKeyword("the header gives no offsets, so build lays the library out and "
+                                 "has no place for a gap");
         auto at = fields.requiredInteger("at", 0, maxFileSize);
         if (!fields.has("bytes"))
             fields.failAtKeyword("a gap needs the field 'bytes'");
@@ -615,6 +784,7 @@ class LibraryBuilder {
     std::vector<PartText> parts_;
     std::vector<Placement> placements_;
     bool inPart_ = false;
+    bool laidOut_ = false;
     std::int64_t nameTable_ = 0;
     std::int64_t partTable_ = 0;
     std::int64_t partData_ = 0;
@@ -624,11 +794,8 @@ class LibraryBuilder {
 } // namespace
 
 bool isLibraryFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    // A file that cannot be opened is reported by the sheet's reader; one
-    // that could not be opened for want of memory is not a sheet.
-    if (file == nullptr && errno == ENOMEM)
-        throw std::bad_alloc();
+    // A file that cannot be opened is reported by the sheet's reader.
+    std::FILE* file = openFile(path.c_str(), "rb");
     if (file == nullptr)
         return false;
     char start[magicLength];
@@ -638,8 +805,8 @@ bool isLibraryFile(const std::string& path) {
     return library;
 }
 
-void dumpLibrary(const std::string& path, std::string& out) {
-    LibraryDumper(path, out).dump();
+void dumpLibrary(const std::string& path, std::string& out, bool offsets) {
+    LibraryDumper(path, out, offsets).dump();
 }
 
 std::vector<std::uint8_t> buildLibrary(const std::vector<TextLine>& lines) {

@@ -2,19 +2,18 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "check.h"
 #include "command_line.h"
 #include "command_output.h"
 #include "diff.h"
-#include "export.h"
 #include "driver/messages.h"
+#include "driver/open_file.h"
 #include "driver/platform.h"
+#include "export.h"
 #include "load_design.h"
 #include "memory_reserve.h"
 #include "nets.h"
@@ -33,21 +32,23 @@ std::string messageOf(const FatalError& error) {
 namespace {
 
 constexpr char usageText[] =
-    "usage: sheettool dump <file>\n"
+    "usage: sheettool dump <file> [--no-offsets]\n"
     "       sheettool build <text> -o <file>\n"
-    "       sheettool check <sheet> [-p] [-w<name>] [-s] [--config <TAVEL.INI>]\n"
+    "       sheettool check <sheet> [-p] [-w<name>] [-s]\n"
+    "                       [--config <TAVEL.INI> | --no-libraries]\n"
     "                       [--json | --sarif] [-o <file>] [--severity <type>=<level>]\n"
     "                       [--fail-on error|warning|info|never] [--waivers <file>]\n"
     "                       [--write-waivers <file>]\n"
-    "       sheettool nets <sheet> [-p] [-w<name>] [-s] [--config <TAVEL.INI>] [--json]\n"
-    "                      [-o <file>]\n"
+    "       sheettool nets <sheet> [-p] [-w<name>] [-s]\n"
+    "                      [--config <TAVEL.INI> | --no-libraries] [--json] [-o <file>]\n"
     "       sheettool diff <old> <new> [-p] [-w<name>] [-s] [--json] [-o <file>]\n"
     "                      [--config <TAVEL.INI>] [--old-config <TAVEL.INI>]\n"
     "                      [--new-config <TAVEL.INI>]\n"
-    "       sheettool view <sheet> [-p] [-w<name>] [-s] [--config <TAVEL.INI>]\n"
-    "                      [-o <page.html>]\n"
+    "       sheettool view <sheet> [-p] [-w<name>] [-s]\n"
+    "                      [--config <TAVEL.INI> | --no-libraries] [-o <page.html>]\n"
     "       sheettool export kicad-project|kicad-netlist|bom-csv <sheet> [-p] [-w<name>]\n"
-    "                      [-s] [--config <TAVEL.INI>] [-o <folder or file>]\n"
+    "                      [-s] [--config <TAVEL.INI> | --no-libraries]\n"
+    "                      [-o <folder or file>]\n"
     "       sheettool <command> --help: the command's options\n";
 
 } // namespace
@@ -69,28 +70,16 @@ bool refuse(const std::string& message) {
 
 bool loadCommandDesign(const std::string& sheetPath, const model::Options& options,
                        model::Design& design) {
-    // A configuration named outright that is not there is a mistake to
-    // report, not an empty list of libraries.
-    if (!options.configuration.empty()) {
-        std::FILE* configuration = std::fopen(options.configuration.c_str(), "rb");
-        if (configuration != nullptr)
-            std::fclose(configuration);
-        // A folder opens on some systems, but holds no text.
-        std::error_code error;
-        if (configuration == nullptr || std::filesystem::is_directory(options.configuration, error))
-            return refuse("can't open: " + options.configuration);
-    }
     try {
         design = model::loadDesign(sheetPath, options);
     } catch (const FatalError& error) {
         return refuse(messageOf(error));
     }
+    // What was read still counts, as it does for dovla32; the user learns
+    // that it was not all.
+    if (design.configurationCutShort)
+        trouble("configuration cut short: " + design.configuration);
     return true;
-}
-
-bool configurationFound(const model::Design& design) {
-    std::error_code error;
-    return std::filesystem::exists(design.configuration, error);
 }
 
 std::vector<std::string> inputsOf(const model::Design& design) {
@@ -100,7 +89,7 @@ std::vector<std::string> inputsOf(const model::Design& design) {
 }
 
 bool readText(const std::string& path, std::string& text) {
-    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    std::FILE* file = path == "-" ? stdin : openFile(path.c_str(), "rb");
     if (file == nullptr)
         return false;
     if (file == stdin)
@@ -127,16 +116,23 @@ bool finishStdout() {
 
 int dumpCommand(int argc, char** argv) {
     std::string path;
+    bool noOffsets = false;
     CLI::App parser("A sheet or library file as text: one line a record, every field by name.",
                     "sheettool dump");
     parser.add_option("file", path, "the sheet or library file")->required();
+    parser.add_flag("--no-offsets", noOffsets,
+                    "a library without its offsets and tables, for build to lay it out anew "
+                    "(the way to mend a library in a text editor)");
     int status = exitClean;
     if (!parseCommand(parser, argc, argv, status))
         return status;
     std::string out;
     try {
         if (isLibraryFile(path))
-            dumpLibrary(path, out);
+            dumpLibrary(path, out, !noOffsets);
+        else if (noOffsets)
+            return trouble("--no-offsets: " + path +
+                           " is no library; a sheet's text has no offsets");
         else
             dumpSheet(path, out);
     } catch (const FatalError& error) {
@@ -249,6 +245,9 @@ int sheettoolMain(int argc, char** argv) {
     MemoryReserve reserve;
     try {
         return runCommand(argc, argv);
+    } catch (const FatalError& error) {
+        // Exhausted memory met where a file was being opened.
+        return trouble(messageOf(error));
     } catch (const std::bad_alloc&) {
         // Written without taking memory: there may be none. Whatever output
         // file the command had begun is gone with its temporary file.

@@ -29,8 +29,11 @@ bool isLibraryFile(const std::string& path);
 // The text of a file, appended to `out` item by item. A damaged file ends
 // with the reader's FatalError, `out` holding the items before the damage
 // and a comment that says where it is.
+// Without offsets, a library's text leaves out the header's bases and
+// every name-at and record-at (of readable records), for build to lay the
+// library out anew; bytes that no part holds are left out too.
 void dumpSheet(const std::string& path, std::string& out);
-void dumpLibrary(const std::string& path, std::string& out);
+void dumpLibrary(const std::string& path, std::string& out, bool offsets = true);
 
 // The bytes that a text describes; an error in it is a TextError.
 std::vector<std::uint8_t> buildFile(const std::string& text);
@@ -49,13 +52,11 @@ int trouble(const std::string& message);
 // A message of trouble where a function answers whether it could: false.
 bool refuse(const std::string& message);
 
-// The design of a sheet file through the design model; false, with the
-// reader's message written, when it cannot be read.
+// The design of a sheet file through the design model, with the
+// configuration the options name (see chooseConfiguration); false, with
+// the reader's message written, when it cannot be read.
 bool loadCommandDesign(const std::string& sheetPath, const model::Options& options,
                        model::Design& design);
-// Whether the configuration the design was read with is there: false when
-// no TAVEL.INI was found, so that no library was read.
-bool configurationFound(const model::Design& design);
 // The files a design was read from: its sheet, its configuration and the
 // libraries that names; no command may write over them.
 std::vector<std::string> inputsOf(const model::Design& design);
