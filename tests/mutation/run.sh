@@ -10,7 +10,9 @@
 #
 # SLIPS defaults to tests/mutation/slips.tsv; NAMEs pick slips by name.
 # The scratch copy and its build go to $DOVLA32_MUTATION_DIR (default a new
-# temporary folder, removed at the end). Needs the packages of the tests
+# temporary folder, removed at the end). $DOVLA32_MUTATION_TESTS, a ctest
+# name pattern, measures a part of the suite alone (for example Golden for
+# the golden suite). Needs the packages of the tests
 # (scripts/install-packages.sh test). Exit status 1 when a slip survived.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -64,7 +66,8 @@ while IFS=$'\t' read -r name file old new; do
   if ! cmake --build "$build" >"$scratch/build.log" 2>&1; then
     result="does not build"
     broken+=("$name")
-  elif ctest --test-dir "$build" -j2 --stop-on-failure >"$scratch/test.log" 2>&1; then
+  elif ctest --test-dir "$build" -j2 --stop-on-failure ${DOVLA32_MUTATION_TESTS:+-R "$DOVLA32_MUTATION_TESTS"} \
+    >"$scratch/test.log" 2>&1; then
     result="SURVIVED"
     survived+=("$name")
   else
