@@ -245,8 +245,9 @@ TEST_P(LibraryRoundTrip, TheTextWithoutOffsetsBuildsTheSameParts) {
     } catch (const TextError& error) {
         FAIL() << error.line << ":" << error.column << ": " << error.what() << "\n" << text;
     }
-    if (laidOutInOneGo(GetParam()))
+    if (laidOutInOneGo(GetParam())) {
         EXPECT_EQ(built, GetParam().bytes) << text;
+    }
     auto parts = [](const std::string& dumped) {
         std::string kept;
         for (const std::string& line : splitText(dumped)) {
