@@ -92,6 +92,103 @@ TEST_F(CheckBoard, GatesTheBoardThroughItsReview) {
     EXPECT_FALSE(shortFinding["waived"]);
 }
 
+// The lines of a text report that a baseline did not accept: every finding
+// line, without the closing count.
+std::vector<std::string> findingLines(const std::string& report) {
+    std::vector<std::string> lines = splitText(report);
+    if (!lines.empty())
+        lines.pop_back();
+    return lines;
+}
+
+// The board's lines in another order, each wire drawn from its other end:
+// the same drawing, saved anew.
+std::string resaved(const std::string& text) {
+    std::vector<std::string> lines = splitText(text);
+    std::string out = lines.front() + "\n";
+    for (std::size_t i = lines.size(); i-- > 1;) {
+        std::smatch wire;
+        if (std::regex_match(lines[i], wire, std::regex("wire from=(\\S+) to=(\\S+)")))
+            out += "wire from=" + wire[2].str() + " to=" + wire[1].str() + "\n";
+        else
+            out += lines[i] + "\n";
+    }
+    return out;
+}
+
+// A baseline accepts the findings it was written for and no other: a new
+// dangling wire, a second wire stopping on a bus, and a name on a third net
+// each fail the gate, while the same drawing saved anew passes it.
+TEST_F(CheckBoard, ABaselineAcceptsOnlyTheFindingsItWasWrittenFor) {
+    const std::string extras = "wire from=300,600 to=340,600\n"
+                               "bus from=300,700 to=500,700\n"
+                               "wire from=400,700 to=400,650\n"
+                               "part at=470,450 ref=\"\" name=\"GND\" lib=\"GND\"\n";
+    const std::string first = board() + extras;
+    sheet("board.sch", first);
+    const std::vector<std::string> gate = {"check",   "board.sch", "--fail-on",
+                                           "warning", "--waivers", "waivers.txt"};
+    RunResult baseline = tool({"check", "board.sch", "--write-waivers", "waivers.txt"});
+    EXPECT_EQ(baseline.err, "");
+    const std::size_t accepted = findingLines(baseline.out).size();
+    RunResult clean = tool(gate);
+    EXPECT_EQ(clean.status, 0) << clean.out;
+    EXPECT_EQ(clean.out, "board.sch: 0 errors, 0 warnings, 0 info, " + std::to_string(accepted) +
+                             " waived; ignored: none; fails on: warning\n");
+
+    sheet("board.sch", resaved(first));
+    EXPECT_EQ(tool(gate).out, clean.out);
+
+    sheet("board.sch", first + "wire from=800,700 to=880,700\n"
+                               "wire from=450,700 to=450,660\n"
+                               "label at=450,350 text=\"TX\"\n");
+    RunResult revised = tool(gate);
+    EXPECT_EQ(revised.status, 1);
+    EXPECT_EQ(findingLines(revised.out),
+              (std::vector<std::string>{
+                  "board.sch: sheet 1 at 800,700: warning: wire end touches nothing "
+                  "[open-wire-end]",
+                  "board.sch: sheet 1 at 880,700: warning: wire end touches nothing "
+                  "[open-wire-end]",
+                  "board.sch: sheet 1 at 450,660: warning: wire end touches nothing "
+                  "[open-wire-end]",
+                  "board.sch: sheet 1 at 450,700: warning: wire end lies on a bus without a bus "
+                  "entry: it is not joined to the bus [wire-on-bus]",
+                  "board.sch: sheet 1 at 930,340: warning: name \"TX\" is on 3 nets that are not "
+                  "joined: net \"TX[U1.9]\" (sheet 1 at 650,340), net \"TX[J1.1]\" (sheet 1 at "
+                  "930,340), net \"TX[U1.4]\" (sheet 1 at 450,350) [name-on-separate-nets]",
+                  "waivers.txt:22: warning: waiver matches no finding: name-on-separate-nets TX "
+                  "TX[U1.9] TX[J1.1] [stale-waiver]"}))
+        << revised.out;
+}
+
+// Waivers written before each finding had a key of its own still load; those
+// whose key named every finding of a kind match none, and say why.
+TEST_F(CheckBoard, WaiversOfAnOlderShapeGoStaleWithAHint) {
+    sheet("board.sch", board() + "wire from=300,600 to=340,600\n");
+    dir.write("waivers.txt", std::string("lonely-pin U1.6\n"
+                                         "open-wire-end \"sheet 1\"\n"
+                                         "name-on-separate-nets TX\n"
+                                         "open-wire-end U1.11\n"));
+    RunResult run = tool({"check", "board.sch", "--waivers", "waivers.txt", "--fail-on", "never"});
+    EXPECT_EQ(run.status, 0);
+    const std::string hint = " (a key of an older sheettool that names no single finding: write "
+                             "it again with --write-waivers) [stale-waiver]\n";
+    EXPECT_NE(run.out.find("waivers.txt:2: warning: waiver matches no finding: open-wire-end "
+                           "\"sheet 1\"" +
+                           hint),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("waivers.txt:3: warning: waiver matches no finding: "
+                           "name-on-separate-nets TX" +
+                           hint),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(countOf(run.out, "[stale-waiver]"), 2u) << run.out;
+    EXPECT_EQ(countOf(run.out, "at 300,600: warning: wire end touches nothing"), 1u) << run.out;
+    EXPECT_EQ(countOf(run.out, "at 340,600: warning: wire end touches nothing"), 1u) << run.out;
+}
+
 struct LevelCase {
     const char* name;
     std::vector<std::string> options;

@@ -128,10 +128,22 @@ class Checker {
                          [](const Finding& a, const Finding& b) {
                              return a.sheet != b.sheet ? a.sheet < b.sheet : a.kind < b.kind;
                          });
+        numberAlikes();
         return findings_;
     }
 
   private:
+    // No two findings of a run share a waiver: the second and later of a
+    // type and subjects (two labels SPARE that name nothing) get (2), (3)...
+    void numberAlikes() {
+        std::map<std::pair<FindingKind, std::vector<std::string>>, int> seen;
+        for (Finding& finding : findings_) {
+            int count = ++seen[{finding.kind, sorted(finding.subjects)}];
+            if (count > 1)
+                finding.subjects.push_back("(" + std::to_string(count) + ")");
+        }
+    }
+
     void add(int sheet, Point at, FindingKind kind, std::string message,
              std::vector<std::string> subjects) {
         findings_.push_back({sheet, at, kind, std::move(message), std::move(subjects)});
@@ -182,40 +194,46 @@ class Checker {
         return part.name.empty() ? part.libName : part.name;
     }
 
-    // A pin as waivers name it: R1.2, or by the part's name where the part
-    // has no reference (GND.1).
-    std::string pinSubject(const Pin& pin) const {
+    // A pin as waivers name it: R1.2; a pin of a part without reference,
+    // which its name does not tell from the others of its kind, by the
+    // part's name and the pin's place (GND.1, sheet 1 at 440,300).
+    std::vector<std::string> pinSubjects(const Pin& pin) const {
         const Part& part = design_.parts[pin.part];
         std::string key = pinKey(design_, pin);
-        return part.ref.empty() ? partName(part) + key : key;
+        if (part.ref.empty())
+            return {partName(part) + key, placeText(pin.sheet, pin.end)};
+        return {key};
     }
 
-    // What a wire or bus entry belongs to, as waivers name it: its net's
-    // key, or its sheet where it is in no net.
-    std::string groupSubject(GroupRef group, int sheet) const {
-        if (group.kind == GroupRef::Net)
-            return design_.nets[group.index].key;
-        return "sheet " + std::to_string(sheet);
+    // A wire in no net as waivers name it: by its two ends, lesser first,
+    // so that its waiver goes stale when the wire is drawn elsewhere.
+    static std::string wireSubject(const Line& wire) {
+        auto text = [](Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); };
+        bool ordered =
+            wire.from.x != wire.to.x ? wire.from.x < wire.to.x : wire.from.y <= wire.to.y;
+        const Point& first = ordered ? wire.from : wire.to;
+        const Point& last = ordered ? wire.to : wire.from;
+        return "wire " + text(first) + "-" + text(last);
     }
 
     void checkPins() {
         for (const Pin& pin : design_.pins) {
             if (pin.group.kind == GroupRef::None) {
                 add(pin.sheet, pin.end, FindingKind::LonelyPin,
-                    "pin " + shownPin(pin) + " belongs to no net", {pinSubject(pin)});
+                    "pin " + shownPin(pin) + " belongs to no net", pinSubjects(pin));
                 continue;
             }
             if (pin.group.kind == GroupRef::BusGroup)
                 add(pin.sheet, pin.end, FindingKind::PinLeftOut,
                     "pin " + shownPin(pin) +
                         " is left out of the net list: its net was merged into a bus group",
-                    {pinSubject(pin)});
+                    pinSubjects(pin));
             if (pinsOf(pin.group) > 1)
                 continue;
             std::vector<NameSource> names = nameSources(pin.group);
             std::string net = names.empty() ? "its net" : "net " + quoted(names[0].name);
             add(pin.sheet, pin.end, FindingKind::SinglePinNet,
-                "pin " + shownPin(pin) + " is the only pin of " + net, {pinSubject(pin)});
+                "pin " + shownPin(pin) + " is the only pin of " + net, pinSubjects(pin));
         }
     }
 
@@ -232,7 +250,12 @@ class Checker {
                 return;
             touches = true;
         }
-        std::vector<std::string> subjects = {groupSubject(wire.group, sheet)};
+        // A wire of a net is named by the net's key, which its names and
+        // pins make and a redraw keeps; a wire in no net by its place.
+        std::vector<std::string> subjects =
+            wire.group.kind == GroupRef::Net
+                ? std::vector<std::string>{design_.nets[wire.group.index].key}
+                : std::vector<std::string>{placeText(sheet, at), wireSubject(wire)};
         if (buses_.holds(sheet, at))
             add(sheet, at, FindingKind::WireOnBus,
                 "wire end lies on a bus without a bus entry: it is not joined to the bus",
@@ -406,8 +429,10 @@ class Checker {
             sheet = sheetOf(design_, *bridge);
             at = placeOf(design_, *bridge);
         }
+        std::vector<std::string> subjects = sorted(all);
+        subjects.push_back(placeText(sheet, at));
         add(sheet, at, FindingKind::PowerShort,
-            "short: the net joins the power names " + quotedList(all), sorted(all));
+            "short: the net joins the power names " + quotedList(all), std::move(subjects));
     }
 
     void checkNets() {
@@ -459,7 +484,9 @@ class Checker {
             if (apart.size() < 2)
                 continue;
             std::string list;
+            std::vector<std::string> subjects = {name};
             for (const Places& places : apart) {
+                subjects.push_back(design_.nets[places.net].key);
                 std::string where;
                 for (const auto& [sheet, at] : places.at)
                     where += (where.empty() ? "" : "; ") + placeText(sheet, at);
@@ -470,7 +497,7 @@ class Checker {
             add(sheet, at, FindingKind::NameOnSeparateNets,
                 "name " + quoted(name) + " is on " + std::to_string(apart.size()) +
                     " nets that are not joined: " + list,
-                {name});
+                std::move(subjects));
         }
     }
 
@@ -481,7 +508,7 @@ class Checker {
             if (!entry.joinedAt && !entry.joinedTo && !scanPoints_.holds(entry.sheet, entry.at) &&
                 !scanPoints_.holds(entry.sheet, entry.to))
                 add(entry.sheet, entry.at, FindingKind::OpenBusEntry, "bus entry touches no bus",
-                    {groupSubject(entry.group, entry.sheet)});
+                    {placeText(entry.sheet, entry.at)});
         }
     }
 
@@ -515,7 +542,7 @@ class Checker {
 
     static std::vector<std::string> partSubjects(const Part& part) {
         if (part.ref.empty())
-            return {part.libName};
+            return {part.libName, placeText(part.sheet, part.origin)};
         return {part.ref, part.libName};
     }
 

@@ -47,6 +47,7 @@ std::string checkText(const model::Design& design, const CheckResult& result) {
         out += model::reportLine(result.waiversPath + ":" + std::to_string(stale.waiver->line) +
                                  ": " + model::severityName(stale.severity) +
                                  ": waiver matches no finding: " + waiverText(*stale.waiver) +
+                                 (stale.hint.empty() ? "" : " (" + stale.hint + ")") +
                                  " [stale-waiver]");
     out += model::reportLine(
         design.sheetPath + ": " + count(result.open[0], "error", "errors") + ", " +
@@ -111,7 +112,8 @@ std::string checkJson(const model::Design& design, const CheckResult& result) {
                              {"kind", model::findingName(waiver.waiver->kind)},
                              {"subjects", subjectsJson(waiver.waiver->subjects)},
                              {"comment", model::jsonString(waiver.waiver->comment)},
-                             {"severity", model::severityName(waiver.severity)}});
+                             {"severity", model::severityName(waiver.severity)},
+                             {"hint", waiver.hint.empty() ? Json(nullptr) : Json(waiver.hint)}});
     out["staleWaivers"] = std::move(stale);
     return out.dump() + "\n";
 }

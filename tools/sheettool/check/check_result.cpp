@@ -16,6 +16,43 @@ std::vector<std::string> sortedSubjects(std::vector<std::string> subjects) {
 
 using WaiverKey = std::pair<model::FindingKind, std::vector<std::string>>;
 
+bool startsWith(const std::string& text, const char* start) {
+    return text.rfind(start, 0) == 0;
+}
+
+// Keys that sheettool wrote before each finding had a key of its own: a
+// wire end in no net or a bus entry by its sheet alone, a name on separate
+// nets by the name alone, a short by its power names alone. They named
+// every such finding at once, so they match none now.
+std::string olderKeyHint(const Waiver& waiver) {
+    const std::vector<std::string>& subjects = waiver.subjects;
+    auto any = [&](const char* start, const char* inside) {
+        return std::any_of(subjects.begin(), subjects.end(), [&](const std::string& subject) {
+            return startsWith(subject, start) && subject.find(inside) != std::string::npos;
+        });
+    };
+    bool older = false;
+    switch (waiver.kind) {
+    case model::FindingKind::OpenWireEnd:
+    case model::FindingKind::WireOnBus:
+        older = subjects.size() == 1 && startsWith(subjects[0], "sheet ") &&
+                subjects[0].find(" at ") == std::string::npos;
+        break;
+    case model::FindingKind::OpenBusEntry:
+    case model::FindingKind::PowerShort:
+        older = !any("sheet ", " at ");
+        break;
+    case model::FindingKind::NameOnSeparateNets:
+        older = subjects.size() == 1;
+        break;
+    default:
+        break;
+    }
+    return older ? "a key of an older sheettool that names no single finding: write it again "
+                   "with --write-waivers"
+                 : "";
+}
+
 } // namespace
 
 bool CheckResult::fails() const {
@@ -59,7 +96,7 @@ CheckResult judgeFindings(std::vector<model::Finding> findings, const CheckPolic
     std::optional<model::Severity> staleLevel = policy.levelOf(model::FindingKind::StaleWaiver);
     for (const Waiver& waiver : waivers) {
         if (staleLevel && policy.levelOf(waiver.kind) && used.count(&waiver) == 0) {
-            result.stale.push_back({&waiver, *staleLevel});
+            result.stale.push_back({&waiver, *staleLevel, olderKeyHint(waiver)});
             ++result.open[static_cast<std::size_t>(*staleLevel)];
         }
     }

@@ -22,6 +22,9 @@ struct JudgedFinding {
 struct StaleWaiver {
     const Waiver* waiver = nullptr;
     model::Severity severity = model::Severity::Error;
+    // Why it may have gone stale, where its key is of the shape an older
+    // sheettool wrote (empty otherwise).
+    std::string hint;
 };
 
 // What a run of check found: the findings of the checks in force, which of

@@ -165,7 +165,8 @@ Json staleResult(const CheckResult& result, const StaleWaiver& stale) {
     return Json{{"ruleId", "stale-waiver"},
                 {"ruleIndex", static_cast<int>(model::FindingKind::StaleWaiver)},
                 {"level", sarifLevel(stale.severity)},
-                {"message", text("waiver matches no finding: " + key)},
+                {"message", text("waiver matches no finding: " + key +
+                                 (stale.hint.empty() ? "" : " (" + stale.hint + ")"))},
                 {"locations",
                  Json::array({fileLocation(1, uriOf(result.waiversPath), stale.waiver->line, "")})},
                 {"partialFingerprints", {{"waiver/v1", model::jsonString("stale-waiver " + key)}}},
