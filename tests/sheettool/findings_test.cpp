@@ -104,13 +104,14 @@ INSTANTIATE_TEST_SUITE_P(
             "it is not joined to the bus [wire-on-bus]"},
         // The last point of a vertical bus: a bus takes no wire there
         // either.
-        FindingCase{"WireOnTheEndOfAVerticalBus",
-                    "bus from=500,100 to=500,400\n"
-                    "wire from=500,400 to=600,400\n"
-                    "part at=650,410 ref=\"R1\" name=\"RES\" lib=\"RES\"\n",
-                    "wire-on-bus",
-                    "a.sch: sheet 1 at 500,400: warning: wire end lies on a bus without a bus entry: "
-                    "it is not joined to the bus [wire-on-bus]"},
+        FindingCase{
+            "WireOnTheEndOfAVerticalBus",
+            "bus from=500,100 to=500,400\n"
+            "wire from=500,400 to=600,400\n"
+            "part at=650,410 ref=\"R1\" name=\"RES\" lib=\"RES\"\n",
+            "wire-on-bus",
+            "a.sch: sheet 1 at 500,400: warning: wire end lies on a bus without a bus entry: "
+            "it is not joined to the bus [wire-on-bus]"},
         FindingCase{"SinglePinNet",
                     "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
                     "wire from=210,100 to=300,100\n",
@@ -212,6 +213,33 @@ TEST_P(CheckReport, IsExactlyThis) {
 INSTANTIATE_TEST_SUITE_P(
     Table, CheckReport,
     ::testing::Values(
+        // Ground symbols dropped on the supply on two sheets: one net, two
+        // places, each its own short, so that mending one leaves the other
+        // in the report.
+        ReportCase{"EveryShortAtItsPlace",
+                   "part at=210,290 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
+                   "wire from=200,300 to=300,300\n"
+                   "part at=350,310 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                   "part at=210,330 ref=\"\" name=\"GND\" lib=\"GND\"\n"
+                   "sheet code=4\n"
+                   "part at=210,290 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
+                   "wire from=200,300 to=300,300\n"
+                   "part at=350,310 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+                   "part at=310,330 ref=\"\" name=\"GND\" lib=\"GND\"\n",
+                   "c.sch: sheet 1 at 360,300: warning: pin R1 RES [2] belongs to no net "
+                   "[lonely-pin]\n"
+                   "c.sch: sheet 1 at 300,300: warning: pin R1 RES [1] is the only pin of its net "
+                   "[single-pin-net]\n"
+                   "c.sch: sheet 1 at 200,300: warning: wire end touches items but is joined to "
+                   "none of them [open-wire-end]\n"
+                   "c.sch: sheet 1 at 200,300: error: short: the net joins the power names "
+                   "\"VCC\", \"GND\" [power-short]\n"
+                   "c.sch: sheet 2 at 360,300: warning: pin R2 RES [2] belongs to no net "
+                   "[lonely-pin]\n"
+                   "c.sch: sheet 2 at 250,300: error: short: the net joins the power names "
+                   "\"VCC\", \"GND\" [power-short]\n"
+                   "c.sch: 2 errors, 4 warnings, 0 info, 0 waived; ignored: none; fails on: "
+                   "error\n"},
         // The 7400 has four blocks: block 4 is placed, block 5 is not; two
         // blocks of one part under one reference are one part.
         ReportCase{

@@ -26,7 +26,8 @@ const std::vector<CheckType>& checkTypes() {
          "One name on nets that stay apart: a label only names its net, and tags join only by "
          "the first tag of each net."},
         {FindingKind::PowerShort, "power-short", Severity::Error,
-         "A net that joins two or more power names, reported at the item that bridges them."},
+         "A net that joins two or more power names: each place where two of them meet, reported at "
+         "the item between them."},
         {FindingKind::OpenBusEntry, "open-bus-entry", Severity::Warning,
          "A bus entry whose ends touch no bus."},
         {FindingKind::PinOnTwoNets, "pin-on-two-nets", Severity::Error,

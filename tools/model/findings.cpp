@@ -8,6 +8,7 @@
 
 #include "bus_scan_points.h"
 #include "item_points.h"
+#include "power_shorts.h"
 
 namespace dovla::model {
 
@@ -32,14 +33,6 @@ std::string placeText(int sheet, Point at) {
 std::vector<std::string> sorted(std::vector<std::string> names) {
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// Whether p lies on the line from a to b, ends included.
-bool onSegment(Point a, Point b, Point p) {
-    const std::int64_t cross = (std::int64_t{b.x} - a.x) * (std::int64_t{p.y} - a.y) -
-                               (std::int64_t{b.y} - a.y) * (std::int64_t{p.x} - a.x);
-    return cross == 0 && p.x >= std::min(a.x, b.x) && p.x <= std::max(a.x, b.x) &&
-           p.y >= std::min(a.y, b.y) && p.y <= std::max(a.y, b.y);
 }
 
 // A name a group's members carry, at the place of its source.
@@ -327,112 +320,46 @@ class Checker {
         }
     }
 
-    // Where a net joins two power names: on the shortest way through it
-    // from a pin of the first name to a pin of another, the middle item
-    // that is not a pin: the wire, label or tag that bridges the two. The
-    // way goes from item to item through the points they share, from a
-    // label to the wire it lies on, and between items of one name. A
-    // search that would look at more than a few million items (only a
-    // hostile file asks for that) gives up: nullopt, as when there is no
-    // way.
-    std::optional<ItemRef> bridgeOf(const Net& net, const std::string& first) const {
-        using Key = std::pair<int, std::pair<std::int32_t, std::int32_t>>;
-        const std::vector<ItemRef>& members = net.members;
-        const std::size_t none = members.size();
-        std::map<Key, std::vector<std::size_t>> atPoint;
-        std::map<std::string, std::vector<std::size_t>> byName;
-        // Wires by the line they lie on: (sheet, {0, y}) horizontal,
-        // (sheet, {1, x}) vertical; a label joins no oblique wire.
-        std::map<Key, std::vector<std::size_t>> wiresOnLine;
-        std::vector<std::size_t> queue;
-        std::vector<std::size_t> parent(members.size(), none);
-        for (std::size_t i = 0; i < members.size(); ++i) {
-            forEachEnd(design_, members[i], [&](int sheet, Point at) {
-                atPoint[{sheet, {at.x, at.y}}].push_back(i);
-            });
-            if (members[i].kind == ItemKind::Wire) {
-                const Line& wire = design_.wires[members[i].index];
-                if (wire.from.y == wire.to.y)
-                    wiresOnLine[{wire.sheet, {0, wire.from.y}}].push_back(i);
-                else if (wire.from.x == wire.to.x)
-                    wiresOnLine[{wire.sheet, {1, wire.from.x}}].push_back(i);
-            }
-            std::optional<NameSource> source = nameSource(members[i]);
-            if (!source)
-                continue;
-            byName[source->name].push_back(i);
-            if (source->power && source->name == first) {
-                parent[i] = i;
-                queue.push_back(i);
-            }
-        }
-        std::int64_t budget = std::int64_t{1} << 22;
-        auto visitAll = [&](std::size_t from, std::vector<std::size_t>& items) {
-            for (std::size_t to : items) {
-                if (parent[to] == none) {
-                    parent[to] = from;
-                    queue.push_back(to);
-                }
-            }
-            budget -= static_cast<std::int64_t>(items.size());
-            // Each point and name is gone through once.
-            items.clear();
-        };
-        for (std::size_t head = 0; head < queue.size() && budget > 0; ++head) {
-            const std::size_t i = queue[head];
-            std::optional<NameSource> source = nameSource(members[i]);
-            if (source && source->power && source->name != first)
-                return middleOfWay(members, parent, i);
-            forEachEnd(design_, members[i], [&](int sheet, Point at) {
-                visitAll(i, atPoint[{sheet, {at.x, at.y}}]);
-            });
-            if (source)
-                visitAll(i, byName[source->name]);
-            if (members[i].kind != ItemKind::Label)
-                continue;
-            const Label& label = design_.labels[members[i].index];
-            for (const Key& line :
-                 {Key{label.sheet, {0, label.at.y}}, Key{label.sheet, {1, label.at.x}}}) {
-                for (std::size_t j : wiresOnLine[line]) {
-                    const Line& wire = design_.wires[members[j].index];
-                    if (parent[j] == none && onSegment(wire.from, wire.to, label.at)) {
-                        parent[j] = i;
-                        queue.push_back(j);
-                    }
-                }
-                budget -= static_cast<std::int64_t>(wiresOnLine[line].size());
-            }
-        }
-        return std::nullopt;
-    }
-
-    static ItemRef middleOfWay(const std::vector<ItemRef>& members,
-                               const std::vector<std::size_t>& parent, std::size_t end) {
-        std::vector<ItemRef> bridges;
-        for (std::size_t i = end; parent[i] != i; i = parent[i]) {
-            if (members[i].kind != ItemKind::Pin)
-                bridges.push_back(members[i]);
-        }
-        if (bridges.empty())
-            return members[end];
-        std::reverse(bridges.begin(), bridges.end());
-        return bridges[(bridges.size() - 1) / 2];
-    }
-
+    // Each place where the net joins power names is a short of its own,
+    // reported at the item between the two sides and named by their names,
+    // so that a second symbol dropped elsewhere is not hidden behind the
+    // first.
     void checkPowerShort(const Net& net, const std::vector<NameSource>& power) {
-        std::vector<std::string> all;
-        for (const NameSource& source : power)
-            all.push_back(source.name);
-        int sheet = power[1].sheet;
-        Point at = power[1].at;
-        if (std::optional<ItemRef> bridge = bridgeOf(net, power[0].name)) {
-            sheet = sheetOf(design_, *bridge);
-            at = placeOf(design_, *bridge);
+        std::vector<std::optional<MemberName>> names;
+        names.reserve(net.members.size());
+        for (const ItemRef& member : net.members) {
+            std::optional<NameSource> source = nameSource(member);
+            names.push_back(source ? std::optional<MemberName>({source->name, source->power})
+                                   : std::nullopt);
         }
-        std::vector<std::string> subjects = sorted(all);
+        std::optional<std::vector<ShortPlace>> places = shortPlaces(design_, net.members, names);
+        if (!places || places->empty()) {
+            // No way between the names that the search could follow.
+            std::vector<std::string> all;
+            for (const NameSource& source : power)
+                all.push_back(source.name);
+            addShort(all, power[1].sheet, power[1].at);
+            return;
+        }
+        auto order = [&](const std::string& name) {
+            return std::find_if(power.begin(), power.end(),
+                                [&](const NameSource& source) { return source.name == name; }) -
+                   power.begin();
+        };
+        for (const ShortPlace& place : *places) {
+            std::vector<std::string> pair = {names[place.side[0]]->name,
+                                             names[place.side[1]]->name};
+            if (order(pair[1]) < order(pair[0]))
+                std::swap(pair[0], pair[1]);
+            addShort(pair, sheetOf(design_, place.at), placeOf(design_, place.at));
+        }
+    }
+
+    void addShort(const std::vector<std::string>& names, int sheet, Point at) {
+        std::vector<std::string> subjects = sorted(names);
         subjects.push_back(placeText(sheet, at));
         add(sheet, at, FindingKind::PowerShort,
-            "short: the net joins the power names " + quotedList(all), std::move(subjects));
+            "short: the net joins the power names " + quotedList(names), std::move(subjects));
     }
 
     void checkNets() {
