@@ -40,10 +40,16 @@ TEST(ShippedExampleCheck, FindsTheFreeGateOnly) {
     RunResult run = runTool({"check", "demo.sch"}, EXAMPLE_BUILD_DIR);
     EXPECT_EQ(run.out, "demo.sch: sheet 2 at 400,300: info: part U1 7400: blocks not placed: "
                        "U1(4/4) [unused-blocks]\n"
+                       "demo.sch: read with TAVEL.INI: basic.lib, logic.lib\n"
                        "demo.sch: 0 errors, 0 warnings, 1 info, 0 waived; ignored: none; "
                        "fails on: error\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
+    // Read blind, every part is unknown, and the report says why.
+    RunResult blind = runTool({"check", "demo.sch", "--no-libraries"}, EXAMPLE_BUILD_DIR);
+    EXPECT_NE(blind.out.find("demo.sch: read without TAVEL.INI: no libraries (--no-libraries)\n"),
+              std::string::npos)
+        << blind.out;
 }
 
 } // namespace

@@ -88,4 +88,16 @@ inline std::vector<std::string> splitText(const std::string& text) {
     return lines;
 }
 
+// A check report without its line of what the design was read with (which
+// names the test's own folder).
+inline std::string withoutReadLine(const std::string& report) {
+    std::string kept;
+    for (const std::string& line : splitText(report)) {
+        if (line.find(": read with") == std::string::npos &&
+            line.find(": read without TAVEL.INI") == std::string::npos)
+            kept += line + "\n";
+    }
+    return kept;
+}
+
 } // namespace dovla::sheettool::testing

@@ -1,6 +1,7 @@
 #include "check_report.h"
 
 #include "design_json.h"
+#include "driver/platform.h"
 #include "waivers.h"
 
 namespace dovla::sheettool {
@@ -29,6 +30,22 @@ std::string waiverText(const Waiver& waiver) {
     return line;
 }
 
+// What the design was read with, so that a report made without the
+// libraries (every part unknown) is never taken for one made with them.
+std::string readText(const model::Design& design) {
+    if (design.configuration.empty())
+        return "read without TAVEL.INI: no libraries (--no-libraries)";
+    std::string libraries;
+    for (const std::string& library : design.libraries)
+        libraries += (libraries.empty() ? "" : ", ") + library;
+    // The current folder's file by its name, as the user sees it there.
+    const std::string configuration =
+        design.configuration == platform::configPathInCurrentDirectory() ? "TAVEL.INI"
+                                                                         : design.configuration;
+    return "read with " + configuration + ": " +
+           (libraries.empty() ? std::string("no libraries") : libraries);
+}
+
 } // namespace
 
 std::string checkText(const model::Design& design, const CheckResult& result) {
@@ -49,6 +66,7 @@ std::string checkText(const model::Design& design, const CheckResult& result) {
                                  ": waiver matches no finding: " + waiverText(*stale.waiver) +
                                  (stale.hint.empty() ? "" : " (" + stale.hint + ")") +
                                  " [stale-waiver]");
+    out += model::reportLine(design.sheetPath + ": " + readText(design));
     out += model::reportLine(
         design.sheetPath + ": " + count(result.open[0], "error", "errors") + ", " +
         count(result.open[1], "warning", "warnings") + ", " + std::to_string(result.open[2]) +
