@@ -135,12 +135,26 @@ shortPlaces(const Design& design, const std::vector<ItemRef>& members,
             budget -= static_cast<std::int64_t>(wiresOnLine[line].size());
         }
     }
+    // A bridge is the side of the name with fewer sides (a ground symbol
+    // dropped among supply wires is one GND side touching several VCC
+    // sides): it is one place for each other name it touches, however many
+    // sides of that name it reaches. On a tie the later side is the bridge.
+    std::map<std::string, std::set<std::size_t>> sidesOfName;
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        if (names[i] && names[i]->power)
+            sidesOfName[names[i]->name].insert(sides.of(i));
+    }
     std::vector<ShortPlace> places;
-    std::set<std::pair<std::size_t, std::size_t>> seen;
+    std::set<std::pair<std::size_t, std::string>> seen;
     for (const Meeting& meeting : meetings) {
         std::size_t a = sides.of(meeting.a);
         std::size_t b = sides.of(meeting.b);
-        if (seen.insert({std::min(a, b), std::max(a, b)}).second)
+        const std::size_t sidesOfA = sidesOfName[names[a]->name].size();
+        const std::size_t sidesOfB = sidesOfName[names[b]->name].size();
+        const bool aBridges = sidesOfA < sidesOfB || (sidesOfA == sidesOfB && a > b);
+        const std::size_t bridge = aBridges ? a : b;
+        const std::string& other = names[aBridges ? b : a]->name;
+        if (seen.insert({bridge, other}).second)
             places.push_back({members[meeting.at], {a, b}});
     }
     return places;

@@ -26,9 +26,11 @@ struct ShortPlace {
 // Where a net joins its power names: each power pin claims the items
 // nearest to it (through shared points, a label and the wire it lies on,
 // and names that are not power names); pins of one name whose claims touch
-// are one side; each pair of sides of different names that touch is one
-// place, so that a second ground symbol dropped elsewhere is a place of
-// its own while one bridge is one place. In the order found; nullopt when
+// are one side; where sides of different names touch, the side of the
+// name with fewer sides is the bridge, and each bridge is one place for
+// each other name it touches, so that a second ground symbol dropped
+// elsewhere is a place of its own while one bridge, however many wires of
+// the other name meet at it, is one place. In the order found; nullopt when
 // the search would look at more than a few million items (only a hostile
 // file asks for that).
 std::optional<std::vector<ShortPlace>>

@@ -16,10 +16,6 @@ std::vector<std::string> sortedSubjects(std::vector<std::string> subjects) {
 
 using WaiverKey = std::pair<model::FindingKind, std::vector<std::string>>;
 
-bool startsWith(const std::string& text, const char* start) {
-    return text.rfind(start, 0) == 0;
-}
-
 // Keys that sheettool wrote before each finding had a key of its own: a
 // wire end in no net or a bus entry by its sheet alone, a name on separate
 // nets by the name alone, a short by its power names alone. They named
@@ -28,14 +24,14 @@ std::string olderKeyHint(const Waiver& waiver) {
     const std::vector<std::string>& subjects = waiver.subjects;
     auto any = [&](const char* start, const char* inside) {
         return std::any_of(subjects.begin(), subjects.end(), [&](const std::string& subject) {
-            return startsWith(subject, start) && subject.find(inside) != std::string::npos;
+            return subject.starts_with(start) && subject.find(inside) != std::string::npos;
         });
     };
     bool older = false;
     switch (waiver.kind) {
     case model::FindingKind::OpenWireEnd:
     case model::FindingKind::WireOnBus:
-        older = subjects.size() == 1 && startsWith(subjects[0], "sheet ") &&
+        older = subjects.size() == 1 && subjects[0].starts_with("sheet ") &&
                 subjects[0].find(" at ") == std::string::npos;
         break;
     case model::FindingKind::OpenBusEntry:
