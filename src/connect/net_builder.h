@@ -11,12 +11,22 @@ namespace dovla {
 
 class ExcludedNameList;
 
+// Told of every piece the builder cuts off a wire where another item's end
+// lies inside it: the objects' indices in the store.
+class WirePieceSink {
+  public:
+    virtual ~WirePieceSink() = default;
+    virtual void pieceCut(std::uint32_t piece, std::uint32_t from) = 0;
+};
+
 // Turns the geometry of the object store into bus groups and nets, in eight
 // fixed stages.
 class NetBuilder {
   public:
-    NetBuilder(ObjectStore& store, const ExcludedNameList& excluded, std::int32_t scanStep)
-        : store_(store), excluded_(excluded), scanStep_(scanStep), crowded_(store) {}
+    NetBuilder(ObjectStore& store, const ExcludedNameList& excluded, std::int32_t scanStep,
+               WirePieceSink* pieces = nullptr)
+        : store_(store), excluded_(excluded), scanStep_(scanStep), pieces_(pieces),
+          crowded_(store) {}
     NetBuilder(const NetBuilder&) = delete;
     NetBuilder& operator=(const NetBuilder&) = delete;
 
@@ -80,6 +90,7 @@ class NetBuilder {
     ObjectStore& store_;
     const ExcludedNameList& excluded_;
     std::int32_t scanStep_;
+    WirePieceSink* pieces_;
     CrowdedPoints crowded_;
     // The nets met at each group's wire entries during stage 6.
     std::unordered_map<const Group*, std::vector<Group*>> attachedNets_;

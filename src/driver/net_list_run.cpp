@@ -30,20 +30,20 @@ int NetListRun::runNetList(const char* sheetName) {
     return 0;
 }
 
-void NetListRun::readDesign(const char* sheetName) {
+void NetListRun::readDesign(const char* sheetName, SheetRecordSink* records) {
     libraries.readLibraryList();
     sheet.openSheetFile(sheetName);
     parts.instances().resetPartInstances();
     store.createPointGrid();
-    sheet.readSheetFile(store, parts.instances());
+    sheet.readSheetFile(store, parts.instances(), records);
     for (int i = 0; i < libraries.libraryCount(); ++i)
         parts.readLibrary(libraries.libraryPath(i));
     parts.resolvePartInstances();
 }
 
-void NetListRun::connectDesign(PinObjectSink* pins) {
+void NetListRun::connectDesign(PinObjectSink* pins, WirePieceSink* pieces) {
     parts.createPinObjects(store, options.packageFormat, pins);
-    NetBuilder(store, excluded, options.scanStep).buildNets();
+    NetBuilder(store, excluded, options.scanStep, pieces).buildNets();
 }
 
 } // namespace dovla

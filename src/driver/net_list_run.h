@@ -1,5 +1,6 @@
 #pragma once
 
+#include "connect/net_builder.h"
 #include "connect/object_store.h"
 #include "driver/library_list.h"
 #include "driver/options.h"
@@ -27,8 +28,10 @@ class NetListRun {
     int runNetList(const char* sheetName);
     // The stages of the run that make no output: the library list, the
     // sheet, the libraries and the binding; then the pins and the nets.
-    void readDesign(const char* sheetName);
-    void connectDesign(PinObjectSink* pins = nullptr);
+    // The sinks, when given, are told of each record read, each pin object
+    // made and each wire piece cut.
+    void readDesign(const char* sheetName, SheetRecordSink* records = nullptr);
+    void connectDesign(PinObjectSink* pins = nullptr, WirePieceSink* pieces = nullptr);
 
     ExcludedNameList& excluded;
     RunOptions options;

@@ -69,10 +69,12 @@ void SheetReader::openSheetFile(const char* name) {
         fatal("can't open: %s\n", name);
     buffer_.resize(1 << 16);
     next_ = end_ = 0;
+    bufferStart_ = 0;
 }
 
 // False at the end of the file.
 bool SheetReader::fill() {
+    bufferStart_ += static_cast<std::int64_t>(end_);
     next_ = 0;
     end_ = std::fread(buffer_.data(), 1, buffer_.size(), stream_.get());
     if (end_ == 0 && std::ferror(stream_.get()))
@@ -108,6 +110,7 @@ void SheetReader::skip(std::int64_t count) {
         next_ += static_cast<std::size_t>(count);
         return;
     }
+    bufferStart_ += static_cast<std::int64_t>(next_) + count;
     next_ = end_ = 0;
     if (std::fseek(stream_.get(), static_cast<long>(count - buffered), SEEK_CUR) != 0)
         readError();
@@ -118,17 +121,22 @@ void SheetReader::readBody(unsigned char* body, std::size_t size) {
         readError();
 }
 
-void SheetReader::readSheetFile(ObjectStore& store, PartInstanceTable& instances) {
+void SheetReader::readSheetFile(ObjectStore& store, PartInstanceTable& instances,
+                                SheetRecordSink* alsoTo) {
     struct Records : SheetRecordSink {
-        Records(SheetReader& reader, ObjectStore& store, PartInstanceTable& instances)
-            : reader(reader), store(store), instances(instances) {}
+        Records(SheetReader& reader, ObjectStore& store, PartInstanceTable& instances,
+                SheetRecordSink* alsoTo)
+            : reader(reader), store(store), instances(instances), alsoTo(alsoTo) {}
         void takeRecord(const SheetRecord& record) override {
             reader.addRecord(record, store, instances);
+            if (alsoTo != nullptr)
+                alsoTo->takeRecord(record);
         }
         SheetReader& reader;
         ObjectStore& store;
         PartInstanceTable& instances;
-    } records(*this, store, instances);
+        SheetRecordSink* alsoTo;
+    } records(*this, store, instances, alsoTo);
     readRecords(records);
 }
 
@@ -140,6 +148,7 @@ void SheetReader::readRecords(SheetRecordSink& sink, bool withExtensionData) {
             return;
         SheetRecord record{};
         record.type = type;
+        record.fileOffset = bufferStart_ + static_cast<std::int64_t>(next_) - 1;
         record.body = body;
         if (type >= FirstExtensionRecord) {
             readExtension(body, record, withExtensionData);

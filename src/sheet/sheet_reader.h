@@ -14,6 +14,8 @@ class PartInstanceTable;
 // SheetRecordSink before the next one is read.
 struct SheetRecord {
     int type;
+    // Where the record starts in the file: the offset of its type byte.
+    std::int64_t fileOffset;
     // The body as read; for an extension record its 13-byte head.
     const unsigned char* body;
     std::size_t bodySize;
@@ -53,7 +55,9 @@ class SheetReader {
     SheetReader& operator=(const SheetReader&) = delete;
 
     void openSheetFile(const char* name);
-    void readSheetFile(ObjectStore& store, PartInstanceTable& instances);
+    // Each record is also handed to alsoTo, when given, after it was added.
+    void readSheetFile(ObjectStore& store, PartInstanceTable& instances,
+                       SheetRecordSink* alsoTo = nullptr);
     // The same reading and checking with every record handed to the sink;
     // extension records are skipped unread unless withExtensionData.
     void readRecords(SheetRecordSink& sink, bool withExtensionData = false);
@@ -80,8 +84,9 @@ class SheetReader {
 
     std::unique_ptr<std::FILE, FileCloser> stream_;
     std::vector<unsigned char> buffer_;
-    std::size_t next_ = 0; // the next byte of the buffer to take
-    std::size_t end_ = 0;  // behind the last byte read into it
+    std::size_t next_ = 0;         // the next byte of the buffer to take
+    std::size_t end_ = 0;          // behind the last byte read into it
+    std::int64_t bufferStart_ = 0; // the file offset of the buffer's first byte
     std::int32_t sheetCount_ = 0;
     int sizeCodes_[maxSheets] = {};
     std::int32_t sheetOffsetX_ = 0;

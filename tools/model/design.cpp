@@ -1,5 +1,7 @@
 #include "design.h"
 
+#include "sheet/sheet_format.h"
+
 namespace dovla::model {
 
 std::string pinKey(const Design& design, const Pin& pin) {
@@ -38,6 +40,38 @@ std::string reportLine(std::string_view text) {
         line += digits[byte & 0xF];
     }
     return line + '\n';
+}
+
+namespace {
+
+RecordSpan span(std::int64_t offset, sheetformat::RecordType type) {
+    return {offset, 1 + static_cast<std::int64_t>(sheetformat::bodySizes[type])};
+}
+
+} // namespace
+
+RecordSpan recordOf(const Design& design, ItemRef item) {
+    switch (item.kind) {
+    case ItemKind::Pin:
+        return recordOf(design.parts[design.pins[item.index].part]);
+    case ItemKind::Wire:
+        return span(design.wires[item.index].record, sheetformat::WireRecord);
+    case ItemKind::Bus:
+        return span(design.buses[item.index].record, sheetformat::BusRecord);
+    case ItemKind::BusEntry:
+        return span(design.busEntries[item.index].record, sheetformat::BusEntryRecord);
+    case ItemKind::Junction:
+        return span(design.junctions[item.index].record, sheetformat::JunctionRecord);
+    case ItemKind::Label:
+        return span(design.labels[item.index].record, sheetformat::LabelRecord);
+    case ItemKind::Tag:
+        return span(design.tags[item.index].record, sheetformat::TagRecord);
+    }
+    return {};
+}
+
+RecordSpan recordOf(const Part& part) {
+    return span(part.record, sheetformat::PartRecord);
 }
 
 int sheetOf(const Design& design, ItemRef item) {

@@ -70,8 +70,9 @@ struct Part {
     bool found = false;      // a library holds it
     bool pinsPlaced = false; // found, and its block is one the part has
     int sheet = 0;
-    Point origin;      // the body's corner of greatest x and y
-    int placement = 0; // bits 0-1 rotation, bit 2 mirror
+    Point origin;            // the body's corner of greatest x and y
+    int placement = 0;       // bits 0-1 rotation, bit 2 mirror
+    std::int64_t record = 0; // the byte offset of the record that places it
     Point bodyMin, bodyMax;
     std::vector<std::uint32_t> pins;
     int symbol = -1; // into Design::symbols; -1 when no library holds the part
@@ -94,6 +95,7 @@ struct Line {
     int sheet = 0;
     Point from, to; // in dovla32's end order
     GroupRef group;
+    std::int64_t record = 0; // the byte offset of the record that draws it
 };
 
 struct BusEntry {
@@ -104,11 +106,13 @@ struct BusEntry {
     bool joinedAt = false; // the end at `at` was joined to a bus
     bool joinedTo = false; // the end at `to` was joined to a bus
     GroupRef group;
+    std::int64_t record = 0; // the byte offset of the record that draws it
 };
 
 struct Junction {
     int sheet = 0;
     Point at;
+    std::int64_t record = 0; // the byte offset of the record that draws it
 };
 
 struct Label {
@@ -117,6 +121,7 @@ struct Label {
     std::string name;
     bool vertical = false; // belongs to vertical wires
     GroupRef group;
+    std::int64_t record = 0; // the byte offset of the record that draws it
 };
 
 struct Tag {
@@ -124,6 +129,7 @@ struct Tag {
     Point from, to;
     std::string name;
     GroupRef group;
+    std::int64_t record = 0; // the byte offset of the record that draws it
 };
 
 // A name a net carries: of a label, a tag or a power pin.
@@ -188,6 +194,16 @@ inline Point sheetOffset(int sheet) {
 inline Point absolute(int sheet, Point at) {
     return {at.x + sheetOffset(sheet).x, at.y + sheetOffset(sheet).y};
 }
+
+// Where an item is drawn in the sheet file: the offset and length of its
+// record (a wire piece the joining cut: of the wire as drawn; a pin: of
+// its part's).
+struct RecordSpan {
+    std::int64_t offset = 0;
+    std::int64_t length = 0;
+};
+RecordSpan recordOf(const Design& design, ItemRef item);
+RecordSpan recordOf(const Part& part);
 
 // A pin as the package format names it: R1.2, or .B3 without a reference.
 std::string pinKey(const Design& design, const Pin& pin);

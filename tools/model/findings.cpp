@@ -137,10 +137,11 @@ class Checker {
         }
     }
 
-    void add(int sheet, Point at, FindingKind kind, std::string message,
+    void add(RecordSpan record, int sheet, Point at, FindingKind kind, std::string message,
              std::vector<std::string> subjects) {
-        findings_.push_back({sheet, at, kind, std::move(message), std::move(subjects)});
+        findings_.push_back({sheet, at, kind, std::move(message), std::move(subjects), record});
     }
+    RecordSpan recordOfPin(const Pin& pin) const { return recordOf(design_.parts[pin.part]); }
 
     const std::vector<ItemRef>& membersOf(GroupRef group) const {
         return group.kind == GroupRef::Net ? design_.nets[group.index].members
@@ -212,12 +213,12 @@ class Checker {
     void checkPins() {
         for (const Pin& pin : design_.pins) {
             if (pin.group.kind == GroupRef::None) {
-                add(pin.sheet, pin.end, FindingKind::LonelyPin,
+                add(recordOfPin(pin), pin.sheet, pin.end, FindingKind::LonelyPin,
                     "pin " + shownPin(pin) + " belongs to no net", pinSubjects(pin));
                 continue;
             }
             if (pin.group.kind == GroupRef::BusGroup)
-                add(pin.sheet, pin.end, FindingKind::PinLeftOut,
+                add(recordOfPin(pin), pin.sheet, pin.end, FindingKind::PinLeftOut,
                     "pin " + shownPin(pin) +
                         " is left out of the net list: its net was merged into a bus group",
                     pinSubjects(pin));
@@ -225,7 +226,7 @@ class Checker {
                 continue;
             std::vector<NameSource> names = nameSources(pin.group);
             std::string net = names.empty() ? "its net" : "net " + quoted(names[0].name);
-            add(pin.sheet, pin.end, FindingKind::SinglePinNet,
+            add(recordOfPin(pin), pin.sheet, pin.end, FindingKind::SinglePinNet,
                 "pin " + shownPin(pin) + " is the only pin of " + net, pinSubjects(pin));
         }
     }
@@ -250,11 +251,11 @@ class Checker {
                 ? std::vector<std::string>{design_.nets[wire.group.index].key}
                 : std::vector<std::string>{placeText(sheet, at), wireSubject(wire)};
         if (buses_.holds(sheet, at))
-            add(sheet, at, FindingKind::WireOnBus,
+            add(recordOf(design_, wireRef), sheet, at, FindingKind::WireOnBus,
                 "wire end lies on a bus without a bus entry: it is not joined to the bus",
                 std::move(subjects));
         else
-            add(sheet, at, FindingKind::OpenWireEnd,
+            add(recordOf(design_, wireRef), sheet, at, FindingKind::OpenWireEnd,
                 touches ? "wire end touches items but is joined to none of them"
                         : "wire end touches nothing",
                 std::move(subjects));
@@ -284,15 +285,15 @@ class Checker {
             const GroupRef group = groupOf(design_, item);
             const std::string what = (label ? "label " : "tag ") + quoted(source.name);
             if (group.kind == GroupRef::None) {
-                add(source.sheet, source.at, FindingKind::UnusedName, what + " names nothing",
-                    {source.name});
+                add(recordOf(design_, item), source.sheet, source.at, FindingKind::UnusedName,
+                    what + " names nothing", {source.name});
                 continue;
             }
             // A label only names its net; a tag joins nets of its name.
             if (group.kind != GroupRef::Net || uses[source.name] != 1 ||
                 (label && pinsOf(group) >= 2))
                 continue;
-            add(source.sheet, source.at, FindingKind::NameUsedOnce,
+            add(recordOf(design_, item), source.sheet, source.at, FindingKind::NameUsedOnce,
                 what + " joins nothing: no other item carries its name" +
                     (label ? " and its net has " + std::to_string(pinsOf(group)) +
                                  (pinsOf(group) == 1 ? " pin" : " pins")
@@ -338,7 +339,7 @@ class Checker {
             std::vector<std::string> all;
             for (const NameSource& source : power)
                 all.push_back(source.name);
-            addShort(all, power[1].sheet, power[1].at);
+            addShort(all, power[1].item, power[1].sheet, power[1].at);
             return;
         }
         auto order = [&](const std::string& name) {
@@ -351,14 +352,14 @@ class Checker {
                                              names[place.side[1]]->name};
             if (order(pair[1]) < order(pair[0]))
                 std::swap(pair[0], pair[1]);
-            addShort(pair, sheetOf(design_, place.at), placeOf(design_, place.at));
+            addShort(pair, place.at, sheetOf(design_, place.at), placeOf(design_, place.at));
         }
     }
 
-    void addShort(const std::vector<std::string>& names, int sheet, Point at) {
+    void addShort(const std::vector<std::string>& names, ItemRef item, int sheet, Point at) {
         std::vector<std::string> subjects = sorted(names);
         subjects.push_back(placeText(sheet, at));
-        add(sheet, at, FindingKind::PowerShort,
+        add(recordOf(design_, item), sheet, at, FindingKind::PowerShort,
             "short: the net joins the power names " + quotedList(names), std::move(subjects));
     }
 
@@ -375,7 +376,8 @@ class Checker {
                 std::vector<std::string> all;
                 for (const NameSource& source : names)
                     all.push_back(source.name);
-                add(names[1].sheet, names[1].at, FindingKind::TwoNames,
+                add(recordOf(design_, names[1].item), names[1].sheet, names[1].at,
+                    FindingKind::TwoNames,
                     "net carries " + std::to_string(names.size()) + " names: " + quotedList(all),
                     sorted(all));
             }
@@ -386,13 +388,18 @@ class Checker {
     // Nets that carry one name and stay apart, with every place of the
     // name on each: the labels and tags, and a net's first power pin.
     void checkNamesApart() {
+        struct Place {
+            int sheet;
+            Point at;
+            ItemRef item;
+        };
         struct Places {
             std::uint32_t net;
-            std::vector<std::pair<int, Point>> at;
+            std::vector<Place> at;
         };
         std::map<std::string, std::vector<Places>> nets;
         for (std::uint32_t i = 0; i < design_.nets.size(); ++i) {
-            std::map<std::string, std::vector<std::pair<int, Point>>> places;
+            std::map<std::string, std::vector<Place>> places;
             std::vector<std::string> order;
             for (const ItemRef& member : design_.nets[i].members) {
                 std::optional<NameSource> source = nameSource(member);
@@ -402,7 +409,7 @@ class Checker {
                 if (at.empty())
                     order.push_back(source->name);
                 if (!source->power || at.empty())
-                    at.emplace_back(source->sheet, source->at);
+                    at.push_back({source->sheet, source->at, member});
             }
             for (const std::string& name : order)
                 nets[name].push_back({i, std::move(places[name])});
@@ -415,13 +422,14 @@ class Checker {
             for (const Places& places : apart) {
                 subjects.push_back(design_.nets[places.net].key);
                 std::string where;
-                for (const auto& [sheet, at] : places.at)
-                    where += (where.empty() ? "" : "; ") + placeText(sheet, at);
+                for (const Place& place : places.at)
+                    where += (where.empty() ? "" : "; ") + placeText(place.sheet, place.at);
                 list += (list.empty() ? "" : ", ") + std::string("net ") +
                         quoted(design_.nets[places.net].key) + " (" + where + ")";
             }
-            const auto& [sheet, at] = apart[1].at.front();
-            add(sheet, at, FindingKind::NameOnSeparateNets,
+            const Place& second = apart[1].at.front();
+            add(recordOf(design_, second.item), second.sheet, second.at,
+                FindingKind::NameOnSeparateNets,
                 "name " + quoted(name) + " is on " + std::to_string(apart.size()) +
                     " nets that are not joined: " + list,
                 std::move(subjects));
@@ -431,10 +439,12 @@ class Checker {
     // An end that the bus scan joined lies on a bus; either end may be the
     // one meant for the bus.
     void checkBusEntries() {
-        for (const BusEntry& entry : design_.busEntries) {
+        for (std::uint32_t i = 0; i < design_.busEntries.size(); ++i) {
+            const BusEntry& entry = design_.busEntries[i];
             if (!entry.joinedAt && !entry.joinedTo && !scanPoints_.holds(entry.sheet, entry.at) &&
                 !scanPoints_.holds(entry.sheet, entry.to))
-                add(entry.sheet, entry.at, FindingKind::OpenBusEntry, "bus entry touches no bus",
+                add(recordOf(design_, {ItemKind::BusEntry, i}), entry.sheet, entry.at,
+                    FindingKind::OpenBusEntry, "bus entry touches no bus",
                     {placeText(entry.sheet, entry.at)});
         }
     }
@@ -455,7 +465,7 @@ class Checker {
             std::string key = pinKey(design_, pin);
             auto [found, inserted] = first.try_emplace(key, pin.group);
             if (!inserted && !(found->second == pin.group))
-                add(pin.sheet, pin.end, FindingKind::PinOnTwoNets,
+                add(recordOfPin(pin), pin.sheet, pin.end, FindingKind::PinOnTwoNets,
                     "pin " + key + " is on two nets: " + groupName(found->second) + " and " +
                         groupName(pin.group),
                     {key});
@@ -477,13 +487,13 @@ class Checker {
         std::map<std::string, const Part*> byReference;
         for (const Part& part : design_.parts) {
             if (!part.found) {
-                add(part.sheet, part.origin, FindingKind::UnknownPart,
+                add(recordOf(part), part.sheet, part.origin, FindingKind::UnknownPart,
                     partLabel(part) + ": no library holds " + quoted(part.libName),
                     partSubjects(part));
             } else if (!part.pinsPlaced) {
                 std::vector<std::string> subjects = partSubjects(part);
                 subjects.push_back("block " + std::to_string(part.block + 1));
-                add(part.sheet, part.origin, FindingKind::BadBlock,
+                add(recordOf(part), part.sheet, part.origin, FindingKind::BadBlock,
                     partLabel(part) + ": block " + std::to_string(part.block + 1) +
                         " of a part with " + std::to_string(part.blockCount) +
                         (part.blockCount == 1 ? " block" : " blocks"),
@@ -493,7 +503,7 @@ class Checker {
                 continue;
             auto [found, inserted] = byReference.try_emplace(part.ref, &part);
             if (!inserted && partName(*found->second) != partName(part))
-                add(part.sheet, part.origin, FindingKind::ReferenceOnTwoParts,
+                add(recordOf(part), part.sheet, part.origin, FindingKind::ReferenceOnTwoParts,
                     "reference " + part.ref + " is given to two parts: " +
                         quoted(partName(*found->second)) + " and " + quoted(partName(part)),
                     {part.ref});
@@ -526,7 +536,7 @@ class Checker {
                             ")";
             }
             if (!free.empty())
-                add(part->sheet, part->origin, FindingKind::UnusedBlocks,
+                add(recordOf(*part), part->sheet, part->origin, FindingKind::UnusedBlocks,
                     partLabel(*part) + ": blocks not placed: " + free, {part->ref});
         }
     }

@@ -19,6 +19,8 @@ struct Finding {
     // R1.2, nets by key, names, references. With the kind, what a waiver
     // names; sets of names are sorted.
     std::vector<std::string> subjects;
+    // The record of the sheet file that draws the item it points at.
+    RecordSpan record;
 };
 
 // The findings in the order they are listed: by sheet, and within a sheet

@@ -14,6 +14,7 @@
 #include "report/excluded_names.h"
 #include "report/net_names.h"
 #include "sheet/sheet_format.h"
+#include "sheet/sheet_reader.h"
 
 namespace dovla::model {
 
@@ -25,22 +26,49 @@ std::uint32_t indexOf(const ObjectStore& store, const SheetObject& object) {
     return store.grid().node(object.node1).object;
 }
 
-// Which instance and which library pin each pin object shows, by the
-// object's index, told by the binding stage as it makes them.
-class PinOrigins : public PinObjectSink {
+// Where each object of the store and each part came from, by index, told
+// by the stages as they make them: the record of the sheet file that draws
+// it (a wire piece: the record of the wire it was cut off), and for a pin
+// object the instance and the library pin it shows.
+class ObjectOrigins : public SheetRecordSink, public PinObjectSink, public WirePieceSink {
   public:
     struct Origin {
         std::uint32_t instance;
         std::uint32_t libPin;
     };
-    explicit PinOrigins(const ObjectStore& store) : store_(store) {}
+    explicit ObjectOrigins(const ObjectStore& store) : store_(store) {}
+    void takeRecord(const SheetRecord& record) override {
+        switch (record.type) {
+        case sheetformat::JunctionRecord:
+        case sheetformat::BusEntryRecord:
+        case sheetformat::BusRecord:
+        case sheetformat::WireRecord:
+        case sheetformat::LabelRecord:
+        case sheetformat::TagRecord:
+            records.push_back(record.fileOffset);
+            break;
+        case sheetformat::PartRecord:
+            partRecords.push_back(record.fileOffset);
+            break;
+        default: // the records that make no item
+            break;
+        }
+    }
     void pinMade(const SheetObject& pin, std::uint32_t instance, std::uint32_t libPin) override {
         std::uint32_t index = indexOf(store_, pin);
         if (index >= origins.size())
             origins.resize(index + 1);
         origins[index] = {instance, libPin};
     }
+    // A piece comes after the wire it was cut off, whose record is known.
+    void pieceCut(std::uint32_t piece, std::uint32_t from) override {
+        if (piece >= records.size())
+            records.resize(piece + 1);
+        records[piece] = records[from];
+    }
     std::vector<Origin> origins;
+    std::vector<std::int64_t> records;     // by object; pin objects: 0
+    std::vector<std::int64_t> partRecords; // by instance
 
   private:
     const ObjectStore& store_;
@@ -48,8 +76,8 @@ class PinOrigins : public PinObjectSink {
 
 class Builder {
   public:
-    Builder(NetListRun& run, const PinOrigins& pins, Design& design)
-        : run_(run), pinOrigins_(pins), design_(design) {}
+    Builder(NetListRun& run, const ObjectOrigins& origins, Design& design)
+        : run_(run), origins_(origins), design_(design) {}
 
     void build() {
         sheets();
@@ -90,6 +118,7 @@ class Builder {
             part.sheet = instance.sheet;
             part.origin = local(instance.sheet, instance.x, instance.y);
             part.placement = instance.dir;
+            part.record = origins_.partRecords[i];
             part.bodyMin = part.bodyMax = part.origin;
             if (const LibPart* lib = instance.libPart) {
                 part.found = true;
@@ -167,33 +196,34 @@ class Builder {
         design_.items.reserve(store.objectCount());
         for (std::uint32_t i = 0; i < store.objectCount(); ++i) {
             const SheetObject& o = store.object(i);
+            const std::int64_t record = i < origins_.records.size() ? origins_.records[i] : 0;
             ItemRef ref;
             switch (o.kind) {
             case ObjectKind::Junction:
-                design_.junctions.push_back({o.sheet, end1(o)});
+                design_.junctions.push_back({o.sheet, end1(o), record});
                 ref = append(design_.junctions, ItemKind::Junction);
                 break;
             case ObjectKind::BusEntry:
                 design_.busEntries.push_back({o.sheet, end1(o), end2(o),
                                               (o.attr & wireEntryBit) != 0, o.joined1 != 0,
-                                              o.joined2 != 0, groupRef(o)});
+                                              o.joined2 != 0, groupRef(o), record});
                 ref = append(design_.busEntries, ItemKind::BusEntry);
                 break;
             case ObjectKind::Bus:
-                design_.buses.push_back({o.sheet, end1(o), end2(o), groupRef(o)});
+                design_.buses.push_back({o.sheet, end1(o), end2(o), groupRef(o), record});
                 ref = append(design_.buses, ItemKind::Bus);
                 break;
             case ObjectKind::Wire:
-                design_.wires.push_back({o.sheet, end1(o), end2(o), groupRef(o)});
+                design_.wires.push_back({o.sheet, end1(o), end2(o), groupRef(o), record});
                 ref = append(design_.wires, ItemKind::Wire);
                 break;
             case ObjectKind::Label:
-                design_.labels.push_back(
-                    {o.sheet, end1(o), o.name, (o.attr & verticalLabelBit) != 0, groupRef(o)});
+                design_.labels.push_back({o.sheet, end1(o), o.name,
+                                          (o.attr & verticalLabelBit) != 0, groupRef(o), record});
                 ref = append(design_.labels, ItemKind::Label);
                 break;
             case ObjectKind::Tag:
-                design_.tags.push_back({o.sheet, end1(o), end2(o), o.name, groupRef(o)});
+                design_.tags.push_back({o.sheet, end1(o), end2(o), o.name, groupRef(o), record});
                 ref = append(design_.tags, ItemKind::Tag);
                 break;
             default:
@@ -207,7 +237,7 @@ class Builder {
     }
 
     void pin(const SheetObject& o) {
-        const PinOrigins::Origin& origin = pinOrigins_.origins[indexOf(run_.store, o)];
+        const ObjectOrigins::Origin& origin = origins_.origins[indexOf(run_.store, o)];
         const PartInstance& instance = run_.parts.instances()[origin.instance];
         const LibPin& libPin = instance.libPart->pins[origin.libPin];
         std::uint16_t word = libPin.numbers[instance.block];
@@ -276,7 +306,7 @@ class Builder {
     }
 
     NetListRun& run_;
-    const PinOrigins& pinOrigins_;
+    const ObjectOrigins& origins_;
     Design& design_;
     std::map<const LibPart*, int> symbolIndex_;
     std::vector<GroupRef> groupOf_;
@@ -306,9 +336,9 @@ Design loadDesign(const std::string& sheetPath, const Options& options) {
             return (directory / path).string();
         });
     }
-    run.readDesign(sheetPath.c_str());
-    PinOrigins pins(run.store);
-    run.connectDesign(&pins);
+    ObjectOrigins origins(run.store);
+    run.readDesign(sheetPath.c_str(), &origins);
+    run.connectDesign(&origins, &origins);
 
     Design design;
     design.sheetPath = sheetPath;
@@ -317,7 +347,7 @@ Design loadDesign(const std::string& sheetPath, const Options& options) {
     design.configurationCutShort = run.libraries.configurationCutShort();
     for (int i = 0; i < run.libraries.libraryCount(); ++i)
         design.libraries.push_back(run.libraries.libraryPath(i));
-    Builder(run, pins, design).build();
+    Builder(run, origins, design).build();
     return design;
 }
 
