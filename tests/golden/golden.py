@@ -20,6 +20,10 @@ run. What a case writes is kept as written, but for the changes that
 - a JSON document on one line is kept indented, one value a line, when it
   reads back into exactly the bytes written (otherwise as written);
 - the cases of a design listed in HASHED are kept as a SHA-256 of that form.
+
+Every SARIF log a case writes must also be sound, whatever is expected:
+valid by the SARIF validator (when installed), no two results with one
+fingerprint, and each result's byte region a whole record of the sheet.
 """
 import difflib
 import hashlib
@@ -48,6 +52,9 @@ DESIGNS = {
 }
 HASHED = {'large'}
 LARGE_SHEETS = '6'
+VALIDATOR = shutil.which('sarif-multitool') or os.path.expanduser(
+    '~/.local/share/dovla32-tools/bin/sarif-multitool')
+BODY_SIZES = [5, 5, 9, 9, 9, 17, 17, 37, 59, 59]
 PAGE_DATA = re.compile(rb'<script type="application/json" id="design">(.*?)</script>', re.S)
 
 
@@ -126,8 +133,58 @@ def stored_form(data, work, out, release):
     return text.encode('utf-8', errors='surrogateescape')
 
 
+def record_lengths(sheet):
+    """{offset: length} of the records of a sheet file, read apart from
+    the programs."""
+    with open(sheet, 'rb') as f:
+        data = f.read()
+    lengths, at = {}, 0
+    while at < len(data):
+        kind = data[at]
+        if kind >= 16 and at + 12 <= len(data):
+            length = int.from_bytes(data[at + 10:at + 12], 'little', signed=True)
+        elif kind < 10:
+            length = 1 + BODY_SIZES[kind]
+        else:
+            break
+        if length <= 0 or at + length > len(data):
+            break
+        lengths[at] = length
+        at += length
+    return lengths
+
+
+def sarif_faults(log, sheet, scratch):
+    """What makes a SARIF log of check unsound (see the module's comment)."""
+    faults, seen = [], set()
+    lengths = record_lengths(sheet)
+    for result in json.loads(log)['runs'][0]['results']:
+        key = result['partialFingerprints']['waiver/v1']
+        if key in seen:
+            faults.append('two results share the fingerprint %s' % key)
+        seen.add(key)
+        location = result['locations'][0]['physicalLocation']
+        region = location['region']
+        if location['artifactLocation']['index'] == 0 and \
+                lengths.get(region.get('byteOffset')) != region.get('byteLength'):
+            faults.append('the region %s is no record of the sheet' % json.dumps(region))
+    if os.path.exists(VALIDATOR):
+        logged = os.path.join(scratch, 'validated.sarif')
+        verdict = os.path.join(scratch, 'verdict.sarif')
+        with open(logged, 'wb') as f:
+            f.write(log)
+        subprocess.run([VALIDATOR, 'validate', logged, '-o', verdict, '--log', 'ForceOverwrite',
+                        '--rule-kind', 'Sarif;Gh'], check=True, capture_output=True)
+        with open(verdict) as f:
+            for result in json.load(f)['runs'][0]['results']:
+                if result.get('level', 'warning') == 'error':
+                    faults.append('%s %s' % (result['ruleId'], result['message']))
+    return faults
+
+
 def run_case(case, work, out, tools, release):
-    """Runs a case; returns {relative name: stored form} and its status line."""
+    """Runs a case; returns {relative name: stored form}, its status line,
+    and what makes its SARIF log unsound."""
     target = os.path.join(out, case.name)
     words = [w.replace('{out}', target) for w in case.words]
     words[0] = tools.get(words[0], words[0])
@@ -144,11 +201,15 @@ def run_case(case, work, out, tools, release):
     elif os.path.exists(target):
         with open(target, 'rb') as f:
             files['written'] = f.read()
+    faults = []
+    if '--sarif' in case.words:
+        faults = sarif_faults(result.stdout, os.path.join(work, case.words[2]),
+                              os.path.dirname(out))
     files = {k: stored_form(v, work, out, release) for k, v in files.items()}
     err = stored_form(result.stderr, work, out, release).decode('utf-8', 'surrogateescape')
     status = '%s: exit %d\n' % (case.name, result.returncode)
     status += ''.join('  ' + line + '\n' for line in err.splitlines())
-    return files, status
+    return files, status, ['%s: %s' % (case.name, fault) for fault in faults]
 
 
 def expected_name(case, part, only):
@@ -157,8 +218,9 @@ def expected_name(case, part, only):
 
 
 def outputs(design, cases, tools, release):
-    """{expected file: bytes} of every case of a design."""
-    found = {}
+    """{expected file: bytes} of every case of a design, and the faults of
+    its SARIF logs."""
+    found, faults = {}, []
     statuses = ''
     with tempfile.TemporaryDirectory(prefix='golden-') as scratch:
         scratch = os.path.realpath(scratch)  # the form the programs print
@@ -168,8 +230,9 @@ def outputs(design, cases, tools, release):
         os.mkdir(out)
         prepare(design, work, tools)
         for case in cases:
-            files, status = run_case(case, work, out, tools, release)
+            files, status, unsound = run_case(case, work, out, tools, release)
             statuses += status
+            faults += unsound
             only = list(files) == ['stdout']
             for part, data in sorted(files.items()):
                 found[expected_name(case, part, only)] = data
@@ -178,7 +241,7 @@ def outputs(design, cases, tools, release):
         lines = ''.join('%s  %s\n' % (hashlib.sha256(data).hexdigest(), name)
                         for name, data in sorted(found.items()))
         found = {design + '.sha256': lines.encode()}
-    return {os.path.join(design, name): data for name, data in found.items()}
+    return {os.path.join(design, name): data for name, data in found.items()}, faults
 
 
 def expected_files(design):
@@ -219,7 +282,10 @@ def main():
             if len(designs) == 1:
                 sys.exit(77)
             continue
-        now = outputs(design, [c for c in cases if c.design == design], tools, release)
+        now, faults = outputs(design, [c for c in cases if c.design == design], tools, release)
+        for fault in faults:
+            print(fault)
+        failed = failed or bool(faults)
         before = expected_files(design)
         if mode == 'regenerate':
             shutil.rmtree(os.path.join(EXPECTED, design), ignore_errors=True)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "design_texts.h"
+#include "sarif_soundness.h"
 
 // Every command that reads a design finds its TAVEL.INI the same way, and
 // none reads a design without libraries unless told to: a design kept with
@@ -94,6 +95,7 @@ TEST_F(Repository, NoLibrariesIsAChoiceThatTheReportsName) {
     RunResult sarif = tool({"check", "board/a.sch", "--sarif", "--no-libraries"});
     EXPECT_EQ(sarif.status, 1) << sarif.err; // every part unknown
     EXPECT_NE(sarif.out.find("\"configuration\": null"), std::string::npos);
+    EXPECT_EQ(sarifFaults(dir, sarif.out, dir.file("board/a.sch")), std::vector<std::string>{});
     RunResult both = tool({"nets", "board/a.sch", "--no-libraries", "--config", "x"});
     EXPECT_EQ(both.status, 2);
     EXPECT_EQ(both.err.rfind("sheettool: --config excludes --no-libraries", 0), 0u) << both.err;

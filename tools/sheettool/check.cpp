@@ -50,9 +50,14 @@ int checkCommand(int argc, char** argv) {
         return exitTrouble;
     CheckResult result =
         judgeFindings(model::findingsOf(design), check.policy, waivers, check.waivers);
-    std::string report = arguments.json ? checkJson(design, result)
-                         : check.sarif  ? checkSarif(design, result)
-                                        : checkText(design, result);
+    // A SARIF log is written as it is made: it may be many times the size
+    // of the text.
+    std::string report;
+    CommandOutputs::Writer sarif;
+    if (check.sarif)
+        sarif = [&](std::FILE* file) { return writeCheckSarif(file, design, result); };
+    else
+        report = arguments.json ? checkJson(design, result) : checkText(design, result);
     std::vector<std::string> inputs = inputsOf(design);
     if (!check.waivers.empty())
         inputs.push_back(check.waivers);
@@ -64,7 +69,9 @@ int checkCommand(int argc, char** argv) {
         if (!outputs.add(check.writeWaivers, baseline, inputsOf(design)))
             return exitTrouble;
     }
-    if (!outputs.add(arguments.output, report, inputs) || !outputs.commit())
+    const bool added = check.sarif ? outputs.add(arguments.output, std::move(sarif), inputs)
+                                   : outputs.add(arguments.output, report, inputs);
+    if (!added || !outputs.commit())
         return exitTrouble;
     return result.fails() ? exitFound : exitClean;
 }

@@ -114,11 +114,11 @@ std::string replaceableTarget(const std::string& name) {
     return error ? std::string() : resolved.string();
 }
 
-bool writeDirectly(const std::string& name, std::string_view bytes) {
+bool writeDirectly(const std::string& name, const CommandOutputs::Writer& write) {
     std::FILE* file = std::fopen(name.c_str(), "wb");
     if (file == nullptr)
         return false;
-    bool written = writeStream(file, bytes);
+    bool written = write(file);
     return std::fclose(file) == 0 && written;
 }
 
@@ -130,8 +130,8 @@ bool writeDirectly(const std::string& name, std::string_view bytes) {
 // by exhausted memory.
 class CommandOutputs::Pending {
   public:
-    Pending(std::string name, std::string target, std::string_view bytes)
-        : name_(std::move(name)), target_(std::move(target)), bytes_(bytes) {}
+    Pending(std::string name, std::string target, Writer write)
+        : name_(std::move(name)), target_(std::move(target)), write_(std::move(write)) {}
     ~Pending() {
         if (!temporary_.empty() && !committed_)
             std::remove(temporary_.c_str());
@@ -154,13 +154,13 @@ class CommandOutputs::Pending {
             return false;
         }
         registered_.emplace(temporary_);
-        bool written = writeStream(file, bytes_);
+        bool written = write_(file);
         return std::fclose(file) == 0 && written;
     }
 
     bool commit() {
         if (direct())
-            return name_ == "-" ? writeStream(stdout, bytes_) : writeDirectly(name_, bytes_);
+            return name_ == "-" ? write_(stdout) : writeDirectly(name_, write_);
         committed_ = replaceFile(temporary_, target_);
         return committed_;
     }
@@ -170,7 +170,7 @@ class CommandOutputs::Pending {
   private:
     std::string name_;   // as the user gave it; "-" for the standard output
     std::string target_; // the file replaced; empty: written directly
-    std::string_view bytes_;
+    Writer write_;
     std::string temporary_;
     std::optional<PendingOutput> registered_;
     bool committed_ = false;
@@ -181,8 +181,14 @@ CommandOutputs::~CommandOutputs() = default;
 
 bool CommandOutputs::add(const std::string& name, std::string_view bytes,
                          const std::vector<std::string>& inputs) {
+    return add(
+        name, [bytes](std::FILE* file) { return writeStream(file, bytes); }, inputs);
+}
+
+bool CommandOutputs::add(const std::string& name, Writer write,
+                         const std::vector<std::string>& inputs) {
     if (name.empty() || name == "-") {
-        pending_.push_back(std::make_unique<Pending>("-", "", bytes));
+        pending_.push_back(std::make_unique<Pending>("-", "", std::move(write)));
         return true;
     }
     for (const std::string& input : inputs) {
@@ -193,7 +199,7 @@ bool CommandOutputs::add(const std::string& name, std::string_view bytes,
     std::error_code error;
     if (!target.empty() && fs::exists(target, error) && !mayWrite(target))
         return refuse("can't write: " + name);
-    pending_.push_back(std::make_unique<Pending>(name, target, bytes));
+    pending_.push_back(std::make_unique<Pending>(name, target, std::move(write)));
     Pending& output = *pending_.back();
     return output.direct() || output.prepare() || refuse("can't write: " + name);
 }

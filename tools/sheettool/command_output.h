@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +33,12 @@ class CommandOutputs {
     // when its temporary file could not be written whole.
     bool add(const std::string& name, std::string_view bytes,
              const std::vector<std::string>& inputs);
+    // The same for an output too large to be held whole: the bytes are
+    // written by `write` (false when one could not be), which is called
+    // once, now for a file, at the commit for what is written directly,
+    // and must stay callable until then.
+    using Writer = std::function<bool(std::FILE*)>;
+    bool add(const std::string& name, Writer write, const std::vector<std::string>& inputs);
     // Writes the direct outputs, then moves every temporary file into
     // place. False, with the message written, when one could not be.
     bool commit();

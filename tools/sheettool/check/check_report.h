@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "check_result.h"
@@ -19,7 +20,8 @@ std::string checkJson(const model::Design& design, const CheckResult& result);
 
 // The same as a SARIF 2.1.0 log, the format that code review services show
 // on a change: one rule for each check, one result for each finding and
-// stale waiver, waived findings as suppressed results.
-std::string checkSarif(const model::Design& design, const CheckResult& result);
+// stale waiver, waived findings as suppressed results. Written to the file
+// as it is made; false when a byte could not be written.
+bool writeCheckSarif(std::FILE* file, const model::Design& design, const CheckResult& result);
 
 } // namespace dovla::sheettool

@@ -1,14 +1,20 @@
 #include <cctype>
+#include <cstdio>
+#include <string_view>
 
 #include "check_report.h"
 #include "design_json.h"
 
 // The log follows SARIF 2.1.0. A sheet file is binary and has no lines, so
-// a finding's place is given in the terms of the drawing: the location's
-// artifact is the sheet file, its region (line 1, as the file is one
-// whole) carries "sheet N at X,Y" as its message, its logical location is
-// the sheet, and the message and properties repeat the sheet and the
-// coordinates. docs/sheettool-check.md describes it for those who read it.
+// a finding points at the bytes of the record that draws its item (the
+// region's byteOffset and byteLength), and names its place in the terms of
+// the drawing, "sheet N at X,Y", as its logical location and in its
+// message. docs/sheettool-check.md describes it for those who read it.
+//
+// A design with a hundred thousand findings makes a log of as many
+// results, so the log is written as it is made: the run's description
+// (the rules once) indented for reading, then each result on a line of its
+// own, without the spaces that would double its size.
 namespace dovla::sheettool {
 
 namespace {
@@ -107,13 +113,49 @@ Json ruleOverrides(const CheckPolicy& policy) {
     return list;
 }
 
-Json fileLocation(int artifact, const std::string& uri, int line, const std::string& place) {
-    Json region = {{"startLine", line}};
-    if (!place.empty())
-        region["message"] = text(place);
-    return Json{{"physicalLocation",
-                 {{"artifactLocation", {{"uri", model::jsonString(uri)}, {"index", artifact}}},
-                  {"region", std::move(region)}}}};
+// The run's results, each written compact on a line of its own as soon as
+// it is made, through a buffer that goes to the file in large pieces.
+class ResultStream {
+  public:
+    explicit ResultStream(std::FILE* file) : file_(file) { buffer_.reserve(chunk + 4096); }
+    void write(std::string_view text) {
+        buffer_ += text;
+        if (buffer_.size() >= chunk)
+            flush();
+    }
+    void result(const Json& result) {
+        write(first_ ? "\n        " : ",\n        ");
+        first_ = false;
+        write(result.dump());
+    }
+    // False when a byte could not be written.
+    bool finish() {
+        flush();
+        return ok_ && std::fflush(file_) == 0;
+    }
+
+  private:
+    static constexpr std::size_t chunk = 1 << 16;
+    void flush() {
+        if (!buffer_.empty() &&
+            std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
+            ok_ = false;
+        buffer_.clear();
+    }
+    std::FILE* file_;
+    std::string buffer_;
+    bool first_ = true;
+    bool ok_ = true;
+};
+
+Json artifactLocation(const std::string& uri, int index) {
+    return Json{{"uri", uri}, {"index", index}};
+}
+
+Json lineLocation(const std::string& uri, int line) {
+    return Json{
+        {"physicalLocation",
+         {{"artifactLocation", artifactLocation(uri, 1)}, {"region", {{"startLine", line}}}}}};
 }
 
 std::string waiverKey(model::FindingKind kind, const std::vector<std::string>& subjects) {
@@ -122,60 +164,52 @@ std::string waiverKey(model::FindingKind kind, const std::vector<std::string>& s
     return line;
 }
 
-Json findingResult(const model::Design& design, const CheckResult& result,
-                   const JudgedFinding& judged) {
+// The URIs of the sheet file and of the waivers file.
+struct Uris {
+    std::string sheet;
+    std::string waivers;
+};
+
+Json findingResult(const Uris& uris, const JudgedFinding& judged) {
     const model::Finding& finding = judged.finding;
     const std::string place = "sheet " + std::to_string(finding.sheet) + " at " +
                               std::to_string(finding.at.x) + "," + std::to_string(finding.at.y);
-    Json location = fileLocation(0, uriOf(design.sheetPath), 1, place);
-    location["logicalLocations"] =
-        Json::array({{{"name", "sheet " + std::to_string(finding.sheet)},
-                      {"fullyQualifiedName", model::jsonString(design.sheetPath) + "/sheet " +
-                                                 std::to_string(finding.sheet)}}});
-    Json subjects = Json::array();
-    for (const std::string& subject : finding.subjects)
-        subjects.push_back(model::jsonString(subject));
-    Json suppressions = Json::array();
+    Json location = {
+        {"physicalLocation",
+         {{"artifactLocation", artifactLocation(uris.sheet, 0)},
+          {"region",
+           {{"byteOffset", finding.record.offset}, {"byteLength", finding.record.length}}}}},
+        {"logicalLocations", Json::array({{{"fullyQualifiedName", place}, {"kind", "element"}}})}};
+    Json result = {{"ruleId", model::findingName(finding.kind)},
+                   {"ruleIndex", static_cast<int>(finding.kind)},
+                   {"level", sarifLevel(judged.severity)},
+                   {"message", text(finding.message + " (" + place + ")")},
+                   {"locations", Json::array({std::move(location)})},
+                   {"partialFingerprints",
+                    {{"waiver/v1", model::jsonString(waiverKey(finding.kind, finding.subjects))}}}};
     if (judged.waiver) {
-        Json suppression = {
-            {"kind", "external"},
-            {"status", "accepted"},
-            {"location", fileLocation(1, uriOf(result.waiversPath), judged.waiver->line, "")}};
+        Json suppression = {{"kind", "external"},
+                            {"status", "accepted"},
+                            {"location", lineLocation(uris.waivers, judged.waiver->line)}};
         if (!judged.waiver->comment.empty())
             suppression["justification"] = model::jsonString(judged.waiver->comment);
-        suppressions.push_back(std::move(suppression));
+        result["suppressions"] = Json::array({std::move(suppression)});
     }
-    return Json{{"ruleId", model::findingName(finding.kind)},
-                {"ruleIndex", static_cast<int>(finding.kind)},
-                {"level", sarifLevel(judged.severity)},
-                {"message", text(finding.message + " (" + place + ")")},
-                {"locations", Json::array({std::move(location)})},
-                {"partialFingerprints",
-                 {{"waiver/v1", model::jsonString(waiverKey(finding.kind, finding.subjects))}}},
-                {"suppressions", std::move(suppressions)},
-                {"properties",
-                 {{"sheet", finding.sheet},
-                  {"x", finding.at.x},
-                  {"y", finding.at.y},
-                  {"subjects", std::move(subjects)}}}};
+    return result;
 }
 
-Json staleResult(const CheckResult& result, const StaleWaiver& stale) {
+Json staleResult(const Uris& uris, const StaleWaiver& stale) {
     const std::string key = waiverKey(stale.waiver->kind, stale.waiver->subjects);
     return Json{{"ruleId", "stale-waiver"},
                 {"ruleIndex", static_cast<int>(model::FindingKind::StaleWaiver)},
                 {"level", sarifLevel(stale.severity)},
                 {"message", text("waiver matches no finding: " + key +
                                  (stale.hint.empty() ? "" : " (" + stale.hint + ")"))},
-                {"locations",
-                 Json::array({fileLocation(1, uriOf(result.waiversPath), stale.waiver->line, "")})},
-                {"partialFingerprints", {{"waiver/v1", model::jsonString("stale-waiver " + key)}}},
-                {"suppressions", Json::array()}};
+                {"locations", Json::array({lineLocation(uris.waivers, stale.waiver->line)})},
+                {"partialFingerprints", {{"waiver/v1", model::jsonString("stale-waiver " + key)}}}};
 }
 
-} // namespace
-
-std::string checkSarif(const model::Design& design, const CheckResult& result) {
+Json artifactsOf(const model::Design& design, const CheckResult& result) {
     Json artifacts =
         Json::array({{{"location", {{"uri", model::jsonString(uriOf(design.sheetPath))}}},
                       {"roles", {"analysisTarget", "referencedOnCommandLine"}}}});
@@ -192,31 +226,53 @@ std::string checkSarif(const model::Design& design, const CheckResult& result) {
                                                     : "userSpecifiedConfiguration"}}});
     for (const std::string& library : design.libraries)
         artifacts.push_back({{"location", {{"uri", model::jsonString(uriOf(library))}}}});
-    Json results = Json::array();
-    for (const JudgedFinding& judged : result.findings)
-        results.push_back(findingResult(design, result, judged));
-    for (const StaleWaiver& stale : result.stale)
-        results.push_back(staleResult(result, stale));
+    return artifacts;
+}
+
+// A member of the run, its value indented for reading under it.
+std::string runMember(const char* name, const Json& value) {
+    std::string text = value.dump(2);
+    std::string indented;
+    indented.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+        indented += c;
+        if (c == '\n')
+            indented += "      ";
+    }
+    return "      \"" + std::string(name) + "\": " + indented + ",\n";
+}
+
+} // namespace
+
+bool writeCheckSarif(std::FILE* file, const model::Design& design, const CheckResult& result) {
     Json invocation = {{"executionSuccessful", true}};
     Json overrides = ruleOverrides(result.policy);
     if (!overrides.empty())
         invocation["ruleConfigurationOverrides"] = std::move(overrides);
-    Json run = {
-        {"tool",
-         {{"driver", {{"name", "sheettool"}, {"version", SHEETTOOL_VERSION}, {"rules", rules()}}}}},
-        {"invocations", Json::array({std::move(invocation)})},
-        {"artifacts", std::move(artifacts)},
-        {"results", std::move(results)},
-        {"properties",
-         {{"configuration", model::configurationJson(design)},
-          {"libraries", model::librariesJson(design)},
-          {"severities", Json::array({"error", "warning", "info"})},
-          {"failOn",
-           result.policy.failOn ? model::severityName(*result.policy.failOn) : "never"}}}};
-    Json log = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
-                {"version", "2.1.0"},
-                {"runs", Json::array({std::move(run)})}};
-    return log.dump(2) + "\n";
+    Json properties = {
+        {"configuration", model::configurationJson(design)},
+        {"libraries", model::librariesJson(design)},
+        {"severities", Json::array({"error", "warning", "info"})},
+        {"failOn", result.policy.failOn ? model::severityName(*result.policy.failOn) : "never"}};
+    ResultStream out(file);
+    out.write("{\n  \"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\",\n"
+              "  \"version\": \"2.1.0\",\n  \"runs\": [\n    {\n");
+    out.write(runMember(
+        "tool",
+        {{"driver", {{"name", "sheettool"}, {"version", SHEETTOOL_VERSION}, {"rules", rules()}}}}));
+    out.write(runMember("invocations", Json::array({std::move(invocation)})));
+    out.write(runMember("artifacts", artifactsOf(design, result)));
+    out.write(runMember("properties", properties));
+    out.write("      \"results\": [");
+    const Uris uris = {model::jsonString(uriOf(design.sheetPath)),
+                       model::jsonString(uriOf(result.waiversPath))};
+    for (const JudgedFinding& judged : result.findings)
+        out.result(findingResult(uris, judged));
+    for (const StaleWaiver& stale : result.stale)
+        out.result(staleResult(uris, stale));
+    out.write(result.findings.empty() && result.stale.empty() ? "]\n    }\n  ]\n}\n"
+                                                              : "\n      ]\n    }\n  ]\n}\n");
+    return out.finish();
 }
 
 } // namespace dovla::sheettool
