@@ -123,10 +123,10 @@ class ResultStream {
         if (buffer_.size() >= chunk)
             flush();
     }
-    void result(const Json& result) {
-        write(first_ ? "\n        " : ",\n        ");
+    void result(const std::string& result) {
+        write(first_ ? "\n" : ",\n");
         first_ = false;
-        write(result.dump());
+        write(result);
     }
     // False when a byte could not be written.
     bool finish() {
@@ -148,14 +148,14 @@ class ResultStream {
     bool ok_ = true;
 };
 
-Json artifactLocation(const std::string& uri, int index) {
-    return Json{{"uri", uri}, {"index", index}};
+// A string of the files' bytes as JSON, escaped by the JSON library.
+std::string quoted(const std::string& bytes) {
+    return Json(model::jsonString(bytes)).dump();
 }
 
 Json lineLocation(const std::string& uri, int line) {
-    return Json{
-        {"physicalLocation",
-         {{"artifactLocation", artifactLocation(uri, 1)}, {"region", {{"startLine", line}}}}}};
+    return Json{{"physicalLocation",
+                 {{"artifactLocation", {{"uri", uri}}}, {"region", {{"startLine", line}}}}}};
 }
 
 std::string waiverKey(model::FindingKind kind, const std::vector<std::string>& subjects) {
@@ -164,49 +164,51 @@ std::string waiverKey(model::FindingKind kind, const std::vector<std::string>& s
     return line;
 }
 
-// The URIs of the sheet file and of the waivers file.
+// The URIs of the sheet file, as JSON, and of the waivers file.
 struct Uris {
-    std::string sheet;
+    std::string sheetJson;
     std::string waivers;
 };
 
-Json findingResult(const Uris& uris, const JudgedFinding& judged) {
+// A result is put together as text, only its free texts escaped by the
+// JSON library: a log holds as many results as the design has findings,
+// and a document of objects for each would cost several times the time
+// of the text report.
+std::string findingResult(const Uris& uris, const JudgedFinding& judged) {
     const model::Finding& finding = judged.finding;
     const std::string place = "sheet " + std::to_string(finding.sheet) + " at " +
                               std::to_string(finding.at.x) + "," + std::to_string(finding.at.y);
-    Json location = {
-        {"physicalLocation",
-         {{"artifactLocation", artifactLocation(uris.sheet, 0)},
-          {"region",
-           {{"byteOffset", finding.record.offset}, {"byteLength", finding.record.length}}}}},
-        {"logicalLocations", Json::array({{{"fullyQualifiedName", place}, {"kind", "element"}}})}};
-    Json result = {{"ruleId", model::findingName(finding.kind)},
-                   {"ruleIndex", static_cast<int>(finding.kind)},
-                   {"level", sarifLevel(judged.severity)},
-                   {"message", text(finding.message + " (" + place + ")")},
-                   {"locations", Json::array({std::move(location)})},
-                   {"partialFingerprints",
-                    {{"waiver/v1", model::jsonString(waiverKey(finding.kind, finding.subjects))}}}};
+    std::string result = R"({"ruleId":")";
+    result += model::findingName(finding.kind);
+    result += R"(","level":")";
+    result += sarifLevel(judged.severity);
+    result += R"(","message":{"text":)" + quoted(finding.message + " (" + place + ")");
+    result += R"(},"locations":[{"physicalLocation":{"artifactLocation":{"uri":)" + uris.sheetJson;
+    result += R"(},"region":{"byteOffset":)" + std::to_string(finding.record.offset);
+    result += R"(,"byteLength":)" + std::to_string(finding.record.length);
+    result += R"(}},"logicalLocations":[{"name":")" + place;
+    result += R"("}]}],"partialFingerprints":{"waiver/v1":)" +
+              quoted(waiverKey(finding.kind, finding.subjects)) + "}";
     if (judged.waiver) {
         Json suppression = {{"kind", "external"},
                             {"status", "accepted"},
                             {"location", lineLocation(uris.waivers, judged.waiver->line)}};
         if (!judged.waiver->comment.empty())
             suppression["justification"] = model::jsonString(judged.waiver->comment);
-        result["suppressions"] = Json::array({std::move(suppression)});
+        result += R"(,"suppressions":[)" + suppression.dump() + "]";
     }
-    return result;
+    return result + "}";
 }
 
-Json staleResult(const Uris& uris, const StaleWaiver& stale) {
+std::string staleResult(const Uris& uris, const StaleWaiver& stale) {
     const std::string key = waiverKey(stale.waiver->kind, stale.waiver->subjects);
     return Json{{"ruleId", "stale-waiver"},
-                {"ruleIndex", static_cast<int>(model::FindingKind::StaleWaiver)},
                 {"level", sarifLevel(stale.severity)},
                 {"message", text("waiver matches no finding: " + key +
                                  (stale.hint.empty() ? "" : " (" + stale.hint + ")"))},
                 {"locations", Json::array({lineLocation(uris.waivers, stale.waiver->line)})},
-                {"partialFingerprints", {{"waiver/v1", model::jsonString("stale-waiver " + key)}}}};
+                {"partialFingerprints", {{"waiver/v1", model::jsonString("stale-waiver " + key)}}}}
+        .dump();
 }
 
 Json artifactsOf(const model::Design& design, const CheckResult& result) {
@@ -264,14 +266,14 @@ bool writeCheckSarif(std::FILE* file, const model::Design& design, const CheckRe
     out.write(runMember("artifacts", artifactsOf(design, result)));
     out.write(runMember("properties", properties));
     out.write("      \"results\": [");
-    const Uris uris = {model::jsonString(uriOf(design.sheetPath)),
+    const Uris uris = {quoted(uriOf(design.sheetPath)),
                        model::jsonString(uriOf(result.waiversPath))};
     for (const JudgedFinding& judged : result.findings)
         out.result(findingResult(uris, judged));
     for (const StaleWaiver& stale : result.stale)
         out.result(staleResult(uris, stale));
     out.write(result.findings.empty() && result.stale.empty() ? "]\n    }\n  ]\n}\n"
-                                                              : "\n      ]\n    }\n  ]\n}\n");
+                                                              : "\n]\n    }\n  ]\n}\n");
     return out.finish();
 }
 
