@@ -250,9 +250,10 @@ TEST_F(Hardening, AFailedWriteLeavesTheFileItWasToReplace) {
     std::string kept = dir.read("a.sch");
     for (std::vector<std::string> command :
          {std::vector<std::string>{"build", "big.txt", "-o", "a.sch"},
-          std::vector<std::string>{"view", "a.sch", "-o", "a.html"}}) {
-        if (command[0] == "view")
-            dir.write("a.html", std::string(previous));
+          std::vector<std::string>{"view", "a.sch", "-o", "a.html"},
+          std::vector<std::string>{"check", "a.sch", "--sarif", "-o", "a.sarif"}}) {
+        if (command[0] != "build")
+            dir.write(command.back(), std::string(previous));
         std::string target = command.back();
         std::string before = dir.read(target);
         std::vector<std::string> limited = {"/bin/sh", "-c", "ulimit -f 1 && exec \"$@\"", "sh",
@@ -266,9 +267,14 @@ TEST_F(Hardening, AFailedWriteLeavesTheFileItWasToReplace) {
             EXPECT_EQ(file.find(".tmp"), std::string::npos) << "left behind: " << file;
     }
     EXPECT_EQ(dir.read("a.sch"), kept);
-    RunResult full = tool({"nets", "a.sch", "-o", "/dev/full"});
-    EXPECT_EQ(full.status, 2);
-    EXPECT_EQ(full.err, "sheettool: can't write: /dev/full\n");
+    for (std::vector<std::string> command :
+         {std::vector<std::string>{"nets", "a.sch"},
+          std::vector<std::string>{"check", "a.sch", "--sarif"}}) {
+        command.insert(command.end(), {"-o", "/dev/full"});
+        RunResult full = tool(command);
+        EXPECT_EQ(full.status, 2) << command[0];
+        EXPECT_EQ(full.err, "sheettool: can't write: /dev/full\n");
+    }
 }
 
 // A complete write replaces the file whole: through a link it replaces the

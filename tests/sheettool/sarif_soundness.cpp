@@ -61,6 +61,7 @@ std::string textAt(const unsigned char* body, std::size_t lengthAt, std::size_t 
     return std::string(reinterpret_cast<const char*>(body + textAt), length);
 }
 
+// The records of the file's bytes, which they point into.
 std::map<std::int64_t, Record> recordsOf(const std::string& bytes) {
     std::map<std::int64_t, Record> records;
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -130,7 +131,8 @@ bool drawsIt(const Record& record, const json& result) {
 std::vector<std::string> sarifFaults(dovla::testing::TempDir& dir, const std::string& log,
                                      const std::string& sheetPath) {
     std::vector<std::string> faults = validatorErrors(dir, log);
-    const std::map<std::int64_t, Record> records = recordsOf(dovla::testing::readFile(sheetPath));
+    const std::string sheet = dovla::testing::readFile(sheetPath);
+    const std::map<std::int64_t, Record> records = recordsOf(sheet);
     std::set<std::string> fingerprints;
     const json parsed = json::parse(log);
     for (const json& result : parsed["runs"][0]["results"]) {
