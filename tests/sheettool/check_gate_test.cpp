@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "check_board.h"
+#include "sarif_soundness.h"
 
 // check as a team uses it in continuous integration: levels, the failing
 // level, waivers that outlive a redraw, and the reports that say what they
@@ -166,6 +167,19 @@ TEST_F(CheckBoard, ABaselineAcceptsOnlyTheFindingsItWasWrittenFor) {
                   "waivers.txt:22: warning: waiver matches no finding: name-on-separate-nets TX "
                   "TX[U1.9] TX[J1.1] [stale-waiver]"}))
         << revised.out;
+
+    // The SARIF log of the gate shows the same six, each its own result,
+    // and the waived ones suppressed.
+    std::vector<std::string> sarifGate = gate;
+    sarifGate.push_back("--sarif");
+    RunResult log = tool(sarifGate);
+    EXPECT_EQ(log.status, 1);
+    EXPECT_EQ(sarifFaults(dir, log.out, dir.file("board.sch")), std::vector<std::string>{});
+    const nlohmann::json results = nlohmann::json::parse(log.out)["runs"][0]["results"];
+    EXPECT_EQ(std::count_if(
+                  results.begin(), results.end(),
+                  [](const nlohmann::json& result) { return !result.contains("suppressions"); }),
+              6);
 }
 
 // Waivers written before each finding had a key of its own still load; those
@@ -374,6 +388,7 @@ TEST_F(DesignTexts, TheDocumentedChecksAreThoseOfTheProgram) {
     sheet("d.sch", "sheet code=4\n");
     RunResult run = tool({"check", "d.sch", "--sarif"});
     ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(sarifFaults(dir, run.out, dir.file("d.sch")), std::vector<std::string>{});
     std::vector<std::string> program;
     const json log = json::parse(run.out);
     for (const json& rule : log["runs"][0]["tool"]["driver"]["rules"]) {
