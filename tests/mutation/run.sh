@@ -35,7 +35,7 @@ echo "+ building the unchanged copy"
 cmake -S "$copy" -B "$build" -G Ninja -DDOVLA32_BENCH=OFF >"$scratch/configure.log" 2>&1 ||
   { cat "$scratch/configure.log"; exit 1; }
 cmake --build "$build" >"$scratch/build.log" 2>&1 || { tail -n 30 "$scratch/build.log"; exit 1; }
-ctest --test-dir "$build" -j2 >"$scratch/test.log" 2>&1 ||
+ctest --test-dir "$build" -j2 ${DOVLA32_MUTATION_TESTS:+-R "$DOVLA32_MUTATION_TESTS"} >"$scratch/test.log" 2>&1 ||
   { echo "the unchanged copy fails its tests:"; tail -n 20 "$scratch/test.log"; exit 1; }
 
 # Replaces the one occurrence of a text in a file; fails when there is not
