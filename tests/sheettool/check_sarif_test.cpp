@@ -79,7 +79,8 @@ TEST_F(CheckBoard, SheetPathsBecomeUris) {
 // every sheet: a piece of a wire that the joining cut at a junction at the
 // record of the wire as drawn, a pin at its part's record, a label, a bus
 // entry and a short between two power symbols at theirs; the records of
-// sheet 2 lie behind records that make no item, 90,000 bytes of them.
+// sheet 2 lie behind records that make no item, 90,000 bytes of them,
+// and those of sheet 1 behind 66,000 bytes of junctions.
 TEST_F(DesignTexts, EachResultPointsAtTheRecordOfItsItem) {
     const std::string page = "wire from=100,100 to=300,100\n"
                              "wire from=200,100 to=200,200\n"
@@ -96,7 +97,12 @@ TEST_F(DesignTexts, EachResultPointsAtTheRecordOfItsItem) {
     for (int i = 0; i < 3; ++i)
         skipped +=
             "extension type=16 length=30000 data=" + std::string(2 * (30000 - 14), '0') + "\n";
-    sheet("d.sch", "sheet code=4\n" + page + skipped +
+    // Records read before sheet 1's items, longer together than the buffer.
+    std::string junctions;
+    for (int i = 0; i < 11000; ++i)
+        junctions += "junction at=" + std::to_string(1000 + i % 100 * 10) + "," +
+                     std::to_string(1000 + i / 100 * 10) + "\n";
+    sheet("d.sch", "sheet code=4\n" + junctions + page + skipped +
                        "sheet code=4\nrecord4 bytes=000000000000000000\n" + page);
     RunResult run = tool({"check", "d.sch", "--sarif"});
     ASSERT_EQ(run.status, 1) << run.err;

@@ -253,20 +253,31 @@ INSTANTIATE_TEST_SUITE_P(
                    "\"GND\", \"VCC\" [power-short]\n"
                    "c.sch: 1 error, 0 warnings, 0 info, 0 waived; ignored: none; fails on: "
                    "error\n"},
-        // The same ground symbol between two different supplies: a short
-        // with each.
+        // A ground symbol between a supply and another (each name with two
+        // sides of its own further on): a short with each; along the chain,
+        // a short at each contact.
         ReportCase{"ABridgeBetweenTwoSuppliesIsTwoShorts",
-                   "part at=210,290 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
+                   "part at=110,290 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
+                   "wire from=100,300 to=200,300\n"
+                   "junction at=200,300\n"
+                   "part at=210,330 ref=\"\" name=\"GND\" lib=\"GND\"\n"
                    "wire from=200,300 to=300,300\n"
                    "junction at=300,300\n"
-                   "part at=310,330 ref=\"\" name=\"GND\" lib=\"GND\"\n"
+                   "part at=310,290 ref=\"\" name=\"VCC5\" lib=\"VCC\"\n"
                    "wire from=300,300 to=400,300\n"
-                   "part at=410,290 ref=\"\" name=\"VCC5\" lib=\"VCC\"\n",
-                   "c.sch: sheet 1 at 250,300: error: short: the net joins the power names "
+                   "junction at=400,300\n"
+                   "part at=410,290 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
+                   "wire from=400,300 to=500,300\n"
+                   "part at=510,290 ref=\"\" name=\"VCC5\" lib=\"VCC\"\n",
+                   "c.sch: sheet 1 at 150,300: error: short: the net joins the power names "
                    "\"GND\", \"VCC\" [power-short]\n"
-                   "c.sch: sheet 1 at 350,300: error: short: the net joins the power names "
+                   "c.sch: sheet 1 at 250,300: error: short: the net joins the power names "
                    "\"GND\", \"VCC5\" [power-short]\n"
-                   "c.sch: 2 errors, 0 warnings, 0 info, 0 waived; ignored: none; fails on: "
+                   "c.sch: sheet 1 at 350,300: error: short: the net joins the power names "
+                   "\"VCC\", \"VCC5\" [power-short]\n"
+                   "c.sch: sheet 1 at 450,300: error: short: the net joins the power names "
+                   "\"VCC\", \"VCC5\" [power-short]\n"
+                   "c.sch: 4 errors, 0 warnings, 0 info, 0 waived; ignored: none; fails on: "
                    "error\n"},
         // The 7400 has four blocks: block 4 is placed, block 5 is not; two
         // blocks of one part under one reference are one part.
