@@ -1,0 +1,338 @@
+#include "diff_stages.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace dovla::model {
+
+namespace {
+
+// A revision's nets as the diff sees them: the written ones, each with its
+// pins known by reference and number.
+struct Side {
+    Side(const Design& design, const References& renamed = {}) : design(design), renamed(renamed) {
+        for (const Net& net : design.nets) {
+            if (!net.written)
+                continue;
+            const int index = static_cast<int>(nets.size());
+            nets.push_back(&net);
+            pins.emplace_back();
+            for (const ItemRef& member : net.members) {
+                if (member.kind != ItemKind::Pin)
+                    continue;
+                const Pin& pin = design.pins[member.index];
+                if (!pin.listed || design.parts[pin.part].ref.empty())
+                    continue;
+                std::string key = keyOf(pin);
+                if (netOf.try_emplace(key, index).second)
+                    pins.back().push_back(key);
+            }
+            std::sort(pins.back().begin(), pins.back().end());
+        }
+        for (const Pin& pin : design.pins) {
+            if (!design.parts[pin.part].ref.empty())
+                allPins.try_emplace(keyOf(pin), &pin);
+        }
+    }
+
+    // A pin by its reference and number, the reference as the new revision
+    // has it.
+    std::string keyOf(const Pin& pin) const {
+        std::string key = pinKey(design, pin);
+        auto found = renamed.find(design.parts[pin.part].ref);
+        if (found != renamed.end())
+            key.replace(0, found->first.size(), found->second);
+        return key;
+    }
+
+    int netOfPin(const std::string& pin) const {
+        auto found = netOf.find(pin);
+        return found == netOf.end() ? -1 : found->second;
+    }
+    // Where a net shows: its first listed pin in member order.
+    DiffPlace placeOf(int net) const {
+        for (const ItemRef& member : nets[net]->members) {
+            if (member.kind == ItemKind::Pin && design.pins[member.index].listed)
+                return {design.pins[member.index].sheet, design.pins[member.index].end};
+        }
+        return {};
+    }
+    DiffPlace placeOfPin(const std::string& pin) const {
+        const Pin* found = allPins.at(pin);
+        return {found->sheet, found->end};
+    }
+
+    const Design& design;
+    const References& renamed;
+    std::vector<const Net*> nets;
+    std::vector<std::vector<std::string>> pins; // sorted
+    std::unordered_map<std::string, int> netOf;
+    std::unordered_map<std::string, const Pin*> allPins; // every pin of a part with a reference
+};
+
+class NetDiff {
+  public:
+    NetDiff(const Design& oldDesign, const Design& newDesign, const References& renamed,
+            DesignDiff& diff)
+        : old_(oldDesign, renamed), new_(newDesign), diff_(diff), oldMatch_(old_.nets.size(), -1),
+          newMatch_(new_.nets.size(), -1) {}
+
+    void run() {
+        matchByKey();
+        matchByPins();
+        matchByOverlap();
+        flows();
+        report();
+    }
+
+  private:
+    void match(int oldNet, int newNet) {
+        oldMatch_[oldNet] = newNet;
+        newMatch_[newNet] = oldNet;
+    }
+
+    void matchByKey() {
+        std::unordered_map<std::string, int> byKey;
+        for (std::size_t j = 0; j < new_.nets.size(); ++j)
+            byKey.emplace(new_.nets[j]->key, static_cast<int>(j));
+        for (std::size_t i = 0; i < old_.nets.size(); ++i) {
+            auto found = byKey.find(old_.nets[i]->key);
+            if (found != byKey.end() && newMatch_[found->second] < 0)
+                match(static_cast<int>(i), found->second);
+        }
+    }
+
+    void matchByPins() {
+        std::map<std::vector<std::string>, int> byPins;
+        for (std::size_t j = 0; j < new_.nets.size(); ++j) {
+            if (newMatch_[j] < 0 && !new_.pins[j].empty())
+                byPins.emplace(new_.pins[j], static_cast<int>(j));
+        }
+        for (std::size_t i = 0; i < old_.nets.size(); ++i) {
+            if (oldMatch_[i] >= 0 || old_.pins[i].empty())
+                continue;
+            auto found = byPins.find(old_.pins[i]);
+            if (found != byPins.end() && newMatch_[found->second] < 0)
+                match(static_cast<int>(i), found->second);
+        }
+    }
+
+    // The new nets an old net's pins went to, and the old nets a new net's
+    // pins came from.
+    std::set<int> targets(int oldNet) const {
+        std::set<int> nets;
+        for (const std::string& pin : old_.pins[oldNet]) {
+            int net = new_.netOfPin(pin);
+            if (net >= 0)
+                nets.insert(net);
+        }
+        return nets;
+    }
+    std::set<int> origins(int newNet) const {
+        std::set<int> nets;
+        for (const std::string& pin : new_.pins[newNet]) {
+            int net = old_.netOfPin(pin);
+            if (net >= 0)
+                nets.insert(net);
+        }
+        return nets;
+    }
+
+    void matchByOverlap() {
+        for (std::size_t i = 0; i < old_.nets.size(); ++i) {
+            if (oldMatch_[i] >= 0)
+                continue;
+            std::set<int> to = targets(static_cast<int>(i));
+            if (to.size() != 1 || newMatch_[*to.begin()] >= 0)
+                continue;
+            int j = *to.begin();
+            if (origins(j) == std::set<int>{static_cast<int>(i)})
+                match(static_cast<int>(i), j);
+        }
+    }
+
+    void flows() {
+        oldTargets_.resize(old_.nets.size());
+        newOrigins_.resize(new_.nets.size());
+        for (std::size_t i = 0; i < old_.nets.size(); ++i)
+            oldTargets_[i] = targets(static_cast<int>(i));
+        for (std::size_t j = 0; j < new_.nets.size(); ++j)
+            newOrigins_[j] = origins(static_cast<int>(j));
+    }
+
+    static std::set<std::string> namesOf(const Net& net) {
+        std::set<std::string> names;
+        for (const NetName& name : net.names) {
+            if (!name.text.empty())
+                names.insert(name.text);
+        }
+        return names;
+    }
+
+    std::string oldKey(int net) const { return old_.nets[net]->key; }
+    std::string newKey(int net) const { return new_.nets[net]->key; }
+
+    void report() {
+        for (std::size_t i = 0; i < old_.nets.size(); ++i) {
+            const int oldNet = static_cast<int>(i);
+            const int match = oldMatch_[i];
+            if (match >= 0) {
+                // Only a change of the names a net carries renames it; a key
+                // taken from a pin, or told apart from another net's, is no
+                // name of its own.
+                if (oldKey(oldNet) != newKey(match) &&
+                    namesOf(*old_.nets[oldNet]) != namesOf(*new_.nets[match]))
+                    diff_.netsRenamed.push_back(
+                        {newKey(match), oldKey(oldNet), {}, new_.placeOf(match)});
+                splitOffs(oldNet);
+                continue;
+            }
+            const std::set<int>& to = oldTargets_[i];
+            if (to.empty()) {
+                diff_.netsRemoved.push_back(
+                    {oldKey(oldNet), "", old_.pins[i], old_.placeOf(oldNet)});
+            } else if (to.size() >= 2) {
+                NetFlow split;
+                split.from = {oldKey(oldNet)};
+                for (int net : to)
+                    split.into.push_back(newKey(net));
+                split.gone = true;
+                split.place = new_.placeOf(*to.begin());
+                splitOf_[oldNet] = {diff_.netsSplit.size(), to};
+                diff_.netsSplit.push_back(split);
+            }
+        }
+        for (std::size_t j = 0; j < new_.nets.size(); ++j) {
+            const int newNet = static_cast<int>(j);
+            const std::set<int>& from = newOrigins_[j];
+            if (newMatch_[j] < 0 && from.empty()) {
+                diff_.netsAdded.push_back({newKey(newNet), "", new_.pins[j], new_.placeOf(newNet)});
+                continue;
+            }
+            // The old nets that are gone with all their pins into this one:
+            // merged into it when it was there, or, two or more of them,
+            // into a new net. A net that is still there, or of which some
+            // pins went elsewhere or to no net, was not merged: its pins
+            // that came here moved.
+            NetFlow merged;
+            std::set<int> mergedNets;
+            for (int oldNet : from) {
+                if (oldMatch_[oldNet] < 0 && oldTargets_[oldNet].size() == 1 &&
+                    allPinsOn(oldNet, newNet)) {
+                    merged.from.push_back(oldKey(oldNet));
+                    mergedNets.insert(oldNet);
+                }
+            }
+            if (merged.from.size() < (newMatch_[j] < 0 ? 2u : 1u))
+                continue;
+            merged.into = {newKey(newNet)};
+            merged.newNet = newMatch_[j] < 0;
+            merged.place = new_.placeOf(newNet);
+            mergeOf_[newNet] = {diff_.netsMerged.size(), mergedNets};
+            diff_.netsMerged.push_back(merged);
+        }
+        pins();
+    }
+
+    // Whether every pin of an old net is on the new net.
+    bool allPinsOn(int oldNet, int newNet) const {
+        for (const std::string& pin : old_.pins[oldNet]) {
+            if (new_.netOfPin(pin) != newNet)
+                return false;
+        }
+        return true;
+    }
+
+    // New nets made of pins of this net alone.
+    void splitOffs(int oldNet) {
+        NetFlow split;
+        std::set<int> offs;
+        for (int newNet : oldTargets_[oldNet]) {
+            if (newMatch_[newNet] < 0 && newOrigins_[newNet] == std::set<int>{oldNet}) {
+                split.into.push_back(newKey(newNet));
+                offs.insert(newNet);
+            }
+        }
+        if (split.into.empty())
+            return;
+        splitOf_[oldNet] = {diff_.netsSplit.size(), offs};
+        split.from = {oldKey(oldNet)};
+        split.into.insert(split.into.begin(), newKey(oldMatch_[oldNet]));
+        for (int newNet : oldTargets_[oldNet]) {
+            if (newNet != oldMatch_[oldNet]) {
+                split.place = new_.placeOf(newNet);
+                break;
+            }
+        }
+        diff_.netsSplit.push_back(split);
+    }
+
+    void pins() {
+        std::set<std::string> every;
+        for (const auto& [pin, net] : old_.netOf)
+            every.insert(pin);
+        for (const auto& [pin, net] : new_.netOf)
+            every.insert(pin);
+        for (const std::string& pin : every) {
+            const int oldNet = old_.netOfPin(pin);
+            const int newNet = new_.netOfPin(pin);
+            if (oldNet >= 0 && newNet >= 0) {
+                // Every pin whose net changed is listed: under the merge or
+                // split it is part of, or as a move of its own.
+                if (oldMatch_[oldNet] != newNet)
+                    flowPins(oldNet, newNet)
+                        .push_back({pin, oldKey(oldNet), newKey(newNet), new_.placeOfPin(pin)});
+            } else if (newNet >= 0) {
+                // A pin of a new part comes with the part; the pins of a new
+                // net are listed with it.
+                bool added = newMatch_[newNet] < 0 && newOrigins_[newNet].empty();
+                if (old_.allPins.count(pin) != 0 && !added)
+                    diff_.pinsConnected.push_back({pin, "", newKey(newNet), new_.placeOfPin(pin)});
+            } else if (oldNet >= 0) {
+                bool removed = oldMatch_[oldNet] < 0 && oldTargets_[oldNet].empty();
+                if (new_.allPins.count(pin) != 0 && !removed)
+                    diff_.pinsDisconnected.push_back(
+                        {pin, oldKey(oldNet), "", new_.placeOfPin(pin)});
+            }
+        }
+    }
+
+    // Where a pin that went from one net to another is listed.
+    std::vector<PinChange>& flowPins(int oldNet, int newNet) {
+        auto merge = mergeOf_.find(newNet);
+        if (merge != mergeOf_.end() && merge->second.nets.count(oldNet) != 0)
+            return diff_.netsMerged[merge->second.flow].pins;
+        auto split = splitOf_.find(oldNet);
+        if (split != splitOf_.end() && split->second.nets.count(newNet) != 0)
+            return diff_.netsSplit[split->second.flow].pins;
+        return diff_.pinsMoved;
+    }
+
+    // A merge or split reported, and the nets on its other side whose pins
+    // belong to it.
+    struct Flow {
+        std::size_t flow = 0;
+        std::set<int> nets;
+    };
+
+    Side old_;
+    Side new_;
+    DesignDiff& diff_;
+    std::vector<int> oldMatch_;
+    std::vector<int> newMatch_;
+    std::vector<std::set<int>> oldTargets_;
+    std::vector<std::set<int>> newOrigins_;
+    std::map<int, Flow> mergeOf_; // by new net
+    std::map<int, Flow> splitOf_; // by old net
+};
+
+} // namespace
+
+void diffNets(const Design& oldDesign, const Design& newDesign, const References& renamed,
+              DesignDiff& diff) {
+    NetDiff(oldDesign, newDesign, renamed, diff).run();
+}
+
+} // namespace dovla::model
