@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "driver/alloc_pool.h"
@@ -10,6 +11,7 @@ namespace dovla {
 using namespace libraryformat;
 
 void PartLibrary::readLibrary(const char* path) {
+    libraryStarts_.push_back(libPartCount_);
     LibraryFile lib;
     lib.open(path);
     lib.readHeader();
@@ -19,6 +21,12 @@ void PartLibrary::readLibrary(const char* path) {
             readLibPart(lib, lib.names[i], i);
     }
     lib.releaseTables(pool_);
+}
+
+int PartLibrary::libraryOf(const LibPart& part) const {
+    const auto index = static_cast<std::uint32_t>(&part - libParts_);
+    auto after = std::upper_bound(libraryStarts_.begin(), libraryStarts_.end(), index);
+    return static_cast<int>(after - libraryStarts_.begin()) - 1;
 }
 
 bool PartLibrary::isPartUsed(const char* name) {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "library/lib_part.h"
 #include "library/part_instances.h"
@@ -49,6 +50,9 @@ class PartLibrary {
 
     std::uint32_t libPartCount() const { return libPartCount_; }
     const LibPart& libPart(std::uint32_t index) const { return libParts_[index]; }
+    // The library a loaded part came from, counted in the order the
+    // libraries were read.
+    int libraryOf(const LibPart& part) const;
 
   private:
     void readLibPart(LibraryFile& file, const char* name, std::uint32_t index);
@@ -66,6 +70,7 @@ class PartLibrary {
     std::uint32_t usedNamesCounted_ = 0;
     std::uint32_t usedNamesResets_ = 0; // the instance table's resets() they came from
     std::unordered_map<std::string, std::uint32_t> firstPartByName_;
+    std::vector<std::uint32_t> libraryStarts_; // the first part each library loaded
 };
 
 } // namespace dovla

@@ -141,8 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
                  replaced(replaced(base, "junction at=350,500\n", ""),
                           "wire from=210,800 to=350,800\n",
                           "wire from=350,600 to=350,800\njunction at=350,600\n"),
-                 "pin moved: R12.1 from R11.2 to R12.1 (sheet 1 at 350,800)\n"
                  "pin moved: R9.1 from C to R12.1 (sheet 1 at 350,600)\n"
+                 "pin moved: R12.1 from R11.2 to R12.1 (sheet 1 at 350,800)\n"
                  "pin disconnected: R11.2 from R11.2 (sheet 1 at 210,800)\n"},
         // The unnamed net, whole, and R9.1 from C make a new net named D: one
         // net gone into it is no merge; each pin moved.
@@ -150,9 +150,9 @@ INSTANTIATE_TEST_SUITE_P(
                  replaced(base, "junction at=350,500\n", "") +
                      "wire from=350,600 to=350,800\njunction at=350,600\njunction at=350,800\n"
                      "label at=280,800 text=\"D\"\n",
+                 "pin moved: R9.1 from C to D (sheet 1 at 350,600)\n"
                  "pin moved: R11.2 from R11.2 to D (sheet 1 at 210,800)\n"
-                 "pin moved: R12.1 from R11.2 to D (sheet 1 at 350,800)\n"
-                 "pin moved: R9.1 from C to D (sheet 1 at 350,600)\n"},
+                 "pin moved: R12.1 from R11.2 to D (sheet 1 at 350,800)\n"},
         // A new part's pin becomes the unnamed net's smallest: its key
         // changes, but nothing was renamed.
         DiffCase{"ANewSmallestPinIsNoRename",
@@ -174,14 +174,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "    R14.2 on no net\n"
                  "net added: A[R13.2] with R13.2, R14.1 (sheet 1 at 350,1000)\n"},
         // Renumbered: each part keeps its place and library part under a
-        // new reference, and its pins keep their nets under it.
+        // new reference, and its pins keep their nets under it; listed by
+        // the old references in their natural order.
         DiffCase{"Renumbered",
                  replaced(replaced(replaced(base, "ref=\"R12\"", "ref=\"R13\""), "ref=\"R11\"",
                                    "ref=\"R12\""),
                           "ref=\"R9\"", "ref=\"R19\""),
+                 "part renamed: R9 -> R19 RES (sheet 1 at 400,610)\n"
                  "part renamed: R11 -> R12 RES (sheet 1 at 200,810)\n"
-                 "part renamed: R12 -> R13 RES (sheet 1 at 400,810)\n"
-                 "part renamed: R9 -> R19 RES (sheet 1 at 400,610)\n"},
+                 "part renamed: R12 -> R13 RES (sheet 1 at 400,810)\n"},
         // The unnamed net takes a name: the same pins, so the same net.
         DiffCase{"UnnamedNetNamed", base + "label at=280,800 text=\"D\"\n",
                  "net renamed: R11.2 -> D (sheet 1 at 350,800)\n"},
@@ -361,6 +362,8 @@ TEST_F(Diff, AChangeOfBlockCountChangesThePart) {
     dir.write("two/TAVEL.INI", std::string("[Library]\nLIB0=basic.lib\nLIB1=logic.lib\n"));
     RunResult run = tool({"diff", "gates.sch", "gates.sch", "--new-config", "two/TAVEL.INI"});
     EXPECT_EQ(run.out, "diff gates.sch gates.sch\n"
+                       "sheets: identical, every change comes from the libraries\n"
+                       "library part 7400: blocks 4 -> 2\n"
                        "part changed: U1 7400: blocks 4 -> 2 (sheet 1 at 300,300)\n"
                        "part changed: U1 block 2 7400: blocks 4 -> 2 (sheet 1 at 500,300)\n");
     EXPECT_EQ(run.status, 1);

@@ -59,6 +59,7 @@ struct Symbol {
     int height = 0; // units of 10
     int blockCount = 0;
     std::vector<SymbolPin> pins;
+    int library = -1; // into Design::libraries: the library that holds it
 };
 
 struct Part {
@@ -169,9 +170,10 @@ struct Options {
 struct Design {
     std::string sheetPath;
     Options options;
-    std::string configuration;          // the TAVEL.INI read; empty: none
-    bool configurationCutShort = false; // read only up to the reader's bound
-    std::vector<std::string> libraries; // the paths it names
+    std::string configuration;             // the TAVEL.INI read; empty: none
+    bool configurationCutShort = false;    // read only up to the reader's bound
+    std::vector<std::string> libraries;    // the paths it names, as they were read
+    std::vector<std::string> libraryNames; // the same, as the configuration writes them
     std::vector<Sheet> sheets;
     std::vector<Part> parts;
     std::vector<Symbol> symbols; // the library parts placed, in order of first placing
@@ -249,5 +251,9 @@ template <typename Visit> void forEachEnd(const Design& design, ItemRef item, Vi
 }
 // The group an item belongs to; junctions belong to none.
 GroupRef groupOf(const Design& design, ItemRef item);
+
+// References in natural order: runs of digits compare by their value
+// ("R2" before "R10").
+bool naturalLess(const std::string& a, const std::string& b);
 
 } // namespace dovla::model

@@ -79,7 +79,39 @@ struct NetFlow {
     std::vector<PinChange> pins; // the pins that went from one side to the other
 };
 
+// A difference in a library part that both revisions use, or between two
+// library files.
+struct LibraryChange {
+    enum Kind {
+        PartAdded,     // library files: a part only the new one holds
+        PartRemoved,   // library files: a part only the old one holds
+        Source,        // from: the old library, to: the new one
+        Blocks,        // from, to: the block counts
+        Body,          // from, to: width x height, in units of 10
+        PinAdded,      // to: where it is
+        PinRemoved,    // from: where it was
+        PinMoved,      // from, to: where it was and is
+        PinsSwapped,   // pins: the two that took each other's places
+        PinRenamed,    // from, to: the names
+        PinRenumbered, // from, to: its numbers in every block both have, "1/4/9/12"
+    };
+    std::string libName;
+    Kind kind = PartAdded;
+    std::vector<std::string> pins; // by their first block's number
+    std::string from, to;
+};
+
+// What the two revisions were read with.
+struct Configuration {
+    std::vector<std::string> oldLibraries, newLibraries; // as the configurations name them
+    bool configurationsDiffer = false;                   // the TAVEL.INI files' contents
+    bool sheetsIdentical = false; // byte for byte: a change came from the libraries
+};
+
 struct DesignDiff {
+    Configuration configuration;
+    // Library parts by name, each one's changes in a fixed order.
+    std::vector<LibraryChange> libraryChanges;
     std::vector<PartChange> partsAdded, partsRemoved, partsChanged;
     // Parts whose reference alone changed (same sheet, place, library part
     // and block): re-annotated.
@@ -94,11 +126,15 @@ struct DesignDiff {
     int newPartsNotCompared = 0;
     std::vector<std::string> libraryPartsNotFound;
 
-    // No change found, and nothing that could hide one.
+    // No change found, and nothing that could hide one. What the revisions
+    // were read with changes nothing by itself.
     bool empty() const;
 };
 
 DesignDiff diffDesigns(const Design& oldDesign, const Design& newDesign);
+
+// Two library files part by part: parts added, removed and changed.
+DesignDiff diffLibraries(const std::vector<Symbol>& oldParts, const std::vector<Symbol>& newParts);
 
 // The changes as text, a line each in a fixed order, and as JSON.
 std::string diffText(const DesignDiff& diff);

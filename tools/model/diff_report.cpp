@@ -38,11 +38,67 @@ std::string changedText(const PartChange& part) {
     return partText(part) + ": " + joined(changes, ", ");
 }
 
+std::string pinsText(const std::vector<std::string>& pins) {
+    return pins.size() == 2 ? "pins " + pins[0] + " and " + pins[1] : "pin " + pins[0];
+}
+
+std::string nameText(const std::string& name) {
+    return name.empty() ? "(no name)" : name;
+}
+
+std::string libraryChangeText(const LibraryChange& change) {
+    const std::string part = "library part " + change.libName;
+    switch (change.kind) {
+    case LibraryChange::PartAdded:
+        return "library part added: " + change.libName;
+    case LibraryChange::PartRemoved:
+        return "library part removed: " + change.libName;
+    case LibraryChange::Source:
+        return part + ": now from " + change.to + " (was " + change.from + ")";
+    case LibraryChange::Blocks:
+        return part + ": blocks " + change.from + " -> " + change.to;
+    case LibraryChange::Body:
+        return part + ": body " + change.from + " -> " + change.to;
+    case LibraryChange::PinAdded:
+        return part + ": " + pinsText(change.pins) + " added (" + change.to + ")";
+    case LibraryChange::PinRemoved:
+        return part + ": " + pinsText(change.pins) + " removed (was " + change.from + ")";
+    case LibraryChange::PinMoved:
+        return part + ": " + pinsText(change.pins) + " moved " + change.from + " -> " + change.to;
+    case LibraryChange::PinsSwapped:
+        return part + ": " + pinsText(change.pins) + " swapped";
+    case LibraryChange::PinRenumbered:
+        return part + ": " + pinsText(change.pins) + " numbers " + change.from + " -> " + change.to;
+    case LibraryChange::PinRenamed:
+        return part + ": " + pinsText(change.pins) + " renamed " + nameText(change.from) + " -> " +
+               nameText(change.to);
+    }
+    return part;
+}
+
+// What the revisions were read with, where it differs or explains.
+void configurationText(const DesignDiff& diff, std::string& out) {
+    const Configuration& configuration = diff.configuration;
+    if (configuration.oldLibraries != configuration.newLibraries)
+        out += reportLine("libraries: old " + joined(configuration.oldLibraries, ", ") + "; new " +
+                          joined(configuration.newLibraries, ", "));
+    else if (configuration.configurationsDiffer)
+        out += reportLine("configuration: TAVEL.INI changed, the same libraries");
+    const bool librariesChanged = configuration.oldLibraries != configuration.newLibraries ||
+                                  configuration.configurationsDiffer ||
+                                  !diff.libraryChanges.empty();
+    if (configuration.sheetsIdentical && librariesChanged)
+        out += reportLine("sheets: identical, every change comes from the libraries");
+}
+
 } // namespace
 
 std::string diffText(const DesignDiff& diff) {
     std::string out;
     auto line = [&](const std::string& text) { out += reportLine(text); };
+    configurationText(diff, out);
+    for (const LibraryChange& change : diff.libraryChanges)
+        line(libraryChangeText(change));
     // An added or removed part's pins follow it, each with its net.
     auto pins = [&](const PartChange& part, const std::string& on) {
         for (const PartPin& pin : part.pins)
@@ -149,6 +205,26 @@ Json flowJson(const NetFlow& flow) {
                 {"place", placeJson(flow.place)}, {"pins", pins}};
 }
 
+const char* const libraryChangeKinds[] = {"partAdded",   "partRemoved", "source",       "blocks",
+                                          "body",        "pinAdded",    "pinRemoved",   "pinMoved",
+                                          "pinsSwapped", "pinRenamed",  "pinRenumbered"};
+
+Json libraryChangeJson(const LibraryChange& change) {
+    Json out{{"libName", jsonString(change.libName)},
+             {"kind", libraryChangeKinds[change.kind]},
+             {"pins", stringsJson(change.pins)}};
+    out["from"] = change.from.empty() ? Json(nullptr) : Json(jsonString(change.from));
+    out["to"] = change.to.empty() ? Json(nullptr) : Json(jsonString(change.to));
+    return out;
+}
+
+Json configurationJson(const Configuration& configuration) {
+    return Json{{"oldLibraries", stringsJson(configuration.oldLibraries)},
+                {"newLibraries", stringsJson(configuration.newLibraries)},
+                {"configurationsDiffer", configuration.configurationsDiffer},
+                {"sheetsIdentical", configuration.sheetsIdentical}};
+}
+
 template <typename List, typename ToJson> Json listJson(const List& list, ToJson toJson) {
     Json out = Json::array();
     for (const auto& element : list)
@@ -176,6 +252,8 @@ Json diffJson(const DesignDiff& diff, const std::string& oldPath, const std::str
                 {"old", jsonString(oldPath)},
                 {"new", jsonString(newPath)},
                 {"changed", !diff.empty()},
+                {"configuration", configurationJson(diff.configuration)},
+                {"libraryChanges", listJson(diff.libraryChanges, libraryChangeJson)},
                 {"partsNotCompared",
                  Json{{"old", diff.oldPartsNotCompared},
                       {"new", diff.newPartsNotCompared},

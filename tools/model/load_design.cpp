@@ -10,6 +10,7 @@
 #include "driver/alloc_pool.h"
 #include "driver/net_list_run.h"
 #include "library/lib_part.h"
+#include "library_symbols.h"
 #include "net_keys.h"
 #include "report/excluded_names.h"
 #include "report/net_names.h"
@@ -141,26 +142,8 @@ class Builder {
         auto [at, added] = symbolIndex_.try_emplace(&lib, static_cast<int>(design_.symbols.size()));
         if (!added)
             return at->second;
-        Symbol symbol;
-        symbol.libName.assign(lib.name, strnlen(lib.name, sizeof lib.name));
-        symbol.width = lib.width;
-        symbol.height = lib.height;
-        symbol.blockCount = lib.blockCount;
-        for (std::uint32_t i = 0; i < lib.pinCount(); ++i) {
-            const LibPin& libPin = lib.pins[i];
-            SymbolPin pin;
-            pin.side = static_cast<SymbolPin::Side>((libPin.position >> 8) & 3);
-            pin.offset = libPin.position & 0xFF;
-            pin.name.assign(libPin.name, strnlen(libPin.name, sizeof libPin.name));
-            for (int block = 0; block < lib.blockCount; ++block) {
-                std::uint16_t word = libPin.numbers[block];
-                std::string number;
-                if (int letter = (word >> 10) & 0x1F; letter != 0)
-                    number += static_cast<char>(letter + 0x40);
-                pin.numbers.push_back(number + std::to_string(word & 0x1FF));
-            }
-            symbol.pins.push_back(std::move(pin));
-        }
+        Symbol symbol = model::symbolOf(lib);
+        symbol.library = run_.parts.libraryOf(lib);
         design_.symbols.push_back(std::move(symbol));
         return at->second;
     }
@@ -324,6 +307,7 @@ Design loadDesign(const std::string& sheetPath, const Options& options) {
     AllocPool partPool;
     NetListRun run(excluded, objectPool, partPool);
     run.options.scanStep = options.scanStep;
+    std::vector<std::string> names;
     if (!options.configuration.empty() || options.noLibraries) {
         // Relative library paths as dovla32 would take them when run in the
         // configuration's directory; without libraries the name is empty,
@@ -331,6 +315,7 @@ Design loadDesign(const std::string& sheetPath, const Options& options) {
         std::filesystem::path directory =
             std::filesystem::path(options.configuration).parent_path();
         run.libraries.readLibraryListFrom(options.configuration, [&](const std::string& path) {
+            names.push_back(path);
             if (directory.empty() || !std::filesystem::path(path).is_relative())
                 return path;
             return (directory / path).string();
@@ -345,8 +330,11 @@ Design loadDesign(const std::string& sheetPath, const Options& options) {
     design.options = options;
     design.configuration = run.libraries.configuration();
     design.configurationCutShort = run.libraries.configurationCutShort();
-    for (int i = 0; i < run.libraries.libraryCount(); ++i)
+    for (int i = 0; i < run.libraries.libraryCount(); ++i) {
         design.libraries.push_back(run.libraries.libraryPath(i));
+        design.libraryNames.push_back(i < static_cast<int>(names.size()) ? names[i]
+                                                                         : design.libraries.back());
+    }
     Builder(run, origins, design).build();
     return design;
 }

@@ -28,37 +28,6 @@ std::string field(std::string_view bytes) {
     return quote ? "\"" + text + "\"" : text;
 }
 
-// Natural order: runs of digits compare by their value.
-bool naturalLess(const std::string& a, const std::string& b) {
-    std::size_t i = 0, j = 0;
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    while (i < a.size() && j < b.size()) {
-        if (digit(a[i]) && digit(b[j])) {
-            std::size_t ei = i, ej = j;
-            while (ei < a.size() && digit(a[ei]))
-                ++ei;
-            while (ej < b.size() && digit(b[ej]))
-                ++ej;
-            std::string_view na = std::string_view(a).substr(i, ei - i);
-            std::string_view nb = std::string_view(b).substr(j, ej - j);
-            while (na.size() > 1 && na[0] == '0')
-                na.remove_prefix(1);
-            while (nb.size() > 1 && nb[0] == '0')
-                nb.remove_prefix(1);
-            if (na.size() != nb.size())
-                return na.size() < nb.size();
-            if (na != nb)
-                return na < nb;
-            i = ei, j = ej;
-            continue;
-        }
-        if (a[i] != b[j])
-            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
-        ++i, ++j;
-    }
-    return a.size() - i < b.size() - j || (a.size() - i == b.size() - j && a < b);
-}
-
 } // namespace
 
 std::string bomCsv(const model::Design& design, const Plan& plan) {
@@ -80,7 +49,7 @@ std::string bomCsv(const model::Design& design, const Plan& plan) {
     std::string out = "Library part,Part name,Quantity,References\r\n";
     for (const auto& [key, line] : lines) {
         std::vector<std::string> refs(line.refs.begin(), line.refs.end());
-        std::sort(refs.begin(), refs.end(), naturalLess);
+        std::sort(refs.begin(), refs.end(), model::naturalLess);
         std::string list;
         for (const std::string& ref : refs)
             list += (list.empty() ? "" : ", ") + ref;
