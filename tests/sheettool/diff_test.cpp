@@ -134,25 +134,23 @@ INSTANTIATE_TEST_SUITE_P(
                  "    R3.2 from B to BB\n"
                  "    R4.1 from B to BB\n"
                  "pin connected: R12.2 to BB (sheet 1 at 410,800)\n"},
-        // R9.1, taken from C, and R12.1, from the unnamed net, make a net
-        // together: C is still there and the unnamed net lost R11.2 to no
-        // net, so nothing merged: two pins moved.
+        // R9.1, taken from C, joins R12.1 on the unnamed net, which lost
+        // R11.2 to no net: nothing merged, the unnamed net (now known by
+        // R12.1) is still the one R12.1 was on.
         DiffCase{"PinsOfTwoNetsMakeANewNet",
                  replaced(replaced(base, "junction at=350,500\n", ""),
                           "wire from=210,800 to=350,800\n",
                           "wire from=350,600 to=350,800\njunction at=350,600\n"),
                  "pin moved: R9.1 from C to R12.1 (sheet 1 at 350,600)\n"
-                 "pin moved: R12.1 from R11.2 to R12.1 (sheet 1 at 350,800)\n"
                  "pin disconnected: R11.2 from R11.2 (sheet 1 at 210,800)\n"},
-        // The unnamed net, whole, and R9.1 from C make a new net named D: one
-        // net gone into it is no merge; each pin moved.
+        // The unnamed net, whole, takes the name D and R9.1 from C: one net
+        // is no merge; the net was renamed and one pin moved to it.
         DiffCase{"AGoneNetAndAPinMakeANewNet",
                  replaced(base, "junction at=350,500\n", "") +
                      "wire from=350,600 to=350,800\njunction at=350,600\njunction at=350,800\n"
                      "label at=280,800 text=\"D\"\n",
-                 "pin moved: R9.1 from C to D (sheet 1 at 350,600)\n"
-                 "pin moved: R11.2 from R11.2 to D (sheet 1 at 210,800)\n"
-                 "pin moved: R12.1 from R11.2 to D (sheet 1 at 350,800)\n"},
+                 "net renamed: R11.2 -> D (sheet 1 at 350,600)\n"
+                 "pin moved: R9.1 from C to D (sheet 1 at 350,600)\n"},
         // A new part's pin becomes the unnamed net's smallest: its key
         // changes, but nothing was renamed.
         DiffCase{"ANewSmallestPinIsNoRename",

@@ -140,17 +140,30 @@ class NetDiff {
         return nets;
     }
 
+    // An old and a new net left over that share pins with each other and
+    // with no other net left over are one net whose pins changed: pins
+    // that went to or came from nets already matched moved, whatever the
+    // nets are called.
     void matchByOverlap() {
         for (std::size_t i = 0; i < old_.nets.size(); ++i) {
             if (oldMatch_[i] >= 0)
                 continue;
-            std::set<int> to = targets(static_cast<int>(i));
-            if (to.size() != 1 || newMatch_[*to.begin()] >= 0)
+            std::set<int> to = leftOver(targets(static_cast<int>(i)), newMatch_);
+            if (to.size() != 1)
                 continue;
             int j = *to.begin();
-            if (origins(j) == std::set<int>{static_cast<int>(i)})
+            if (leftOver(origins(j), oldMatch_) == std::set<int>{static_cast<int>(i)})
                 match(static_cast<int>(i), j);
         }
+    }
+
+    static std::set<int> leftOver(const std::set<int>& nets, const std::vector<int>& matches) {
+        std::set<int> out;
+        for (int net : nets) {
+            if (matches[net] < 0)
+                out.insert(net);
+        }
+        return out;
     }
 
     void flows() {

@@ -1,40 +1,33 @@
 #include "diff.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "command_output.h"
 #include "configuration_lookup.h"
 #include "design_arguments.h"
 #include "design_diff.h"
+#include "diff/diff_revisions.h"
+#include "library_symbols.h"
 #include "sheettool.h"
 
 namespace dovla::sheettool {
 
-int diffCommand(int argc, char** argv) {
-    DesignArguments arguments;
-    std::string configs[2];
-    std::string sheets[2];
-    CLI::App parser("What changed in the connectivity from one revision of a design to another. "
-                    "Exit status 0: no change, 1: changes, 2: trouble.",
-                    "sheettool diff");
-    parser.add_option("old", sheets[0], "the old revision's sheet file")->required();
-    parser.add_option("new", sheets[1], "the new revision's sheet file")->required();
-    addDesignOptions(parser, arguments, AcceptJson | AcceptOutput);
-    parser.add_option("--old-config", configs[0], "the old revision's TAVEL.INI")
-        ->type_name("FILE")
-        ->check(notEmpty());
-    parser.add_option("--new-config", configs[1], "the new revision's TAVEL.INI")
-        ->type_name("FILE")
-        ->check(notEmpty());
-    parser.footer("Exit status 0 when nothing changed, 1 when something did, 2 on trouble; see "
-                  "sheettool(1).");
-    int status = exitClean;
-    if (!parseCommand(parser, argc, argv, status))
-        return status;
-    arguments.sheets.assign(std::begin(sheets), std::end(sheets));
+namespace {
+
+// The name a report gives a file: under git difftool, the path in the
+// repository that git passes along, not the temporary file it wrote.
+std::string shownName(const std::string& file) {
+    const char* path = std::getenv("BASE");
+    if (std::getenv("GIT_DIFF_PATH_TOTAL") != nullptr && path != nullptr && *path != '\0')
+        return path;
+    return file;
+}
+
+bool diffSheets(const DesignArguments& arguments, const std::string (&configs)[2],
+                model::DesignDiff& diff, std::vector<std::string>& inputs) {
     model::Design designs[2];
-    std::vector<std::string> inputs;
     for (int side = 0; side < 2; ++side) {
         // --config names both sides' configuration; --old-config and
         // --new-config one side's.
@@ -48,21 +41,90 @@ int diffCommand(int argc, char** argv) {
         // like every other: diff takes no --no-libraries.
         if (!chooseConfiguration({arguments.sheets[side], arguments.sheets[1 - side]}, options) ||
             !loadCommandDesign(arguments.sheets[side], options, designs[side]))
-            return exitTrouble;
+            return false;
         std::vector<std::string> read = inputsOf(designs[side]);
         inputs.insert(inputs.end(), read.begin(), read.end());
     }
-    model::DesignDiff diff = model::diffDesigns(designs[0], designs[1]);
+    diff = model::diffDesigns(designs[0], designs[1]);
     for (const std::string& name : diff.libraryPartsNotFound)
         std::fprintf(stderr, "sheettool: can't find %s\n", name.c_str());
+    return true;
+}
+
+bool diffLibraryFiles(const DesignArguments& arguments, model::DesignDiff& diff,
+                      std::vector<std::string>& inputs) {
+    std::vector<model::Symbol> parts[2];
+    for (int side = 0; side < 2; ++side) {
+        if (!isLibraryFile(arguments.sheets[side]))
+            return refuse("diff compares two sheets or two libraries: " + arguments.sheets[side] +
+                          " is no library");
+        try {
+            parts[side] = model::loadLibrarySymbols(arguments.sheets[side]);
+        } catch (const FatalError& error) {
+            return refuse(messageOf(error));
+        }
+    }
+    inputs = arguments.sheets;
+    diff = model::diffLibraries(parts[0], parts[1]);
+    return true;
+}
+
+} // namespace
+
+int diffCommand(int argc, char** argv) {
+    DesignArguments arguments;
+    std::string configs[2];
+    std::vector<std::string> files;
+    bool git = false;
+    CLI::App parser("What changed in the connectivity from one revision of a design to another, "
+                    "or from one revision of a library to another. Exit status 0: no change, 1: "
+                    "changes, 2: trouble.",
+                    "sheettool diff");
+    parser
+        .add_option("files", files,
+                    "OLD NEW: two sheet files, or two library files; with --git: OLD [NEW] "
+                    "[SHEET...]")
+        ->required();
+    parser.add_flag("--git", git,
+                    "compare revisions of a git repository: each sheet (every one by default) "
+                    "with the TAVEL.INI and libraries of its revision; NEW defaults to the work "
+                    "tree");
+    addDesignOptions(parser, arguments, AcceptJson | AcceptOutput);
+    parser.add_option("--old-config", configs[0], "the old revision's TAVEL.INI")
+        ->type_name("FILE")
+        ->check(notEmpty());
+    parser.add_option("--new-config", configs[1], "the new revision's TAVEL.INI")
+        ->type_name("FILE")
+        ->check(notEmpty());
+    parser.footer("Exit status 0 when nothing changed, 1 when something did, 2 on trouble; see "
+                  "sheettool(1).");
+    int status = exitClean;
+    if (!parseCommand(parser, argc, argv, status))
+        return status;
+    if (git) {
+        if (!configs[0].empty() || !configs[1].empty())
+            return trouble("--git reads each revision's own TAVEL.INI: --old-config and "
+                           "--new-config do not go with it");
+        return diffRevisions(files, arguments);
+    }
+    if (files.size() != 2)
+        return trouble("diff takes two files, OLD and NEW (or --git OLD [NEW] [SHEET...])");
+    arguments.sheets = files;
+    model::DesignDiff diff;
+    std::vector<std::string> inputs;
+    const bool libraries = isLibraryFile(files[0]) || isLibraryFile(files[1]);
+    if (libraries ? !diffLibraryFiles(arguments, diff, inputs)
+                  : !diffSheets(arguments, configs, diff, inputs))
+        return exitTrouble;
+    const std::string oldName = shownName(files[0]);
+    const std::string newName = shownName(files[1]);
     std::string text;
     if (arguments.json) {
-        text = model::diffJson(diff, arguments.sheets[0], arguments.sheets[1]).dump() + "\n";
+        text = model::diffJson(diff, oldName, newName).dump() + "\n";
     } else if (!diff.empty()) {
         // A header names the files, so that the reports of several files
         // (git difftool over a commit) stay apart.
-        text = model::reportLine("diff " + arguments.sheets[0] + " " + arguments.sheets[1]) +
-               model::diffText(diff);
+        text = model::reportLine("diff " + oldName + " " + newName) + model::diffText(diff);
     }
     if (!writeCommandOutput(arguments.output, text, inputs))
         return exitTrouble;
