@@ -107,12 +107,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "net renamed: A -> AX (sheet 1 at 350,100)\n"},
         DiffCase{"NetsJoinedByANewWire",
                  base + "wire from=210,100 to=210,300\njunction at=210,100\njunction at=210,300\n",
-                 "nets merged: A into B (sheet 1 at 350,300)\n"
+                 "nets merged: A into B (sheet 1 at 210,300)\n"
                  "    R1.2 from A to B\n"
                  "    R2.1 from A to B\n"
                  "    R8.1 from A to B\n"},
         DiffCase{"NetSplitByARemovedJunction", replaced(base, "junction at=350,500\n", ""),
-                 "net split: C into C, R9.1 (sheet 1 at 350,600)\n"
+                 "net split: C into C, R9.1 (sheet 1 at 350,500)\n"
                  "    R9.1 from C to R9.1\n"},
         // Renamed and split at once: no part of A keeps its key, so A is
         // gone into two new nets.
@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                  replaced(base, "text=\"B\"", "text=\"BB\"") +
                      "wire from=210,300 to=210,800\njunction at=210,300\njunction at=210,800\n"
                      "wire from=350,800 to=410,800\n",
-                 "nets merged: B, R11.2 into new net BB (sheet 1 at 350,300)\n"
+                 "nets merged: B, R11.2 into new net BB (sheet 1 at 210,300)\n"
                  "    R11.2 from R11.2 to BB\n"
                  "    R12.1 from R11.2 to BB\n"
                  "    R3.2 from B to BB\n"
@@ -229,13 +229,18 @@ TEST_F(Diff, GivesTheChangesAsJson) {
     EXPECT_EQ(changes["format"], 1);
     EXPECT_EQ(changes["old"], "old.sch");
     EXPECT_EQ(changes["changed"], true);
+    EXPECT_EQ(changes["configuration"],
+              nlohmann::json::parse(R"({"oldLibraries":["basic.lib","logic.lib"],
+        "newLibraries":["basic.lib","logic.lib"],"configurationsDiffer":false,
+        "sheetsIdentical":false})"));
     EXPECT_EQ(changes["netsMerged"], nlohmann::json::parse(R"([{"from":["A"],"into":["B"],
-        "newNet":false,"gone":false,"place":{"sheet":1,"at":[350,300]},"pins":[
+        "newNet":false,"gone":false,"place":{"sheet":1,"at":[210,300]},"pins":[
         {"pin":"R1.2","from":"A","to":"B","place":{"sheet":1,"at":[210,100]}},
         {"pin":"R2.1","from":"A","to":"B","place":{"sheet":1,"at":[350,100]}},
         {"pin":"R8.1","from":"A","to":"B","place":{"sheet":1,"at":[350,200]}}]}])"));
     for (const char* list :
-         {"partsAdded", "partsRemoved", "partsChanged", "partsRenamed", "netsAdded", "netsRemoved",
+         {"libraryChanges", "partsAdded", "partsRemoved", "partsChanged", "partsRenamed",
+          "netsAdded", "netsRemoved",
           "netsRenamed", "netsSplit", "pinsMoved", "pinsConnected", "pinsDisconnected"})
         EXPECT_EQ(changes[list], nlohmann::json::array()) << list;
 }

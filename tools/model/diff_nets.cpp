@@ -1,9 +1,14 @@
 #include "diff_stages.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <set>
+#include <string>
+#include <tuple>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace dovla::model {
 
@@ -59,13 +64,81 @@ struct Side {
         }
         return {};
     }
+    // Where a net shows a change against the other revision: the first
+    // end of its members, in member order, where a junction came or went;
+    // else the first member that the other revision does not draw, of the
+    // labels, tags and entries, else of the wires (which any new end cuts
+    // anew), else of the pins; else where the net shows.
+    DiffPlace placeOfChange(int net, const Side& other) const {
+        for (const ItemRef& member : nets[net]->members) {
+            DiffPlace place;
+            forEachEnd(design, member, [&](int sheet, Point at) {
+                if (place.sheet == 0 && hasJunction(sheet, at) != other.hasJunction(sheet, at))
+                    place = {sheet, at};
+            });
+            if (place.sheet != 0)
+                return place;
+        }
+        auto tier = [](ItemKind kind) {
+            return kind == ItemKind::Wire ? 1 : kind == ItemKind::Pin ? 2 : 0;
+        };
+        for (int wanted = 0; wanted < 3; ++wanted) {
+            for (const ItemRef& member : nets[net]->members) {
+                if (tier(member.kind) != wanted || other.draws(drawing(member)))
+                    continue;
+                DiffPlace place;
+                forEachEnd(design, member, [&](int sheet, Point at) {
+                    if (place.sheet == 0)
+                        place = {sheet, at};
+                });
+                return place;
+            }
+        }
+        return placeOf(net);
+    }
+    bool hasJunction(int sheet, Point at) const {
+        if (junctions_.empty()) {
+            for (const Junction& junction : design.junctions)
+                junctions_.emplace(junction.sheet, junction.at.x, junction.at.y);
+        }
+        return junctions_.count({sheet, at.x, at.y}) != 0;
+    }
     DiffPlace placeOfPin(const std::string& pin) const {
         const Pin* found = allPins.at(pin);
         return {found->sheet, found->end};
     }
 
+    // An item as the drawing shows it: its kind, its ends in order and its
+    // text; the same in any revision that draws it alike.
+    std::string drawing(ItemRef item) const {
+        std::vector<std::tuple<int, std::int32_t, std::int32_t>> ends;
+        forEachEnd(design, item,
+                   [&](int sheet, Point at) { ends.emplace_back(sheet, at.x, at.y); });
+        std::sort(ends.begin(), ends.end());
+        std::string text = std::to_string(static_cast<int>(item.kind));
+        for (const auto& [sheet, x, y] : ends)
+            text += " " + std::to_string(sheet) + ":" + std::to_string(x) + "," + std::to_string(y);
+        if (item.kind == ItemKind::Label)
+            text += " " + design.labels[item.index].name;
+        else if (item.kind == ItemKind::Tag)
+            text += " " + design.tags[item.index].name;
+        return text;
+    }
+    // Whether the revision draws an item so on a net it writes.
+    bool draws(const std::string& item) const {
+        if (drawn_.empty()) {
+            for (const Net* net : nets) {
+                for (const ItemRef& member : net->members)
+                    drawn_.insert(drawing(member));
+            }
+        }
+        return drawn_.count(item) != 0;
+    }
+
     const Design& design;
     const References& renamed;
+    mutable std::unordered_set<std::string> drawn_;
+    mutable std::set<std::tuple<int, std::int32_t, std::int32_t>> junctions_;
     std::vector<const Net*> nets;
     std::vector<std::vector<std::string>> pins; // sorted
     std::unordered_map<std::string, int> netOf;
@@ -212,7 +285,7 @@ class NetDiff {
                 for (int net : to)
                     split.into.push_back(newKey(net));
                 split.gone = true;
-                split.place = new_.placeOf(*to.begin());
+                split.place = old_.placeOfChange(oldNet, new_);
                 splitOf_[oldNet] = {diff_.netsSplit.size(), to};
                 diff_.netsSplit.push_back(split);
             }
@@ -242,7 +315,7 @@ class NetDiff {
                 continue;
             merged.into = {newKey(newNet)};
             merged.newNet = newMatch_[j] < 0;
-            merged.place = new_.placeOf(newNet);
+            merged.place = new_.placeOfChange(newNet, old_);
             mergeOf_[newNet] = {diff_.netsMerged.size(), mergedNets};
             diff_.netsMerged.push_back(merged);
         }
@@ -273,12 +346,7 @@ class NetDiff {
         splitOf_[oldNet] = {diff_.netsSplit.size(), offs};
         split.from = {oldKey(oldNet)};
         split.into.insert(split.into.begin(), newKey(oldMatch_[oldNet]));
-        for (int newNet : oldTargets_[oldNet]) {
-            if (newNet != oldMatch_[oldNet]) {
-                split.place = new_.placeOf(newNet);
-                break;
-            }
-        }
+        split.place = old_.placeOfChange(oldNet, new_);
         diff_.netsSplit.push_back(split);
     }
 
