@@ -238,10 +238,9 @@ TEST_F(Diff, GivesTheChangesAsJson) {
         {"pin":"R1.2","from":"A","to":"B","place":{"sheet":1,"at":[210,100]}},
         {"pin":"R2.1","from":"A","to":"B","place":{"sheet":1,"at":[350,100]}},
         {"pin":"R8.1","from":"A","to":"B","place":{"sheet":1,"at":[350,200]}}]}])"));
-    for (const char* list :
-         {"libraryChanges", "partsAdded", "partsRemoved", "partsChanged", "partsRenamed",
-          "netsAdded", "netsRemoved",
-          "netsRenamed", "netsSplit", "pinsMoved", "pinsConnected", "pinsDisconnected"})
+    for (const char* list : {"libraryChanges", "partsAdded", "partsRemoved", "partsChanged",
+                             "partsRenamed", "netsAdded", "netsRemoved", "netsRenamed", "netsSplit",
+                             "pinsMoved", "pinsConnected", "pinsDisconnected"})
         EXPECT_EQ(changes[list], nlohmann::json::array()) << list;
 }
 
@@ -310,39 +309,43 @@ TEST_F(Diff, PartsWithoutReferenceAreKnownByLibraryPart) {
     EXPECT_EQ(run.status, 1);
 }
 
-// Symbols without a reference are paired on their sheet, those that stayed
+// Parts without a reference are paired on their sheet, those that stayed
 // first, then the nearest: an added, moved or removed one is reported at
 // its own place, or not at all when it only moved.
 TEST_F(Diff, PartsWithoutReferenceArePairedByPlace) {
-    const std::string gnd = "ref=\"\" name=\"GND\" lib=\"GND\"\n";
+    const std::string cap = "ref=\"\" name=\"CAP\" lib=\"CAP\"\n";
     sheet("two.sch",
-          "sheet code=4\npart at=210,290 " + gnd + "sheet code=4\npart at=810,290 " + gnd);
-    sheet("three.sch", "sheet code=4\npart at=210,290 " + gnd + "part at=450,450 " + gnd +
-                           "sheet code=4\npart at=810,290 " + gnd);
-    sheet("moved.sch", "sheet code=4\npart at=230,300 " + gnd + "sheet code=4\n");
+          "sheet code=4\npart at=210,290 " + cap + "sheet code=4\npart at=810,290 " + cap);
+    sheet("three.sch", "sheet code=4\npart at=210,290 " + cap + "part at=450,450 " + cap +
+                           "sheet code=4\npart at=810,290 " + cap);
+    sheet("moved.sch", "sheet code=4\npart at=230,300 " + cap + "sheet code=4\n");
     EXPECT_EQ(tool({"diff", "two.sch", "three.sch"}).out,
               "diff two.sch three.sch\n"
-              "part added: (without reference) GND (sheet 1 at 450,450)\n"
-              "    .1 on GND\n");
+              "part added: (without reference) CAP (sheet 1 at 450,450)\n"
+              "    .1 on no net\n"
+              "    .2 on no net\n");
     EXPECT_EQ(tool({"diff", "three.sch", "two.sch"}).out,
               "diff three.sch two.sch\n"
-              "part removed: (without reference) GND (was on sheet 1 at 450,450)\n"
-              "    .1 was on GND\n");
+              "part removed: (without reference) CAP (was on sheet 1 at 450,450)\n"
+              "    .1 was on no net\n"
+              "    .2 was on no net\n");
     EXPECT_EQ(tool({"diff", "two.sch", "moved.sch"}).out,
               "diff two.sch moved.sch\n"
-              "part removed: (without reference) GND (was on sheet 2 at 810,290)\n"
-              "    .1 was on GND\n");
+              "part removed: (without reference) CAP (was on sheet 2 at 810,290)\n"
+              "    .1 was on no net\n"
+              "    .2 was on no net\n");
     // Of two, the one far from where the other now is was removed.
-    sheet("far.sch", "sheet code=4\npart at=100,100 " + gnd + "part at=900,900 " + gnd);
-    sheet("near.sch", "sheet code=4\npart at=880,880 " + gnd);
+    sheet("far.sch", "sheet code=4\npart at=100,100 " + cap + "part at=900,900 " + cap);
+    sheet("near.sch", "sheet code=4\npart at=880,880 " + cap);
     EXPECT_EQ(tool({"diff", "far.sch", "near.sch"}).out,
               "diff far.sch near.sch\n"
-              "part removed: (without reference) GND (was on sheet 1 at 100,100)\n"
-              "    .1 was on GND\n");
+              "part removed: (without reference) CAP (was on sheet 1 at 100,100)\n"
+              "    .1 was on no net\n"
+              "    .2 was on no net\n");
     nlohmann::json json =
         nlohmann::json::parse(tool({"diff", "two.sch", "three.sch", "--json"}).out);
     EXPECT_EQ(json["partsAdded"][0]["pins"],
-              nlohmann::json::parse(R"([{"pin":".1","net":"GND"}])"));
+              nlohmann::json::parse(R"([{"pin":".1","net":null},{"pin":".2","net":null}])"));
 }
 
 // The same sheet read with a library whose 7400 has two blocks instead of

@@ -30,10 +30,10 @@ bool DesignDiff::empty() const {
             return false;
     }
     return partsAdded.empty() && partsRemoved.empty() && partsChanged.empty() &&
-           partsRenamed.empty() && netsAdded.empty() && netsRemoved.empty() &&
-           netsRenamed.empty() && netsMerged.empty() && netsSplit.empty() && pinsMoved.empty() &&
-           pinsConnected.empty() && pinsDisconnected.empty() && oldPartsNotCompared == 0 &&
-           newPartsNotCompared == 0;
+           partsRenamed.empty() && powerSymbols.empty() && netsAdded.empty() &&
+           netsRemoved.empty() && netsRenamed.empty() && netsMerged.empty() && netsSplit.empty() &&
+           pinsMoved.empty() && pinsConnected.empty() && pinsDisconnected.empty() &&
+           oldPartsNotCompared == 0 && newPartsNotCompared == 0;
 }
 
 namespace {

@@ -14,7 +14,8 @@
 // one reference and block in their order); parts without a reference by
 // their sheet, name, library part and block, those at the same place
 // first, then the nearest pairs. A matched part has changed when its name,
-// library part or block count has.
+// library part or block count has. Power symbols that change no net are
+// counted, not listed.
 //
 // The nets compared are those the net list writes. A pin is known by its
 // part's reference and its number (R1.2); pins of parts without a
@@ -102,6 +103,15 @@ struct LibraryChange {
 };
 
 // What the two revisions were read with.
+// Power symbols of one name added and removed on a sheet: parts without a
+// reference whose pins are all power pins, on nets that carry that power
+// name through another power pin as well, so that they change no net.
+struct PowerSymbols {
+    int sheet = 0;
+    std::string name;
+    int added = 0, removed = 0;
+};
+
 struct Configuration {
     std::vector<std::string> oldLibraries, newLibraries; // as the configurations name them
     bool configurationsDiffer = false;                   // the TAVEL.INI files' contents
@@ -116,6 +126,7 @@ struct DesignDiff {
     // Parts whose reference alone changed (same sheet, place, library part
     // and block): re-annotated.
     std::vector<PartChange> partsRenamed;
+    std::vector<PowerSymbols> powerSymbols; // by sheet and name
     std::vector<NetChange> netsAdded, netsRemoved, netsRenamed;
     std::vector<NetFlow> netsMerged, netsSplit;
     std::vector<PinChange> pinsMoved, pinsConnected, pinsDisconnected;

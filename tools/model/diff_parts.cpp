@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 namespace dovla::model {
 
@@ -33,14 +34,139 @@ PartChange partWithPins(const Design& design, const Part& part) {
     return change;
 }
 
+// Power symbols of a revision that change no net: each pin a power pin (of
+// the part's name, which is the power name) on
+// a net that carries its name through another power pin too, or whose
+// pins that the other revision has were on nets carrying that name there
+// as well (a net the revision brings along, with a new sheet, is told by
+// the nets' report).
+class PowerPins {
+  public:
+    // `toOther`: references of this revision as the other one has them.
+    PowerPins(const Design& design, const Design& other, References toOther)
+        : design_(design), other_(other), toOther_(std::move(toOther)) {}
+
+    // The power name of a part without a reference that changes no net;
+    // empty for any other part.
+    std::string quietName(const Part& part) {
+        if (!part.ref.empty() || part.pins.empty())
+            return "";
+        for (std::uint32_t index : part.pins) {
+            const Pin& pin = design_.pins[index];
+            if (pin.listed || pin.group.kind != GroupRef::Net)
+                return "";
+            if (!carriedAnyway(pin.group.index, part.name))
+                return "";
+        }
+        return part.name;
+    }
+
+  private:
+    bool carriedAnyway(std::uint32_t net, const std::string& name) {
+        auto [at, added] = carried_.try_emplace({net, name}, false);
+        if (added)
+            at->second =
+                powerPins(design_, design_.nets[net], name) >= 2 || carriedThere(net, name);
+        return at->second;
+    }
+
+    static int powerPins(const Design& design, const Net& net, const std::string& name) {
+        int count = 0;
+        for (const ItemRef& member : net.members) {
+            const Pin* pin = member.kind == ItemKind::Pin ? &design.pins[member.index] : nullptr;
+            count += pin != nullptr && !pin->listed && design.parts[pin->part].name == name;
+        }
+        return count;
+    }
+
+    bool carriedThere(std::uint32_t net, const std::string& name) {
+        if (otherNetOf_.empty()) {
+            for (const Pin& pin : other_.pins) {
+                if (pin.listed && pin.group.kind == GroupRef::Net)
+                    otherNetOf_.emplace(pinKey(other_, pin), pin.group.index);
+            }
+        }
+        for (const ItemRef& member : design_.nets[net].members) {
+            if (member.kind != ItemKind::Pin || !design_.pins[member.index].listed)
+                continue;
+            const Pin& pin = design_.pins[member.index];
+            std::string key = pinKey(design_, pin);
+            auto renamed = toOther_.find(design_.parts[pin.part].ref);
+            if (renamed != toOther_.end())
+                key.replace(0, renamed->first.size(), renamed->second);
+            auto there = otherNetOf_.find(key);
+            if (there != otherNetOf_.end() &&
+                powerPins(other_, other_.nets[there->second], name) == 0)
+                return false;
+        }
+        return true;
+    }
+
+    const Design& design_;
+    const Design& other_;
+    References toOther_;
+    std::map<std::pair<std::uint32_t, std::string>, bool> carried_;
+    std::unordered_map<std::string, std::uint32_t> otherNetOf_;
+};
+
+// Power symbols that change no net are counted by sheet and name; other
+// parts added or removed are listed with their pins.
+class PartLists {
+  public:
+    PartLists(const Design& oldDesign, const Design& newDesign, const References& renamed,
+              DesignDiff& diff)
+        : oldDesign_(oldDesign), newDesign_(newDesign), oldPower_(oldDesign, newDesign, renamed),
+          newPower_(newDesign, oldDesign, inverted(renamed)), diff_(diff) {}
+    // The power symbols counted, into the diff.
+    void finish() {
+        for (const auto& [key, symbols] : power_)
+            diff_.powerSymbols.push_back(symbols);
+    }
+
+    void added(const Part& part) {
+        std::string name = newPower_.quietName(part);
+        if (name.empty())
+            diff_.partsAdded.push_back(partWithPins(newDesign_, part));
+        else
+            ++symbols(part.sheet, name).added;
+    }
+    void removed(const Part& part) {
+        std::string name = oldPower_.quietName(part);
+        if (name.empty())
+            diff_.partsRemoved.push_back(partWithPins(oldDesign_, part));
+        else
+            ++symbols(part.sheet, name).removed;
+    }
+
+  private:
+    static References inverted(const References& references) {
+        References out;
+        for (const auto& [from, to] : references)
+            out.emplace(to, from);
+        return out;
+    }
+
+    PowerSymbols& symbols(int sheet, const std::string& name) {
+        auto [at, added] = power_.try_emplace({sheet, name});
+        at->second.sheet = sheet;
+        at->second.name = name;
+        return at->second;
+    }
+
+    const Design& oldDesign_;
+    const Design& newDesign_;
+    PowerPins oldPower_, newPower_;
+    DesignDiff& diff_;
+    std::map<std::pair<int, std::string>, PowerSymbols> power_;
+};
+
 // Pairs parts without a reference of one kind (sheet, name, library part
 // and block alike) between the revisions: those that stayed where they
 // were first, then the nearest pairs of the rest, so that a symbol added
 // or removed is reported at its own place. Unpaired ones are added or
 // removed.
-void pairUnreferenced(const Design& oldDesign, const std::vector<const Part*>& was,
-                      const Design& newDesign, const std::vector<const Part*>& is,
-                      DesignDiff& diff) {
+void pairUnreferenced(const std::vector<const Part*>& was, const std::vector<const Part*>& is,
+                      PartLists& lists) {
     std::vector<bool> wasPaired(was.size()), isPaired(is.size());
     std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> stayed;
     for (std::size_t i = was.size(); i-- > 0;)
@@ -76,11 +202,11 @@ void pairUnreferenced(const Design& oldDesign, const std::vector<const Part*>& w
     }
     for (std::size_t j = 0; j < is.size(); ++j) {
         if (!isPaired[j])
-            diff.partsAdded.push_back(partWithPins(newDesign, *is[j]));
+            lists.added(*is[j]);
     }
     for (std::size_t i = 0; i < was.size(); ++i) {
         if (!wasPaired[i])
-            diff.partsRemoved.push_back(partWithPins(oldDesign, *was[i]));
+            lists.removed(*was[i]);
     }
 }
 
@@ -138,6 +264,7 @@ void diffParts(const Design& oldDesign, const Design& newDesign, References& ren
     // block, a part's name, library part and block count compared; the
     // others by their kind and place.
     const std::set<const Part*> paired = renamedParts(oldDesign, newDesign, renamed, diff);
+    PartLists lists(oldDesign, newDesign, renamed, diff);
     using Key = std::tuple<std::string, int, std::string, std::string, int>;
     auto keyOf = [](const Part& part) {
         if (!part.ref.empty())
@@ -157,9 +284,8 @@ void diffParts(const Design& oldDesign, const Design& newDesign, References& ren
     for (const auto& [key, parts] : after) {
         auto found = before.find(key);
         if (std::get<0>(key).empty()) {
-            pairUnreferenced(oldDesign,
-                             found == before.end() ? std::vector<const Part*>() : found->second,
-                             newDesign, parts, diff);
+            pairUnreferenced(found == before.end() ? std::vector<const Part*>() : found->second,
+                             parts, lists);
             continue;
         }
         std::size_t matched =
@@ -182,13 +308,14 @@ void diffParts(const Design& oldDesign, const Design& newDesign, References& ren
         auto found = after.find(key);
         if (std::get<0>(key).empty()) {
             if (found == after.end())
-                pairUnreferenced(oldDesign, parts, newDesign, {}, diff);
+                pairUnreferenced(parts, {}, lists);
             continue;
         }
         std::size_t kept = found == after.end() ? 0 : std::min(parts.size(), found->second.size());
         for (std::size_t i = kept; i < parts.size(); ++i)
             diff.partsRemoved.push_back(partWithPins(oldDesign, *parts[i]));
     }
+    lists.finish();
 }
 
 } // namespace dovla::model

@@ -112,6 +112,20 @@ std::string diffText(const DesignDiff& diff) {
         line("part removed: " + partText(part) + placeText(part.place, true));
         pins(part, " was on ");
     }
+    for (std::size_t i = 0; i < diff.powerSymbols.size();) {
+        const int sheet = diff.powerSymbols[i].sheet;
+        std::string counts;
+        for (; i < diff.powerSymbols.size() && diff.powerSymbols[i].sheet == sheet; ++i) {
+            const PowerSymbols& symbols = diff.powerSymbols[i];
+            if (symbols.added > 0)
+                counts += (counts.empty() ? "+" : ", +") + std::to_string(symbols.added) + " " +
+                          symbols.name;
+            if (symbols.removed > 0)
+                counts += (counts.empty() ? "-" : ", -") + std::to_string(symbols.removed) + " " +
+                          symbols.name;
+        }
+        line("power symbols: " + counts + " on sheet " + std::to_string(sheet));
+    }
     for (const PartChange& part : diff.partsRenamed)
         line("part renamed: " + part.oldRef + " -> " + partText(part) + placeText(part.place));
     for (const PartChange& part : diff.partsChanged)
@@ -267,6 +281,13 @@ Json diffJson(const DesignDiff& diff, const std::string& oldPath, const std::str
                                               out.erase("pins");
                                               out["was"] = Json{{"ref", jsonString(c.oldRef)}};
                                               return out;
+                                          })},
+                {"powerSymbols", listJson(diff.powerSymbols,
+                                          [](const PowerSymbols& symbols) {
+                                              return Json{{"sheet", symbols.sheet},
+                                                          {"name", jsonString(symbols.name)},
+                                                          {"added", symbols.added},
+                                                          {"removed", symbols.removed}};
                                           })},
                 {"netsAdded", listJson(diff.netsAdded, net)},
                 {"netsRemoved", listJson(diff.netsRemoved, net)},
