@@ -35,11 +35,11 @@ PartChange partWithPins(const Design& design, const Part& part) {
 }
 
 // Power symbols of a revision that change no net: each pin a power pin (of
-// the part's name, which is the power name) on
-// a net that carries its name through another power pin too, or whose
-// pins that the other revision has were on nets carrying that name there
-// as well (a net the revision brings along, with a new sheet, is told by
-// the nets' report).
+// the part's name, which is the power name), on a net whose pins that the
+// other revision has were all on nets carrying that name there too. (Power
+// pins of one name are one net, so a symbol that brings the name to a net
+// merges that net into it; a net that the revision brings along, with a
+// new sheet, is told by the nets' report.)
 class PowerPins {
   public:
     // `toOther`: references of this revision as the other one has them.
@@ -65,8 +65,7 @@ class PowerPins {
     bool carriedAnyway(std::uint32_t net, const std::string& name) {
         auto [at, added] = carried_.try_emplace({net, name}, false);
         if (added)
-            at->second =
-                powerPins(design_, design_.nets[net], name) >= 2 || carriedThere(net, name);
+            at->second = carriedThere(net, name);
         return at->second;
     }
 
