@@ -110,7 +110,7 @@ struct Side {
 
     // An item as the drawing shows it: its kind, its ends in order and its
     // text; the same in any revision that draws it alike.
-    std::string drawing(ItemRef item) const {
+    std::string drawing(ItemRef item, bool withText = true) const {
         std::vector<std::tuple<int, std::int32_t, std::int32_t>> ends;
         forEachEnd(design, item,
                    [&](int sheet, Point at) { ends.emplace_back(sheet, at.x, at.y); });
@@ -118,6 +118,8 @@ struct Side {
         std::string text = std::to_string(static_cast<int>(item.kind));
         for (const auto& [sheet, x, y] : ends)
             text += " " + std::to_string(sheet) + ":" + std::to_string(x) + "," + std::to_string(y);
+        if (!withText || item.kind == ItemKind::Pin)
+            return text;
         if (item.kind == ItemKind::Label)
             text += " " + design.labels[item.index].name;
         else if (item.kind == ItemKind::Tag)
@@ -156,6 +158,7 @@ class NetDiff {
         matchByKey();
         matchByPins();
         matchByOverlap();
+        matchByDrawing();
         flows();
         report();
     }
@@ -226,6 +229,46 @@ class NetDiff {
                 continue;
             int j = *to.begin();
             if (leftOver(origins(j), oldMatch_) == std::set<int>{static_cast<int>(i)})
+                match(static_cast<int>(i), j);
+        }
+    }
+
+    // An old and a new net left over that are drawn with the same wires,
+    // labels or tags in the same places (whatever the labels say), and
+    // with those of no other net left over, are one net: its pins changed
+    // and it may have been renamed.
+    void matchByDrawing() {
+        std::unordered_map<std::string, std::set<int>> newNetsDrawn;
+        for (std::size_t j = 0; j < new_.nets.size(); ++j) {
+            if (newMatch_[j] >= 0)
+                continue;
+            for (const ItemRef& member : new_.nets[j]->members) {
+                if (member.kind != ItemKind::Pin)
+                    newNetsDrawn[new_.drawing(member, false)].insert(static_cast<int>(j));
+            }
+        }
+        if (newNetsDrawn.empty())
+            return;
+        std::vector<std::set<int>> candidates(old_.nets.size());
+        std::unordered_map<int, std::set<int>> claimedBy;
+        for (std::size_t i = 0; i < old_.nets.size(); ++i) {
+            if (oldMatch_[i] >= 0)
+                continue;
+            for (const ItemRef& member : old_.nets[i]->members) {
+                auto found = newNetsDrawn.find(old_.drawing(member, false));
+                if (member.kind == ItemKind::Pin || found == newNetsDrawn.end())
+                    continue;
+                for (int j : found->second) {
+                    candidates[i].insert(j);
+                    claimedBy[j].insert(static_cast<int>(i));
+                }
+            }
+        }
+        for (std::size_t i = 0; i < old_.nets.size(); ++i) {
+            if (candidates[i].size() != 1)
+                continue;
+            const int j = *candidates[i].begin();
+            if (claimedBy[j] == std::set<int>{static_cast<int>(i)})
                 match(static_cast<int>(i), j);
         }
     }
