@@ -139,6 +139,16 @@ INSTANTIATE_TEST_SUITE_P(
             "sheets: identical, every change comes from the libraries\n"
             "library part MCU4: pin 2 removed (was left 2)\n"
             "library part MCU4: pin 5 added (left 3)\n"},
+        // Pin 1 takes pin 2's place, but pin 2 goes elsewhere: no swap.
+        LibraryCase{"PinTakesAnotherPinsPlace",
+                    {{"parts.lib",
+                      replaced(replaced(parts, "side=left offset=1 numbers=1",
+                                        "side=left offset=2 numbers=1"),
+                               "side=left offset=2 numbers=2", "side=left offset=4 numbers=2")}},
+                    "sheets: identical, every change comes from the libraries\n"
+                    "library part MCU4: pin 1 moved left 1 -> left 2\n"
+                    "library part MCU4: pin 2 moved left 2 -> left 4\n"
+                    "net removed: IN with U1.1 (was on sheet 1 at 250,260)\n"},
         // A vendor library listed first: the LED now comes from it, and the
         // configuration line says why.
         LibraryCase{"VendorLibraryFirst",
@@ -172,6 +182,24 @@ TEST_F(DiffLibraries, ALibraryMoveThatChangesNoPartIsNoChange) {
                   "from":"parts.lib","to":"vendor.lib"})"));
 }
 
+// A TAVEL.INI that changed but names the same libraries is said to have
+// changed; a sheet changed within its size is not identical.
+TEST_F(DiffLibraries, SaysWhatTheSidesWereReadWith) {
+    sheet("board.sch", board);
+    sheet("renamed.sch", replaced(board, "text=\"RET\"", "text=\"REX\""));
+    folder("old", {{"parts.lib", parts}});
+    folder("new", {{"parts.lib", replaced(parts, "name=\"PA0\"", "name=\"AD0\"")}});
+    dir.write("new/TAVEL.INI",
+              "; the board's libraries\n" + dovla::testing::readFile(dir.file("new/TAVEL.INI")));
+    RunResult run = tool({"diff", "board.sch", "renamed.sch", "--old-config", "old/TAVEL.INI",
+                          "--new-config", "new/TAVEL.INI"});
+    EXPECT_EQ(run.out, "diff board.sch renamed.sch\n"
+                       "configuration: TAVEL.INI changed, the same libraries\n"
+                       "library part MCU4: pin 1 renamed PA0 -> AD0\n"
+                       "net renamed: RET -> REX (sheet 1 at 510,290)\n");
+    EXPECT_EQ(run.status, 1);
+}
+
 // Two library files compared part by part, as git's diff driver for
 // libraries and difftool run it.
 TEST_F(DiffLibraries, ComparesTwoLibraryFiles) {
@@ -191,6 +219,14 @@ TEST_F(DiffLibraries, ComparesTwoLibraryFiles) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(tool({"diff", "old.lib", "less.lib"}).out,
               "diff old.lib less.lib\nlibrary part removed: MCU4\n");
+    // Another block's number of a pin of a part of several blocks.
+    const std::string gates =
+        dovla::testing::readFile(std::string(EXAMPLE_SOURCE_DIR) + "/logic.lib.txt");
+    library("gates.lib", gates);
+    library("regates.lib", replaced(gates, "numbers=1,4,9,12", "numbers=1,4,9,14"));
+    EXPECT_EQ(
+        tool({"diff", "gates.lib", "regates.lib"}).out,
+        "diff gates.lib regates.lib\nlibrary part 7400: pin 1 numbers 1/4/9/12 -> 1/4/9/14\n");
     RunResult same = tool({"diff", "old.lib", "old.lib"});
     EXPECT_EQ(same.out, "");
     EXPECT_EQ(same.status, 0);
@@ -255,6 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "    R7.2 on no net\n"
                   "power symbols: +1 VCC on sheet 1\n"
                   "power symbols: +1 VCC on sheet 2\n"},
+        SheetCase{"PowerSymbolsRemoved", row + "part at=130,90 ref=\"\" name=\"VCC\" lib=\"VCC\"\n",
+                  row, "power symbols: -1 VCC on sheet 1\n"},
         // A VCC symbol that puts the supply on a net that had none is a
         // part of the change: it merged that net into VCC.
         SheetCase{"APowerSymbolThatNamesANet", row,
