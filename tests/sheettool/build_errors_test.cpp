@@ -270,7 +270,12 @@ TEST(Usage, BadCommandLinesExitWithTwo) {
               "sheettool: --old-config: names nothing\nSee sheettool diff --help.\n"},
              {{"nets", "a.sch", "-o", "a", "-o", "b"},
               "sheettool: -o: At Most 1 required but received 2\nSee sheettool nets --help.\n"},
-             {{"diff", "a.sch"}, "sheettool: new is required\nSee sheettool diff --help.\n"},
+             {{"diff", "a.sch"},
+              "sheettool: diff takes OLD and NEW, or --git OLD [NEW] [SHEET...]\nSee sheettool "
+              "diff --help.\n"},
+             {{"diff", "a.sch", "b.sch", "c.sch"},
+              "sheettool: diff takes OLD and NEW, or --git OLD [NEW] [SHEET...]\nSee sheettool "
+              "diff --help.\n"},
          }) {
         RunResult run = runTool(c.command, dir.path());
         EXPECT_EQ(run.status, 2) << c.command.size();

@@ -4,47 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "diff_designs.h"
 #include "sheettool_fixture.h"
 
 // sheettool diff where the change is in the libraries or the configuration
 // the design is read with, and between two library files.
 namespace dovla::sheettool::testing {
 namespace {
-
-// A microcontroller with four named pins and an LED. Unrotated, MCU4's
-// left pins end at x 250, its right ones at 310, y 260 and 270; the LED's
-// anode ends at 460,290, its cathode at 510,290.
-const std::string parts = "library-file\nheader\n"
-                          "part name=\"MCU4\" width=4 height=5 blocks=1\n"
-                          "  pin side=left offset=1 numbers=1 name=\"PA0\"\n"
-                          "  pin side=left offset=2 numbers=2 name=\"PA1\"\n"
-                          "  pin side=right offset=1 numbers=3 name=\"PB0\"\n"
-                          "  pin side=right offset=2 numbers=4 name=\"PB1\"\n"
-                          "part name=\"LED\" width=3 height=2 blocks=1\n"
-                          "  pin side=left offset=1 numbers=1 name=\"A\"\n"
-                          "  pin side=right offset=1 numbers=2 name=\"K\"\n";
-
-// U1.1 on IN, U1.3 and D1.1 on LEDA, D1.2 on RET.
-const std::string board = "sheet-file\nsheet code=4\n"
-                          "part at=300,300 ref=\"U1\" name=\"MCU4\" lib=\"MCU4\"\n"
-                          "part at=500,300 ref=\"D1\" name=\"LED\" lib=\"LED\"\n"
-                          "wire from=150,260 to=250,260\nlabel at=180,260 text=\"IN\"\n"
-                          "wire from=310,260 to=460,260\nwire from=460,260 to=460,290\n"
-                          "label at=380,260 text=\"LEDA\"\n"
-                          "wire from=510,290 to=600,290\nlabel at=560,290 text=\"RET\"\n";
-
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
-    std::size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos)
-        text.replace(at, from.size(), to);
-    return text;
-}
-
-// The LED with its pin numbers swapped: the anode is now pin 2.
-const std::string swappedLed =
-    replaced(replaced(parts, "numbers=1 name=\"A\"", "numbers=2 name=\"A\""),
-             "numbers=2 name=\"K\"", "numbers=1 name=\"K\"");
 
 class DiffLibraries : public ::testing::Test {
   protected:
@@ -96,8 +62,8 @@ class LibraryRevision : public DiffLibraries, public ::testing::WithParamInterfa
 // The same sheet read with the libraries of two revisions: each library
 // part's differences come first, once, then what they do to the nets.
 TEST_P(LibraryRevision, ReportsTheLibraryChangeAndWhatItDoes) {
-    sheet("board.sch", board);
-    folder("old", {{"parts.lib", parts}});
+    sheet("board.sch", ledBoard);
+    folder("old", {{"parts.lib", partsLibrary}});
     folder("new", GetParam().libraries);
     RunResult run = diffWith("old", "new");
     EXPECT_EQ(run.err, "");
@@ -110,12 +76,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // A pin name shows in the net list: a change, though no pin moved.
         LibraryCase{"PinRenamed",
-                    {{"parts.lib", replaced(parts, "name=\"PA0\"", "name=\"AD0\"")}},
+                    {{"parts.lib", replaced(partsLibrary, "name=\"PA0\"", "name=\"AD0\"")}},
                     "sheets: identical, every change comes from the libraries\n"
                     "library part MCU4: pin 1 renamed PA0 -> AD0\n"},
         // The anode and cathode trade numbers: two pins move, no net breaks.
         LibraryCase{"PinNumbersSwapped",
-                    {{"parts.lib", swappedLed}},
+                    {{"parts.lib", swappedLed()}},
                     "sheets: identical, every change comes from the libraries\n"
                     "library part LED: pins 1 and 2 swapped\n"
                     "pin moved: D1.1 from LEDA to RET (sheet 1 at 510,290)\n"
@@ -123,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A taller body moves every pin of the part down the sheet.
         LibraryCase{"PinMovedBodyGrown",
                     {{"parts.lib",
-                      replaced(replaced(parts, "width=4 height=5", "width=4 height=6"),
+                      replaced(replaced(partsLibrary, "width=4 height=5", "width=4 height=6"),
                                "side=right offset=1 numbers=3", "side=right offset=3 numbers=3")}},
                     "sheets: identical, every change comes from the libraries\n"
                     "library part MCU4: body 4x5 -> 4x6\n"
@@ -132,17 +98,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "pin connected: U1.4 to LEDA (sheet 1 at 310,260)\n"
                     "pin disconnected: U1.1 from IN (sheet 1 at 250,250)\n"
                     "pin disconnected: U1.3 from LEDA (sheet 1 at 310,270)\n"},
-        LibraryCase{
-            "PinAddedAndRemoved",
-            {{"parts.lib", replaced(parts, "  pin side=left offset=2 numbers=2 name=\"PA1\"\n",
-                                    "  pin side=left offset=3 numbers=5 name=\"RST\"\n")}},
-            "sheets: identical, every change comes from the libraries\n"
-            "library part MCU4: pin 2 removed (was left 2)\n"
-            "library part MCU4: pin 5 added (left 3)\n"},
+        LibraryCase{"PinAddedAndRemoved",
+                    {{"parts.lib",
+                      replaced(partsLibrary, "  pin side=left offset=2 numbers=2 name=\"PA1\"\n",
+                               "  pin side=left offset=3 numbers=5 name=\"RST\"\n")}},
+                    "sheets: identical, every change comes from the libraries\n"
+                    "library part MCU4: pin 2 removed (was left 2)\n"
+                    "library part MCU4: pin 5 added (left 3)\n"},
         // Pin 1 takes pin 2's place, but pin 2 goes elsewhere: no swap.
         LibraryCase{"PinTakesAnotherPinsPlace",
                     {{"parts.lib",
-                      replaced(replaced(parts, "side=left offset=1 numbers=1",
+                      replaced(replaced(partsLibrary, "side=left offset=1 numbers=1",
                                         "side=left offset=2 numbers=1"),
                                "side=left offset=2 numbers=2", "side=left offset=4 numbers=2")}},
                     "sheets: identical, every change comes from the libraries\n"
@@ -152,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A vendor library listed first: the LED now comes from it, and the
         // configuration line says why.
         LibraryCase{"VendorLibraryFirst",
-                    {{"vendor.lib", swappedLed}, {"parts.lib", parts}},
+                    {{"vendor.lib", swappedLed()}, {"parts.lib", partsLibrary}},
                     "libraries: old parts.lib; new vendor.lib, parts.lib\n"
                     "sheets: identical, every change comes from the libraries\n"
                     "library part LED: now from vendor.lib (was parts.lib)\n"
@@ -165,9 +131,10 @@ INSTANTIATE_TEST_SUITE_P(
 // Libraries that differ only where the design does not look, or a
 // library part that only moved to another file, change nothing.
 TEST_F(DiffLibraries, ALibraryMoveThatChangesNoPartIsNoChange) {
-    sheet("board.sch", board);
-    folder("old", {{"parts.lib", parts}});
-    folder("new", {{"vendor.lib", parts + "part name=\"SPARE\" width=2 height=2 blocks=1\n"}});
+    sheet("board.sch", ledBoard);
+    folder("old", {{"parts.lib", partsLibrary}});
+    folder("new",
+           {{"vendor.lib", partsLibrary + "part name=\"SPARE\" width=2 height=2 blocks=1\n"}});
     RunResult run = diffWith("old", "new");
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.status, 0);
@@ -185,10 +152,10 @@ TEST_F(DiffLibraries, ALibraryMoveThatChangesNoPartIsNoChange) {
 // A TAVEL.INI that changed but names the same libraries is said to have
 // changed; a sheet changed within its size is not identical.
 TEST_F(DiffLibraries, SaysWhatTheSidesWereReadWith) {
-    sheet("board.sch", board);
-    sheet("renamed.sch", replaced(board, "text=\"RET\"", "text=\"REX\""));
-    folder("old", {{"parts.lib", parts}});
-    folder("new", {{"parts.lib", replaced(parts, "name=\"PA0\"", "name=\"AD0\"")}});
+    sheet("board.sch", ledBoard);
+    sheet("renamed.sch", replaced(ledBoard, "text=\"RET\"", "text=\"REX\""));
+    folder("old", {{"parts.lib", partsLibrary}});
+    folder("new", {{"parts.lib", replaced(partsLibrary, "name=\"PA0\"", "name=\"AD0\"")}});
     dir.write("new/TAVEL.INI",
               "; the board's libraries\n" + dovla::testing::readFile(dir.file("new/TAVEL.INI")));
     RunResult run = tool({"diff", "board.sch", "renamed.sch", "--old-config", "old/TAVEL.INI",
@@ -203,14 +170,15 @@ TEST_F(DiffLibraries, SaysWhatTheSidesWereReadWith) {
 // Two library files compared part by part, as git's diff driver for
 // libraries and difftool run it.
 TEST_F(DiffLibraries, ComparesTwoLibraryFiles) {
-    library("old.lib", parts);
+    library("old.lib", partsLibrary);
     library("new.lib",
-            replaced(replaced(swappedLed, "name=\"PA0\"", "name=\"AD0\""), "part name=\"LED\"",
+            replaced(replaced(swappedLed(), "name=\"PA0\"", "name=\"AD0\""), "part name=\"LED\"",
                      "part name=\"CAP\" width=2 height=2 blocks=1\n"
                      "  pin side=left offset=1 numbers=1\n"
                      "part name=\"LED\"") +
                 "");
-    library("less.lib", "library-file\nheader\n" + parts.substr(parts.find("part name=\"LED\"")));
+    library("less.lib",
+            "library-file\nheader\n" + partsLibrary.substr(partsLibrary.find("part name=\"LED\"")));
     RunResult run = tool({"diff", "old.lib", "new.lib"});
     EXPECT_EQ(run.out, "diff old.lib new.lib\n"
                        "library part added: CAP\n"
@@ -230,7 +198,7 @@ TEST_F(DiffLibraries, ComparesTwoLibraryFiles) {
     RunResult same = tool({"diff", "old.lib", "old.lib"});
     EXPECT_EQ(same.out, "");
     EXPECT_EQ(same.status, 0);
-    sheet("board.sch", board);
+    sheet("board.sch", ledBoard);
     RunResult mixed = tool({"diff", "old.lib", "board.sch"});
     EXPECT_EQ(mixed.err, "sheettool: diff compares two sheets or two libraries: board.sch is no "
                          "library\n");

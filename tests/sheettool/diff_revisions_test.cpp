@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "diff_designs.h"
 #include "sheettool_fixture.h"
 
 // sheettool diff --git on a repository with a history: each revision read
@@ -11,32 +12,6 @@
 // and git difftool over a library commit.
 namespace dovla::sheettool::testing {
 namespace {
-
-const std::string parts = "library-file\nheader\n"
-                          "part name=\"MCU4\" width=4 height=5 blocks=1\n"
-                          "  pin side=left offset=1 numbers=1 name=\"PA0\"\n"
-                          "  pin side=left offset=2 numbers=2 name=\"PA1\"\n"
-                          "  pin side=right offset=1 numbers=3 name=\"PB0\"\n"
-                          "  pin side=right offset=2 numbers=4 name=\"PB1\"\n"
-                          "part name=\"LED\" width=3 height=2 blocks=1\n"
-                          "  pin side=left offset=1 numbers=1 name=\"A\"\n"
-                          "  pin side=right offset=1 numbers=2 name=\"K\"\n";
-
-const std::string board = "sheet-file\nsheet code=4\n"
-                          "part at=300,300 ref=\"U1\" name=\"MCU4\" lib=\"MCU4\"\n"
-                          "part at=500,300 ref=\"D1\" name=\"LED\" lib=\"LED\"\n"
-                          "wire from=150,260 to=250,260\nlabel at=180,260 text=\"IN\"\n"
-                          "wire from=310,260 to=460,260\nwire from=460,260 to=460,290\n"
-                          "label at=380,260 text=\"LEDA\"\n"
-                          "wire from=510,290 to=600,290\nlabel at=560,290 text=\"RET\"\n";
-
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
-    std::size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos)
-        text.replace(at, from.size(), to);
-    return text;
-}
 
 // The history of board/ (its sheet, TAVEL.INI and parts.lib), newest last:
 // the first commit; a commit that swaps the LED's pin numbers in the
@@ -52,14 +27,12 @@ class DiffRevisions : public ::testing::Test {
         dir.write(".gitignore", std::string("*.txt\n"));
         std::filesystem::create_directory(dir.file("board"));
         dir.write("board/TAVEL.INI", std::string("[Library]\nLIB0=parts.lib\n"));
-        build("board/parts.lib", parts);
-        build("board/board.sch", board);
+        build("board/parts.lib", partsLibrary);
+        build("board/board.sch", ledBoard);
         commit("first");
-        build("board/parts.lib",
-              replaced(replaced(parts, "numbers=1 name=\"A\"", "numbers=2 name=\"A\""),
-                       "numbers=2 name=\"K\"", "numbers=1 name=\"K\""));
+        build("board/parts.lib", swappedLed());
         commit("the LED's pins as its datasheet numbers them");
-        build("board/board.sch", replaced(board, "text=\"RET\"", "text=\"GNDR\""));
+        build("board/board.sch", replaced(ledBoard, "text=\"RET\"", "text=\"GNDR\""));
         commit("RET is GNDR");
         build("board/parts.lib", replaced(dovla::testing::readFile(dir.file("board/parts.lib.txt")),
                                           "name=\"PA0\"", "name=\"AD0\""));
@@ -157,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RangeCase>& info) { return info.param.name; });
 
 TEST_F(DiffRevisions, SheetsThatComeAndGoAreNamed) {
-    build("board/second.sch", board);
+    build("board/second.sch", ledBoard);
     ASSERT_EQ(git({"add", "board/second.sch"}).status, 0);
     RunResult run = tool({"diff", "--git", "HEAD~1"});
     EXPECT_EQ(run.out, "diff HEAD~1:board/board.sch board/board.sch\n"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "design_texts.h"
+#include "diff_designs.h"
 
 // sheettool diff on revision pairs built from texts: each kind of change,
 // and changes that are none.
@@ -36,14 +37,6 @@ const std::string base = "sheet code=4\n"
                          "part at=200,810 ref=\"R11\" name=\"RES\" lib=\"RES\"\n"
                          "part at=400,810 ref=\"R12\" name=\"RES\" lib=\"RES\"\n"
                          "wire from=210,800 to=350,800\n";
-
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
-    std::size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos)
-        text.replace(at, from.size(), to);
-    return text;
-}
 
 // Every coordinate of a text moved by (dx, dy), and its lines reversed.
 std::string redrawn(const std::string& text, int dx, int dy) {

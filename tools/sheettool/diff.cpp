@@ -98,6 +98,10 @@ int diffCommand(int argc, char** argv) {
         ->check(notEmpty());
     parser.footer("Exit status 0 when nothing changed, 1 when something did, 2 on trouble; see "
                   "sheettool(1).");
+    parser.callback([&] {
+        if (!git && files.size() != 2)
+            throw CLI::ValidationError("diff takes OLD and NEW, or --git OLD [NEW] [SHEET...]");
+    });
     int status = exitClean;
     if (!parseCommand(parser, argc, argv, status))
         return status;
@@ -107,8 +111,6 @@ int diffCommand(int argc, char** argv) {
                            "--new-config do not go with it");
         return diffRevisions(files, arguments);
     }
-    if (files.size() != 2)
-        return trouble("diff takes two files, OLD and NEW (or --git OLD [NEW] [SHEET...])");
     arguments.sheets = files;
     model::DesignDiff diff;
     std::vector<std::string> inputs;
