@@ -187,6 +187,12 @@ TEST_F(DiffLibraries, ComparesTwoLibraryFiles) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(tool({"diff", "old.lib", "less.lib"}).out,
               "diff old.lib less.lib\nlibrary part removed: MCU4\n");
+    // Swapped, and the pin now on the left renamed: the name that went
+    // with its place is none.
+    library("renamed.lib", replaced(swappedLed(), "name=\"A\"", "name=\"AN\""));
+    EXPECT_EQ(tool({"diff", "old.lib", "renamed.lib"}).out,
+              "diff old.lib renamed.lib\nlibrary part LED: pins 1 and 2 swapped\n"
+              "library part LED: pin 2 renamed K -> AN\n");
     // Another block's number of a pin of a part of several blocks.
     const std::string gates =
         dovla::testing::readFile(std::string(EXAMPLE_SOURCE_DIR) + "/logic.lib.txt");

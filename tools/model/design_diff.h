@@ -19,10 +19,10 @@
 //
 // The nets compared are those the net list writes. A pin is known by its
 // part's reference and its number (R1.2); pins of parts without a
-// reference take no part. Nets are matched by their stable keys; then nets
-// left over whose sets of pins are equal; then an old and a new net left
-// over that share pins with each other and with no other net left over
-// (its pins changed). A matched net is renamed only when its key and the
+// reference take no part. Nets are matched by their stable keys; then an
+// old and a new net left over that share pins with each other and with no
+// other net left over (the same pins, or its pins changed); then two left
+// over drawn with the same wires, labels or tags. A matched net is renamed only when its key and the
 // names it carries (labels, tags, power names) have changed: a key taken
 // from a pin, or told apart from another net of the same name, is no name
 // of its own. A pin whose new net is not the match of its old one changed

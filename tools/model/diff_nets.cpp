@@ -156,7 +156,6 @@ class NetDiff {
 
     void run() {
         matchByKey();
-        matchByPins();
         matchByOverlap();
         matchByDrawing();
         flows();
@@ -176,21 +175,6 @@ class NetDiff {
         for (std::size_t i = 0; i < old_.nets.size(); ++i) {
             auto found = byKey.find(old_.nets[i]->key);
             if (found != byKey.end() && newMatch_[found->second] < 0)
-                match(static_cast<int>(i), found->second);
-        }
-    }
-
-    void matchByPins() {
-        std::map<std::vector<std::string>, int> byPins;
-        for (std::size_t j = 0; j < new_.nets.size(); ++j) {
-            if (newMatch_[j] < 0 && !new_.pins[j].empty())
-                byPins.emplace(new_.pins[j], static_cast<int>(j));
-        }
-        for (std::size_t i = 0; i < old_.nets.size(); ++i) {
-            if (oldMatch_[i] >= 0 || old_.pins[i].empty())
-                continue;
-            auto found = byPins.find(old_.pins[i]);
-            if (found != byPins.end() && newMatch_[found->second] < 0)
                 match(static_cast<int>(i), found->second);
         }
     }
