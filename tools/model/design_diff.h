@@ -22,15 +22,16 @@
 // reference take no part. Nets are matched by their stable keys; then an
 // old and a new net left over that share pins with each other and with no
 // other net left over (the same pins, or its pins changed); then two left
-// over drawn with the same wires, labels or tags. A matched net is renamed only when its key and the
-// names it carries (labels, tags, power names) have changed: a key taken
-// from a pin, or told apart from another net of the same name, is no name
-// of its own. A pin whose new net is not the match of its old one changed
-// net, and every such pin is listed: under a merge (an old net gone with
-// all its pins into a net that was there, or two or more into a new net),
-// under a split (an old net whose pins went into new nets of its pins
-// alone, or a net gone into several), or else as a move of its own. So
-// moving wires without changing what they connect changes nothing.
+// over drawn with the same wires, labels or tags. A matched net is renamed
+// only when its key and the names it carries (labels, tags, power names)
+// have changed: a key taken from a pin, or told apart from another net of
+// the same name, is no name of its own. A pin whose new net is not the
+// match of its old one changed net, and every such pin is listed: under a
+// merge (an old net gone with all its pins into a net that was there, or
+// two or more into a new net), under a split (an old net whose pins went
+// into new nets of its pins alone, or a net gone into several), or else as
+// a move of its own. So moving wires without changing what they connect
+// changes nothing, and pins that trade nets are moves.
 namespace dovla::model {
 
 struct DiffPlace {
