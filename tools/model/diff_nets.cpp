@@ -116,8 +116,14 @@ struct Side {
                    [&](int sheet, Point at) { ends.emplace_back(sheet, at.x, at.y); });
         std::sort(ends.begin(), ends.end());
         std::string text = std::to_string(static_cast<int>(item.kind));
-        for (const auto& [sheet, x, y] : ends)
-            text += " " + std::to_string(sheet) + ":" + std::to_string(x) + "," + std::to_string(y);
+        for (const auto& [sheet, x, y] : ends) {
+            text += ' ';
+            text += std::to_string(sheet);
+            text += ':';
+            text += std::to_string(x);
+            text += ',';
+            text += std::to_string(y);
+        }
         if (!withText || item.kind == ItemKind::Pin)
             return text;
         if (item.kind == ItemKind::Label)

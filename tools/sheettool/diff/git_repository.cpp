@@ -35,8 +35,10 @@ std::string quoted(const std::string& argument) {
 // messages are not shown. False when git fails or cannot be run.
 bool runGit(const std::vector<std::string>& arguments, std::string& out) {
     std::string command = "git";
-    for (const std::string& argument : arguments)
-        command += " " + quoted(argument);
+    for (const std::string& argument : arguments) {
+        command += ' ';
+        command += quoted(argument);
+    }
 #ifdef _WIN32
     command += " 2>NUL";
     const char* mode = "rb";
