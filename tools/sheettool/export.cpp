@@ -72,6 +72,16 @@ bool writeProject(const model::Design& design, const kicad::Plan& plan, const st
     return outputs.commit() && writeInformation(written + adaptations(plan)) == exitClean;
 }
 
+void warn(const std::string& warning) {
+    std::fputs(("sheettool: export: " + model::reportLine(warning)).c_str(), stderr);
+}
+
+void warnUndrawnParts(const model::Design& design) {
+    for (const model::Part& part : design.parts)
+        if (part.symbol < 0 || !part.pinsPlaced)
+            warn(kicad::undrawnPartWarning(part));
+}
+
 } // namespace
 
 int exportCommand(int argc, char** argv) {
@@ -94,23 +104,28 @@ int exportCommand(int argc, char** argv) {
     model::Design design;
     if (!readOneDesign(arguments, design))
         return exitTrouble;
-    kicad::Plan plan = kicad::planKicad(design);
-    for (const std::string& warning : plan.warnings)
-        std::fputs(("sheettool: export: " + model::reportLine(warning)).c_str(), stderr);
     // The net list and the BOM are the same bytes on the standard output
     // as in a file: the BOM's lines end CR LF everywhere.
     if (format != "kicad-project" && (arguments.output.empty() || arguments.output == "-"))
         platform::setBinaryMode(stdout);
+    // The BOM needs the parts only; the drawing is planned for the others.
+    if (format == "bom-csv") {
+        warnUndrawnParts(design);
+        return writeCommandOutput(arguments.output, kicad::bomCsv(design), inputsOf(design))
+                   ? exitClean
+                   : exitTrouble;
+    }
+    kicad::Plan plan = kicad::planKicad(design);
+    for (const std::string& warning : plan.warnings)
+        warn(warning);
     bool done = false;
     if (format == "kicad-project")
         done = writeProject(design, plan, arguments.output);
-    else if (format == "kicad-netlist")
+    else
         done = writeCommandOutput(
             arguments.output,
             kicad::netlistText(design, plan, kicad::idText(stemOf(design.sheetPath))),
             inputsOf(design));
-    else
-        done = writeCommandOutput(arguments.output, kicad::bomCsv(design, plan), inputsOf(design));
     return done ? exitClean : exitTrouble;
 }
 

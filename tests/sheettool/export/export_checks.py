@@ -238,6 +238,18 @@ class Checks:
             if changed > limit:
                 self.fail('redraw: moving R3 changes %d lines of %s' % (changed, name))
 
+    def bom(self):
+        """A part counts by what it is, not by what its reference looks like."""
+        folder = self.folder('bom')
+        sheet = self.design(folder, '\n'.join([
+            'sheet-file', 'sheet code=4',
+            'part at=60,20 ref="#PWR01" name="RES" lib="RES"',
+            'part at=20,20 ref="" name="GND" lib="GND"',
+            'wire from=10,10 to=20,10']) + '\n')
+        self.run(['nets', '--json', sheet, '-o', 'nets.json'], folder)
+        bom = self.run(['export', 'bom-csv', sheet], folder).stdout
+        self.check_bom(bom, os.path.join(folder, 'nets.json'), 'a reference that reads as a power symbol\'s')
+
     def refusals(self):
         folder = self.folder('refusals')
         shutil.copy(os.path.join(self.examples, 'demo.sch'), folder)
@@ -271,6 +283,8 @@ def main(args):
         checks.tall()
     elif args[0] == 'redraw':
         checks.redraw()
+    elif args[0] == 'bom':
+        checks.bom()
     elif args[0] == 'refusals':
         checks.refusals()
     shutil.rmtree(checks.work, ignore_errors=True)

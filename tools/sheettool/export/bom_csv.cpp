@@ -4,6 +4,8 @@
 #include <map>
 #include <set>
 
+#include "export/power_parts.h"
+
 namespace dovla::sheettool::kicad {
 
 namespace {
@@ -30,15 +32,14 @@ std::string field(std::string_view bytes) {
 
 } // namespace
 
-std::string bomCsv(const model::Design& design, const Plan& plan) {
+std::string bomCsv(const model::Design& design) {
     struct Line {
         std::set<std::string> refs;
         int unreferenced = 0;
     };
     std::map<std::pair<std::string, std::string>, Line> lines;
-    for (std::uint32_t i = 0; i < design.parts.size(); ++i) {
-        const model::Part& part = design.parts[i];
-        if (plan.placed[i].ref.rfind("#PWR", 0) == 0)
+    for (const model::Part& part : design.parts) {
+        if (isPowerPart(design, part))
             continue;
         Line& line = lines[{part.libName, part.name}];
         if (part.ref.empty())

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "design.h"
-#include "export/kicad_plan.h"
 
 namespace dovla::sheettool::kicad {
 
@@ -13,6 +12,6 @@ namespace dovla::sheettool::kicad {
 // and the references in natural order ("R2" before "R10"). A part of several
 // blocks counts once per reference; parts without a reference count one
 // each. Power symbols are no parts and are left out.
-std::string bomCsv(const model::Design& design, const Plan& plan);
+std::string bomCsv(const model::Design& design);
 
 } // namespace dovla::sheettool::kicad

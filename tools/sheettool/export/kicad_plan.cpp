@@ -9,8 +9,15 @@
 
 #include "export/kicad_symbols.h"
 #include "export/kicad_text.h"
+#include "export/power_parts.h"
 
 namespace dovla::sheettool::kicad {
+
+std::string undrawnPartWarning(const model::Part& part) {
+    return "part " + (part.ref.empty() ? part.name : part.ref) + " " + part.libName +
+           (part.found ? ": its block is not in the library" : ": no library holds it") +
+           "; drawn as an empty box";
+}
 
 KPoint kpoint(model::Point at) {
     return {at.x * unitIU, at.y * unitIU};
@@ -106,16 +113,7 @@ class Planner {
         return nextLoose_++;
     }
 
-    // A part is drawn as a power symbol when all its pins are power pins of
-    // one net: dovla32 joins it by its name, as KiCad joins power symbols.
-    bool isPowerPart(const model::Part& part) const {
-        if (!part.pinsPlaced || part.pins.empty())
-            return false;
-        for (std::uint32_t pin : part.pins)
-            if (design_.pins[pin].listed || pinOwner_[pin] != pinOwner_[part.pins[0]])
-                return false;
-        return true;
-    }
+    bool isPowerPart(const model::Part& part) const { return kicad::isPowerPart(design_, part); }
 
     // --- names -----------------------------------------------------------
     void names() {
@@ -269,10 +267,7 @@ class Planner {
             } else {
                 placed.symbol = use(SymbolUse::Box, -1, part.libName);
                 placed.anchor = kpoint(part.origin);
-                plan_.warnings.push_back(
-                    "part " + (part.ref.empty() ? part.name : part.ref) + " " + part.libName +
-                    (part.found ? ": its block is not in the library" : ": no library holds it") +
-                    "; drawn as an empty box");
+                plan_.warnings.push_back(undrawnPartWarning(part));
             }
             if (power) {
                 char ref[16];

@@ -101,4 +101,8 @@ struct Plan {
 
 Plan planKicad(const model::Design& design);
 
+// What the export says of a part that its library does not draw (no library
+// holds it, or its block is not there): it becomes an empty box.
+std::string undrawnPartWarning(const model::Part& part);
+
 } // namespace dovla::sheettool::kicad
