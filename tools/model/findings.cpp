@@ -122,19 +122,28 @@ class Checker {
                              return a.sheet != b.sheet ? a.sheet < b.sheet : a.kind < b.kind;
                          });
         numberAlikes();
-        return findings_;
+        return std::move(findings_);
     }
 
   private:
     // No two findings of a run share a waiver: the second and later of a
     // type and subjects (two labels SPARE that name nothing) get (2), (3)...
     void numberAlikes() {
-        std::map<std::pair<FindingKind, std::vector<std::string>>, int> seen;
+        std::unordered_map<std::string, int> seen;
         for (Finding& finding : findings_) {
-            int count = ++seen[{finding.kind, sorted(finding.subjects)}];
+            int count = ++seen[alikeKey(finding)];
             if (count > 1)
                 finding.subjects.push_back("(" + std::to_string(count) + ")");
         }
+    }
+
+    // The type and the subjects in order, each with its length, so that no
+    // two different lists make one text.
+    static std::string alikeKey(const Finding& finding) {
+        std::string key = std::to_string(static_cast<int>(finding.kind));
+        for (const std::string& subject : sorted(finding.subjects))
+            key.append(":").append(std::to_string(subject.size())).append(":").append(subject);
+        return key;
     }
 
     void add(RecordSpan record, int sheet, Point at, FindingKind kind, std::string message,

@@ -12,18 +12,34 @@ std::uint64_t ItemPoints::key(int sheet, Point point) {
 }
 
 ItemPoints::ItemPoints(const Design& design) {
+    struct End {
+        std::uint64_t key;
+        ItemRef item;
+    };
+    std::vector<End> ends;
+    ends.reserve(design.items.size() * 2);
     for (const ItemRef& item : design.items) {
+        // Both ends of an item at one point are made one after the other.
         forEachEnd(design, item, [&](int sheet, Point point) {
-            std::vector<ItemRef>& here = items_[key(sheet, point)];
-            if (here.empty() || !(here.back() == item))
-                here.push_back(item);
+            std::uint64_t at = key(sheet, point);
+            if (ends.empty() || ends.back().key != at || !(ends.back().item == item))
+                ends.push_back({at, item});
         });
+    }
+    // Stable, so that the items at a point stay in the order they were made.
+    std::stable_sort(ends.begin(), ends.end(),
+                     [](const End& a, const End& b) { return a.key < b.key; });
+    keys_.reserve(ends.size());
+    items_.reserve(ends.size());
+    for (const End& end : ends) {
+        keys_.push_back(end.key);
+        items_.push_back(end.item);
     }
 }
 
-const std::vector<ItemRef>& ItemPoints::at(int sheet, Point point) const {
-    auto found = items_.find(key(sheet, point));
-    return found == items_.end() ? none_ : found->second;
+std::span<const ItemRef> ItemPoints::at(int sheet, Point point) const {
+    auto [first, last] = std::equal_range(keys_.begin(), keys_.end(), key(sheet, point));
+    return {items_.data() + (first - keys_.begin()), static_cast<std::size_t>(last - first)};
 }
 
 } // namespace dovla::model

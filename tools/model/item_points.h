@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
+#include <span>
 #include <vector>
 
 #include "design.h"
@@ -9,18 +9,19 @@
 namespace dovla::model {
 
 // Which items have an end at each point, each item once per point, in the
-// order the items were made: what a look at the drawing shows there.
+// order the items were made: what a look at the drawing shows there. One
+// sorted table of all ends, looked up by halving.
 class ItemPoints {
   public:
     explicit ItemPoints(const Design& design);
 
-    const std::vector<ItemRef>& at(int sheet, Point point) const;
+    std::span<const ItemRef> at(int sheet, Point point) const;
 
   private:
     static std::uint64_t key(int sheet, Point point);
 
-    std::unordered_map<std::uint64_t, std::vector<ItemRef>> items_;
-    std::vector<ItemRef> none_;
+    std::vector<std::uint64_t> keys_;
+    std::vector<ItemRef> items_; // items_[i] has an end at keys_[i]
 };
 
 } // namespace dovla::model

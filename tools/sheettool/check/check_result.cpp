@@ -78,7 +78,10 @@ CheckResult judgeFindings(std::vector<model::Finding> findings, const CheckPolic
         if (!level)
             continue;
         JudgedFinding judged{std::move(finding), *level, nullptr};
-        auto found = byKey.find({judged.finding.kind, sortedSubjects(judged.finding.subjects)});
+        auto found =
+            byKey.empty()
+                ? byKey.end()
+                : byKey.find({judged.finding.kind, sortedSubjects(judged.finding.subjects)});
         if (found != byKey.end()) {
             judged.waiver = found->second.front();
             used.insert(found->second.begin(), found->second.end());
