@@ -1,5 +1,7 @@
 #include "design_json.h"
 
+#include "json_writer.h"
+
 namespace dovla::model {
 
 std::string jsonString(const std::string& bytes) {
@@ -55,100 +57,114 @@ Json pointJson(Point point) {
 
 namespace {
 
-// An object of fields given once each, built without searching its keys
-// and without growing: the design's JSON holds some hundred thousand.
-class Fields {
-  public:
-    explicit Fields(std::size_t count) : json_(Json::value_t::object) { object().reserve(count); }
-    template <typename Value> Fields& add(const char* key, Value&& value) {
-        object().emplace_back(key, Json(std::forward<Value>(value)));
-        return *this;
-    }
-    Json take() { return std::move(json_); }
-
-  private:
-    Json::object_t& object() { return json_.get_ref<Json::object_t&>(); }
-    Json json_;
-};
-
 // The group fields of an item: its net and its bus group, each an index or
 // null.
-void addGroup(Fields& fields, GroupRef group) {
-    fields.add("net", group.kind == GroupRef::Net ? Json(group.index) : Json(nullptr));
-    fields.add("busGroup", group.kind == GroupRef::BusGroup ? Json(group.index) : Json(nullptr));
+void writeGroup(JsonWriter& json, GroupRef group) {
+    json.key("net");
+    group.kind == GroupRef::Net ? json.value(group.index) : json.null();
+    json.key("busGroup");
+    group.kind == GroupRef::BusGroup ? json.value(group.index) : json.null();
 }
 
-Json membersJson(const std::vector<ItemRef>& members) {
-    Json::array_t list;
-    list.reserve(members.size());
+void writeMembers(JsonWriter& json, const std::vector<ItemRef>& members) {
+    json.open('[');
     for (const ItemRef& member : members)
-        list.emplace_back(Json::array_t{Json(kindName(member.kind)), Json(member.index)});
-    return list;
+        json.open('[').bytes(kindName(member.kind)).value(member.index).close(']');
+    json.close(']');
 }
 
-Json lineJson(const Line& line) {
-    Fields fields(5);
-    fields.add("sheet", line.sheet).add("from", pointJson(line.from)).add("to", pointJson(line.to));
-    addGroup(fields, line.group);
-    return fields.take();
+void writeLine(JsonWriter& json, const Line& line) {
+    json.open('{').number("sheet", line.sheet).point("from", line.from);
+    json.point("to", line.to);
+    writeGroup(json, line.group);
+    json.close('}');
 }
 
-Json partJson(const Part& part) {
-    return Fields(12)
-        .add("ref", jsonString(part.ref))
-        .add("name", jsonString(part.name))
-        .add("libName", jsonString(part.libName))
-        .add("block", part.block)
-        .add("blockCount", part.blockCount)
-        .add("found", part.found)
-        .add("pinsPlaced", part.pinsPlaced)
-        .add("sheet", part.sheet)
-        .add("origin", pointJson(part.origin))
-        .add("placement", part.placement)
-        .add("body", Json::array_t{pointJson(part.bodyMin), pointJson(part.bodyMax)})
-        .add("pins", part.pins)
-        .take();
+void writePart(JsonWriter& json, const Part& part) {
+    json.open('{')
+        .text("ref", part.ref)
+        .text("name", part.name)
+        .text("libName", part.libName)
+        .number("block", part.block)
+        .number("blockCount", part.blockCount)
+        .flag("found", part.found)
+        .flag("pinsPlaced", part.pinsPlaced)
+        .number("sheet", part.sheet)
+        .point("origin", part.origin)
+        .number("placement", part.placement)
+        .key("body")
+        .open('[')
+        .point(part.bodyMin)
+        .point(part.bodyMax)
+        .close(']')
+        .key("pins")
+        .open('[');
+    for (std::uint32_t pin : part.pins)
+        json.value(pin);
+    json.close(']').close('}');
 }
 
-Json pinJson(const Design& design, const Pin& pin) {
-    Fields fields(12);
-    fields.add("part", pin.part)
-        .add("key", jsonString(pinKey(design, pin)))
-        .add("number", pin.number)
-        .add("letter", pin.letter != 0 ? std::string(1, pin.letter) : std::string())
-        .add("name", jsonString(pin.name))
-        .add("text", jsonString(pin.text))
-        .add("sheet", pin.sheet)
-        .add("end", pointJson(pin.end))
-        .add("root", pointJson(pin.root))
-        .add("listed", pin.listed);
-    addGroup(fields, pin.group);
-    return fields.take();
+void writePin(JsonWriter& json, const Design& design, const Pin& pin) {
+    json.open('{')
+        .number("part", pin.part)
+        .text("key", pinKey(design, pin))
+        .number("number", pin.number)
+        .text("letter", pin.letter != 0 ? std::string(1, pin.letter) : std::string())
+        .text("name", pin.name)
+        .text("text", pin.text)
+        .number("sheet", pin.sheet)
+        .point("end", pin.end)
+        .point("root", pin.root)
+        .flag("listed", pin.listed);
+    writeGroup(json, pin.group);
+    json.close('}');
 }
 
-Json netJson(const Design& design, const Net& net) {
-    Json::array_t names;
+void writeNet(JsonWriter& json, const Design& design, const Net& net) {
+    json.open('{').text("key", net.key).key("names").open('[');
     for (const NetName& name : net.names)
-        names.emplace_back(Fields(4)
-                               .add("text", jsonString(name.text))
-                               .add("kind", kindName(name.source.kind))
-                               .add("index", name.source.index)
-                               .add("power", name.power)
-                               .take());
-    Json::array_t pins;
+        json.open('{')
+            .text("text", name.text)
+            .text("kind", kindName(name.source.kind))
+            .number("index", name.source.index)
+            .flag("power", name.power)
+            .close('}');
+    json.close(']')
+        .text("nameLine", net.nameLine)
+        .flag("written", net.written)
+        .text("packageName", net.packageName)
+        .key("pins")
+        .open('[');
     for (const ItemRef& member : net.members) {
         if (member.kind == ItemKind::Pin && design.pins[member.index].listed)
-            pins.emplace_back(member.index);
+            json.value(member.index);
     }
-    return Fields(7)
-        .add("key", jsonString(net.key))
-        .add("names", std::move(names))
-        .add("nameLine", jsonString(net.nameLine))
-        .add("written", net.written)
-        .add("packageName", jsonString(net.packageName))
-        .add("pins", std::move(pins))
-        .add("members", membersJson(net.members))
-        .take();
+    json.close(']').key("members");
+    writeMembers(json, net.members);
+    json.close('}');
+}
+
+void writeFinding(JsonWriter& json, const Finding& finding) {
+    json.open('{')
+        .text("kind", findingName(finding.kind))
+        .text("severity", severityName(checkType(finding.kind).severity))
+        .number("sheet", finding.sheet)
+        .point("at", finding.at)
+        .text("message", finding.message)
+        .key("subjects")
+        .open('[');
+    for (const std::string& subject : finding.subjects)
+        json.bytes(subject);
+    json.close(']').close('}');
+}
+
+// ,"key":[...] with each element written by write(json, element).
+template <typename List, typename Write>
+void writeList(JsonWriter& json, const char* key, const List& list, Write write) {
+    json.key(key).open('[');
+    for (const auto& element : list)
+        write(json, element);
+    json.close(']');
 }
 
 } // namespace
@@ -166,69 +182,75 @@ Json librariesJson(const Design& design) {
 
 void appendDesignJson(const Design& design, const std::vector<Finding>& findings,
                       std::string& out) {
-    Json head;
-    head["format"] = jsonFormat;
-    head["sheetFile"] = jsonString(design.sheetPath);
-    Json powerNames = Json::array();
+    JsonWriter json(out);
+    json.open('{').number("format", jsonFormat).text("sheetFile", design.sheetPath);
+    json.key("options").open('{').flag("implicitPowerNames", design.options.implicitPowerNames);
+    json.key("powerNames").open('[');
     for (const std::string& name : design.options.powerNames)
-        powerNames.push_back(jsonString(name));
-    head["options"] = Json{{"implicitPowerNames", design.options.implicitPowerNames},
-                           {"powerNames", powerNames},
-                           {"scanStep", design.options.scanStep}};
-    head["configuration"] = configurationJson(design);
-    head["libraries"] = librariesJson(design);
-    std::string opening = head.dump();
-    opening.pop_back(); // the lists follow inside the same object
-    out += opening;
+        json.bytes(name);
+    json.close(']').number("scanStep", design.options.scanStep).close('}');
+    json.key("configuration");
+    design.configuration.empty() ? json.null() : json.bytes(design.configuration);
+    json.key("libraries").open('[');
+    for (const std::string& library : design.libraries)
+        json.bytes(library);
+    json.close(']');
 
-    appendJsonList(out, "sheets", design.sheets, [](const Sheet& sheet) {
-        return Json{{"number", sheet.number},
-                    {"sizeCode", sheet.sizeCode},
-                    {"width", sheet.width},
-                    {"height", sheet.height}};
+    writeList(json, "sheets", design.sheets, [](JsonWriter& json, const Sheet& sheet) {
+        json.open('{')
+            .number("number", sheet.number)
+            .number("sizeCode", sheet.sizeCode)
+            .number("width", sheet.width)
+            .number("height", sheet.height)
+            .close('}');
     });
-    appendJsonList(out, "parts", design.parts, partJson);
-    appendJsonList(out, "pins", design.pins, [&](const Pin& pin) { return pinJson(design, pin); });
-    appendJsonList(out, "wires", design.wires, lineJson);
-    appendJsonList(out, "buses", design.buses, lineJson);
-    appendJsonList(out, "busEntries", design.busEntries, [](const BusEntry& entry) {
-        Fields fields(8);
-        fields.add("sheet", entry.sheet)
-            .add("at", pointJson(entry.at))
-            .add("to", pointJson(entry.to))
-            .add("wireEntry", entry.wireEntry)
-            .add("joinedAt", entry.joinedAt)
-            .add("joinedTo", entry.joinedTo);
-        addGroup(fields, entry.group);
-        return fields.take();
+    writeList(json, "parts", design.parts, writePart);
+    writeList(json, "pins", design.pins,
+              [&](JsonWriter& json, const Pin& pin) { writePin(json, design, pin); });
+    writeList(json, "wires", design.wires, writeLine);
+    writeList(json, "buses", design.buses, writeLine);
+    writeList(json, "busEntries", design.busEntries, [](JsonWriter& json, const BusEntry& entry) {
+        json.open('{')
+            .number("sheet", entry.sheet)
+            .point("at", entry.at)
+            .point("to", entry.to)
+            .flag("wireEntry", entry.wireEntry)
+            .flag("joinedAt", entry.joinedAt)
+            .flag("joinedTo", entry.joinedTo);
+        writeGroup(json, entry.group);
+        json.close('}');
     });
-    appendJsonList(out, "junctions", design.junctions, [](const Junction& junction) {
-        return Json{{"sheet", junction.sheet}, {"at", pointJson(junction.at)}};
+    writeList(json, "junctions", design.junctions, [](JsonWriter& json, const Junction& junction) {
+        json.open('{').number("sheet", junction.sheet).point("at", junction.at).close('}');
     });
-    appendJsonList(out, "labels", design.labels, [](const Label& label) {
-        Fields fields(6);
-        fields.add("sheet", label.sheet)
-            .add("at", pointJson(label.at))
-            .add("name", jsonString(label.name))
-            .add("vertical", label.vertical);
-        addGroup(fields, label.group);
-        return fields.take();
+    writeList(json, "labels", design.labels, [](JsonWriter& json, const Label& label) {
+        json.open('{')
+            .number("sheet", label.sheet)
+            .point("at", label.at)
+            .text("name", label.name)
+            .flag("vertical", label.vertical);
+        writeGroup(json, label.group);
+        json.close('}');
     });
-    appendJsonList(out, "tags", design.tags, [](const Tag& tag) {
-        Fields fields(6);
-        fields.add("sheet", tag.sheet)
-            .add("from", pointJson(tag.from))
-            .add("to", pointJson(tag.to))
-            .add("name", jsonString(tag.name));
-        addGroup(fields, tag.group);
-        return fields.take();
+    writeList(json, "tags", design.tags, [](JsonWriter& json, const Tag& tag) {
+        json.open('{')
+            .number("sheet", tag.sheet)
+            .point("from", tag.from)
+            .point("to", tag.to)
+            .text("name", tag.name);
+        writeGroup(json, tag.group);
+        json.close('}');
     });
-    appendJsonList(out, "nets", design.nets, [&](const Net& net) { return netJson(design, net); });
-    appendJsonList(out, "busGroups", design.busGroups, [](const BusGroup& group) {
-        return Json{{"members", membersJson(group.members)}};
+    writeList(json, "nets", design.nets,
+              [&](JsonWriter& json, const Net& net) { writeNet(json, design, net); });
+    writeList(json, "busGroups", design.busGroups, [](JsonWriter& json, const BusGroup& group) {
+        json.open('{').key("members");
+        writeMembers(json, group.members);
+        json.close('}');
     });
-    appendJsonList(out, "findings", findings, findingJson);
-    out += "}\n";
+    writeList(json, "findings", findings, writeFinding);
+    json.close('}');
+    out += '\n';
 }
 
 Json findingJson(const Finding& finding) {

@@ -1,0 +1,65 @@
+#include "json_writer.h"
+
+#include "design_json.h"
+
+namespace dovla::model {
+
+void JsonWriter::separate() {
+    if (comma_)
+        out_ += ',';
+    comma_ = true;
+}
+
+JsonWriter& JsonWriter::open(char bracket) {
+    separate();
+    out_ += bracket;
+    comma_ = false;
+    return *this;
+}
+
+JsonWriter& JsonWriter::close(char bracket) {
+    out_ += bracket;
+    comma_ = true;
+    return *this;
+}
+
+JsonWriter& JsonWriter::key(std::string_view name) {
+    bytes(name);
+    out_ += ':';
+    comma_ = false;
+    return *this;
+}
+
+JsonWriter& JsonWriter::value(bool flag) {
+    separate();
+    out_ += flag ? "true" : "false";
+    return *this;
+}
+
+JsonWriter& JsonWriter::null() {
+    separate();
+    out_ += "null";
+    return *this;
+}
+
+// Most names are printable ASCII, which the library writes as it is between
+// quotes; anything else it escapes, so it does that itself.
+JsonWriter& JsonWriter::bytes(std::string_view text) {
+    separate();
+    for (char c : text) {
+        if (c < 0x20 || c > 0x7E || c == '"' || c == '\\') {
+            out_ += Json(jsonString(std::string(text))).dump();
+            return *this;
+        }
+    }
+    out_ += '"';
+    out_ += text;
+    out_ += '"';
+    return *this;
+}
+
+JsonWriter& JsonWriter::point(Point at) {
+    return open('[').value(at.x).value(at.y).close(']');
+}
+
+} // namespace dovla::model
