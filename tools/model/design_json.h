@@ -32,22 +32,4 @@ void appendDesignJson(const Design& design, const std::vector<Finding>& findings
 
 const char* kindName(ItemKind kind);
 
-// Appends ,"key":[...] to out, each element of the list serialized by the
-// library as it is made, so that a large list never stands whole in memory
-// as values.
-template <typename List, typename ToJson>
-void appendJsonList(std::string& out, const char* key, const List& list, ToJson toJson) {
-    out += ',';
-    out += Json(key).dump();
-    out += ":[";
-    bool first = true;
-    for (const auto& element : list) {
-        if (!first)
-            out += ',';
-        out += toJson(element).dump();
-        first = false;
-    }
-    out += ']';
-}
-
 } // namespace dovla::model

@@ -44,17 +44,21 @@ JsonWriter& JsonWriter::null() {
 
 // Most names are printable ASCII, which the library writes as it is between
 // quotes; anything else it escapes, so it does that itself.
-JsonWriter& JsonWriter::bytes(std::string_view text) {
-    separate();
-    for (char c : text) {
+void appendJsonText(std::string& out, std::string_view bytes) {
+    for (char c : bytes) {
         if (c < 0x20 || c > 0x7E || c == '"' || c == '\\') {
-            out_ += Json(jsonString(std::string(text))).dump();
-            return *this;
+            out += Json(jsonString(std::string(bytes))).dump();
+            return;
         }
     }
-    out_ += '"';
-    out_ += text;
-    out_ += '"';
+    out += '"';
+    out += bytes;
+    out += '"';
+}
+
+JsonWriter& JsonWriter::bytes(std::string_view text) {
+    separate();
+    appendJsonText(out_, text);
     return *this;
 }
 

@@ -15,7 +15,9 @@ namespace dovla::model {
 // by themselves; the caller names keys and values in order.
 class JsonWriter {
   public:
-    explicit JsonWriter(std::string& out) : out_(out) {}
+    // afterValue: out already holds a value of the open object or list.
+    explicit JsonWriter(std::string& out, bool afterValue = false)
+        : out_(out), comma_(afterValue) {}
 
     JsonWriter& open(char bracket);
     JsonWriter& close(char bracket);
@@ -46,7 +48,11 @@ class JsonWriter {
     void separate();
 
     std::string& out_;
-    bool comma_ = false;
+    bool comma_;
 };
+
+// Appends bytes of the files as a JSON string of the characters of their
+// codes (see jsonString), as the library writes it.
+void appendJsonText(std::string& out, std::string_view bytes);
 
 } // namespace dovla::model

@@ -4,9 +4,6 @@
 #include <array>
 #include <cstdlib>
 #include <iterator>
-#include <map>
-#include <set>
-#include <unordered_map>
 
 namespace dovla::sheettool::view {
 
@@ -52,64 +49,88 @@ class SheetCells {
             mark(net, from.x + dx * i / steps, from.y + dy * i / steps);
     }
 
-    // The neighbours of every net, each set in ascending order.
-    std::map<std::uint32_t, std::set<std::uint32_t>> neighbours() {
-        std::map<std::uint32_t, std::vector<Cell>> cellsOf;
-        for (auto& [cell, nets] : cells_) {
-            std::sort(nets.begin(), nets.end());
-            nets.erase(std::unique(nets.begin(), nets.end()), nets.end());
-            for (std::uint32_t net : nets)
-                cellsOf[net].push_back(cell);
+    // Calls visit(net, near) for every net with a line here, by ascending
+    // net, with its neighbours, each once, in no particular order.
+    template <typename Visit> void forEachNet(std::size_t netCount, Visit visit) {
+        std::sort(marks_.begin(), marks_.end());
+        marks_.erase(std::unique(marks_.begin(), marks_.end()), marks_.end());
+        // The cells in order, each with the first of its marks.
+        std::vector<std::uint64_t> cellKeys;
+        std::vector<std::size_t> firstMark;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> cellsOfNets; // (net, cell)
+        cellsOfNets.reserve(marks_.size());
+        for (std::size_t i = 0; i < marks_.size(); ++i) {
+            if (cellKeys.empty() || cellKeys.back() != marks_[i].first) {
+                cellKeys.push_back(marks_[i].first);
+                firstMark.push_back(i);
+            }
+            cellsOfNets.emplace_back(marks_[i].second,
+                                     static_cast<std::uint32_t>(cellKeys.size() - 1));
         }
+        firstMark.push_back(marks_.size());
+        std::sort(cellsOfNets.begin(), cellsOfNets.end());
+        auto crowded = [&](std::size_t cell) {
+            return firstMark[cell + 1] - firstMark[cell] > crowd;
+        };
         // seen[b] == a + 1 once b is among a's neighbours: each neighbour
-        // goes into the set once, however many cells the two share.
-        std::vector<std::uint32_t> seen(cellsOf.empty() ? 0 : cellsOf.rbegin()->first + 1);
-        std::map<std::uint32_t, std::set<std::uint32_t>> result;
-        for (const auto& [net, cells] : cellsOf) {
-            std::set<std::uint32_t>& near = result[net];
-            for (const Cell& cell : cells) {
-                if (cells_.at(cell).size() > crowd)
+        // is listed once, however many cells the two share.
+        std::vector<std::uint32_t> seen(netCount);
+        std::vector<std::uint32_t> near;
+        for (std::size_t i = 0; i < cellsOfNets.size();) {
+            const std::uint32_t net = cellsOfNets[i].first;
+            near.clear();
+            for (; i < cellsOfNets.size() && cellsOfNets[i].first == net; ++i) {
+                const std::uint32_t cell = cellsOfNets[i].second;
+                if (crowded(cell))
                     continue;
+                auto [cx, cy] = cellOfKey(cellKeys[cell]);
                 for (std::int64_t ox = -1; ox <= 1; ++ox) {
                     for (std::int64_t oy = -1; oy <= 1; ++oy) {
-                        auto found = cells_.find(key(cell.first + ox, cell.second + oy));
-                        if (found == cells_.end() || found->second.size() > crowd)
+                        std::uint64_t around = key(cx + ox, cy + oy);
+                        auto found = std::lower_bound(cellKeys.begin(), cellKeys.end(), around);
+                        if (found == cellKeys.end() || *found != around)
                             continue;
-                        for (std::uint32_t other : found->second) {
-                            if (other != net && seen[other] != net + 1) {
-                                seen[other] = net + 1;
-                                near.insert(other);
+                        auto other = static_cast<std::size_t>(found - cellKeys.begin());
+                        if (crowded(other))
+                            continue;
+                        for (std::size_t m = firstMark[other]; m < firstMark[other + 1]; ++m) {
+                            std::uint32_t neighbour = marks_[m].second;
+                            if (neighbour != net && seen[neighbour] != net + 1) {
+                                seen[neighbour] = net + 1;
+                                near.push_back(neighbour);
                             }
                         }
                     }
                 }
             }
+            visit(net, near);
         }
-        return result;
     }
 
   private:
     static constexpr std::size_t crowd = 128;
     static constexpr std::int64_t walkLimit = 1'000'000;
 
-    using Cell = std::pair<std::int64_t, std::int64_t>;
-    struct CellHash {
-        std::size_t operator()(const Cell& c) const {
-            return std::hash<std::int64_t>()(c.first * 1000003 ^ c.second);
-        }
-    };
-    static Cell key(std::int64_t x, std::int64_t y) { return {x, y}; }
+    // A cell's two numbers in one, so that the marks sort as numbers: the
+    // numbers of cells on the plane fit 32 bits each.
+    static std::uint64_t key(std::int64_t x, std::int64_t y) {
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32 |
+               static_cast<std::uint32_t>(y);
+    }
+    static std::pair<std::int64_t, std::int64_t> cellOfKey(std::uint64_t key) {
+        return {static_cast<std::int32_t>(key >> 32), static_cast<std::int32_t>(key)};
+    }
     static std::int64_t cellOf(std::int64_t v) {
         return v >= 0 ? v / neighbourReach : -((-v + neighbourReach - 1) / neighbourReach);
     }
-    // A net is listed once more in a cell only when another of its lines
-    // comes back to it; the lists are made unique before they are read.
+    // A net is marked once more in a cell only when another of its lines
+    // comes back to it; the marks are made unique before they are read.
     void mark(std::uint32_t net, std::int64_t x, std::int64_t y) {
-        std::vector<std::uint32_t>& nets = cells_[key(cellOf(x), cellOf(y))];
-        if (nets.empty() || nets.back() != net)
-            nets.push_back(net);
+        std::pair<std::uint64_t, std::uint32_t> at{key(cellOf(x), cellOf(y)), net};
+        if (marks_.empty() || marks_.back() != at)
+            marks_.push_back(at);
     }
-    std::unordered_map<Cell, std::vector<std::uint32_t>, CellHash> cells_;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> marks_; // (cell, net)
     std::int64_t walked_ = 0;
 };
 
@@ -125,31 +146,34 @@ void addLines(const model::Design& design, model::ItemRef item, SheetCells& cell
     cells.add(group.index, ends[0], count > 1 ? ends[1] : ends[0]);
 }
 
-SheetColors colorSheet(const model::Design& design, SheetCells& cells) {
+// chosen[net]: the palette index of a net coloured on this sheet, -1 for a
+// power net, -2 for a net not coloured yet; left all -2 again.
+SheetColors colorSheet(const model::Design& design, SheetCells& cells, std::vector<int>& chosen) {
     SheetColors colors;
-    std::unordered_map<std::uint32_t, int> chosen; // palette index, or -1 for a power net
-    for (const auto& [net, near] : cells.neighbours()) {
-        if (const char* fixed = powerColor(design.nets[net])) {
-            colors.emplace_back(net, fixed);
-            chosen[net] = -1;
-            continue;
-        }
-        std::array<int, paletteSize> taken{};
-        for (std::uint32_t other : near) {
-            auto found = chosen.find(other);
-            if (found != chosen.end() && found->second >= 0)
-                ++taken[found->second];
-        }
-        // The first colour free around it; with none free, the one its
-        // neighbours use least.
-        int best = 0;
-        for (int c = 1; c < paletteSize; ++c) {
-            if (taken[c] < taken[best])
-                best = c;
-        }
-        chosen[net] = best;
-        colors.emplace_back(net, netPalette[best]);
-    }
+    cells.forEachNet(design.nets.size(),
+                     [&](std::uint32_t net, const std::vector<std::uint32_t>& near) {
+                         if (const char* fixed = powerColor(design.nets[net])) {
+                             colors.emplace_back(net, fixed);
+                             chosen[net] = -1;
+                             return;
+                         }
+                         std::array<int, paletteSize> taken{};
+                         for (std::uint32_t other : near) {
+                             if (chosen[other] >= 0)
+                                 ++taken[chosen[other]];
+                         }
+                         // The first colour free around it; with none free, the one its
+                         // neighbours use least.
+                         int best = 0;
+                         for (int c = 1; c < paletteSize; ++c) {
+                             if (taken[c] < taken[best])
+                                 best = c;
+                         }
+                         chosen[net] = best;
+                         colors.emplace_back(net, netPalette[best]);
+                     });
+    for (const auto& [net, color] : colors)
+        chosen[net] = -2;
     return colors;
 }
 
@@ -169,8 +193,9 @@ std::vector<SheetColors> colorNets(const model::Design& design,
     }
     std::vector<SheetColors> colors;
     colors.reserve(sheets.size());
+    std::vector<int> chosen(design.nets.size(), -2);
     for (SheetCells& sheet : cells)
-        colors.push_back(colorSheet(design, sheet));
+        colors.push_back(colorSheet(design, sheet, chosen));
     return colors;
 }
 

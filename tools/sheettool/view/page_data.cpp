@@ -6,6 +6,7 @@
 #include <set>
 
 #include "design_json.h"
+#include "json_writer.h"
 #include "net_colors.h"
 #include "part_names.h"
 #include "view_geometry.h"
@@ -25,7 +26,7 @@ void put(std::string& out, std::int64_t value) {
 }
 
 void put(std::string& out, const std::string& bytes) {
-    out += Json(model::jsonString(bytes)).dump();
+    model::appendJsonText(out, bytes);
 }
 
 void put(std::string& out, const std::vector<std::int64_t>& values) {
@@ -194,19 +195,19 @@ void appendSheets(const model::Design& design, const std::vector<DrawnSheet>& sh
 }
 
 // The sheets on which a net has members, in ascending order.
-Json::array_t sheetsOf(const model::Design& design, const model::Net& net) {
+void writeSheetsOf(model::JsonWriter& json, const model::Design& design, const model::Net& net) {
     std::uint64_t seen = 0;
     for (const model::ItemRef& member : net.members) {
         int sheet = model::sheetOf(design, member);
         if (sheet >= 0 && sheet < sheetSlots)
             seen |= std::uint64_t{1} << sheet;
     }
-    Json::array_t sheets;
+    json.open('[');
     for (int sheet = 0; sheet < sheetSlots; ++sheet) {
         if (seen >> sheet & 1)
-            sheets.emplace_back(sheet);
+            json.value(sheet);
     }
-    return sheets;
+    json.close(']');
 }
 
 // Each bus group: the sheets it is drawn on and the nets that cross it
@@ -234,10 +235,6 @@ void appendBusGroups(const model::Design& design, const EndNets& ends, std::stri
     appendRows(out, "busGroups", rows);
 }
 
-Json text(const std::string& bytes) {
-    return model::jsonString(bytes);
-}
-
 } // namespace
 
 std::string pageData(const model::Design& design, const std::vector<model::Finding>& findings,
@@ -256,44 +253,60 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
     out += ',';
     EndNets ends = endNets(design);
     appendSheets(design, sheets, colors, ends, out);
-    model::appendJsonList(out, "nets", design.nets, [&](const model::Net& net) {
-        Json::array_t pins;
+    model::JsonWriter json(out, true);
+    json.key("nets").open('[');
+    for (const model::Net& net : design.nets) {
+        json.open('{')
+            .text("key", net.key)
+            .text("names", net.nameLine)
+            .text("color", listColor[&net - design.nets.data()])
+            .key("pins")
+            .open('[');
         for (const model::ItemRef& member : net.members) {
             if (member.kind == model::ItemKind::Pin && design.pins[member.index].listed)
-                pins.emplace_back(member.index);
+                json.value(member.index);
         }
-        return Json{{"key", text(net.key)},
-                    {"names", text(net.nameLine)},
-                    {"color", listColor[&net - design.nets.data()]},
-                    {"pins", std::move(pins)},
-                    {"sheets", sheetsOf(design, net)}};
-    });
+        json.close(']').key("sheets");
+        writeSheetsOf(json, design, net);
+        json.close('}');
+    }
+    json.close(']');
     std::vector<std::string> links = partLinks(design);
-    model::appendJsonList(out, "parts", design.parts, [&](const model::Part& part) {
-        return Json{{"ref", text(part.ref)},
-                    {"label", text(blockName(part))},
-                    {"link", text(links[&part - design.parts.data()])},
-                    {"name", text(part.name)},
-                    {"lib", text(part.libName)},
-                    {"found", part.found},
-                    {"sheet", part.sheet},
-                    {"block", part.block},
-                    {"blocks", part.blockCount},
-                    {"pins", part.pins}};
-    });
+    json.key("parts").open('[');
+    for (const model::Part& part : design.parts) {
+        json.open('{')
+            .text("ref", part.ref)
+            .text("label", blockName(part))
+            .text("link", links[&part - design.parts.data()])
+            .text("name", part.name)
+            .text("lib", part.libName)
+            .flag("found", part.found)
+            .number("sheet", part.sheet)
+            .number("block", part.block)
+            .number("blocks", part.blockCount)
+            .key("pins")
+            .open('[');
+        for (std::uint32_t pin : part.pins)
+            json.value(pin);
+        json.close(']').close('}');
+    }
+    json.close(']');
     std::string pins;
     for (const model::Pin& pin : design.pins)
         row(pins, model::pinKey(design, pin), model::shownPin(pin), pinNumberText(pin), pin.sheet,
             pin.part, netOf(pin.group), pin.name);
     appendRows(out, "pins", pins);
     appendBusGroups(design, ends, out);
-    model::appendJsonList(out, "findings", findings, [](const model::Finding& finding) {
-        return Json{{"sheet", finding.sheet},
-                    {"at", model::pointJson(finding.at)},
-                    {"kind", model::findingName(finding.kind)},
-                    {"severity", model::severityName(model::checkType(finding.kind).severity)},
-                    {"message", text(finding.message)}};
-    });
+    json.key("findings").open('[');
+    for (const model::Finding& finding : findings)
+        json.open('{')
+            .number("sheet", finding.sheet)
+            .point("at", finding.at)
+            .text("kind", model::findingName(finding.kind))
+            .text("severity", model::severityName(model::checkType(finding.kind).severity))
+            .text("message", finding.message)
+            .close('}');
+    json.close(']');
     out += '}';
     return out;
 }
