@@ -28,18 +28,21 @@ std::string shownPin(const Pin& pin) {
 std::string reportLine(std::string_view text) {
     std::string line;
     line.reserve(text.size() + 1);
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            line += c;
+    std::size_t plain = 0; // the start of the printable run not yet copied
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte != 0x7F)
             continue;
-        }
         static const char digits[] = "0123456789abcdef";
+        line.append(text, plain, i - plain);
         line += "\\x";
         line += digits[byte >> 4];
         line += digits[byte & 0xF];
+        plain = i + 1;
     }
-    return line + '\n';
+    line.append(text, plain);
+    line += '\n';
+    return line;
 }
 
 namespace {
