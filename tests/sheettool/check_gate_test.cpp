@@ -382,6 +382,27 @@ TEST_F(DesignTexts, WaiversKeepNamesOfAnyBytesAndTheTeamsComments) {
     EXPECT_EQ(dovla::testing::readFile(dir.file("w.txt")), edited);
 }
 
+// Findings alike in type and subjects are numbered apart; findings whose
+// subjects only run together into one text are not alike.
+TEST_F(DesignTexts, FindingsWhoseSubjectsRunTogetherAreNotAlike) {
+    sheet("d.sch", "sheet code=4\n"
+                   "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                   "part at=400,110 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+                   "wire from=210,100 to=350,100\n"
+                   "label at=250,100 text=\"AB\"\n"
+                   "label at=300,100 text=\"C\"\n"
+                   "part at=200,310 ref=\"R3\" name=\"RES\" lib=\"RES\"\n"
+                   "part at=400,310 ref=\"R4\" name=\"RES\" lib=\"RES\"\n"
+                   "wire from=210,300 to=350,300\n"
+                   "label at=250,300 text=\"A\"\n"
+                   "label at=300,300 text=\"BC\"\n");
+    ASSERT_EQ(tool({"check", "d.sch", "--write-waivers", "w.txt"}).status, 0);
+    std::string written = dovla::testing::readFile(dir.file("w.txt"));
+    EXPECT_NE(written.find("\ntwo-names AB C  #"), std::string::npos) << written;
+    EXPECT_NE(written.find("\ntwo-names A BC  #"), std::string::npos) << written;
+    EXPECT_EQ(written.find("(2)"), std::string::npos) << written;
+}
+
 // The shipped documentation lists every check with its level by default,
 // as the program has them.
 TEST_F(DesignTexts, TheDocumentedChecksAreThoseOfTheProgram) {

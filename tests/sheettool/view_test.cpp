@@ -243,6 +243,55 @@ TEST_F(ViewCommand, PowerNetsKeepTheirColours) {
         EXPECT_EQ(page["nets"][net]["color"], firstColour[net]) << page["nets"][net]["key"];
 }
 
+// Colours are chosen sheet by sheet, each sheet afresh: a net takes the
+// first colour that no neighbour chosen before it on that sheet has, what
+// other sheets chose notwithstanding; a cell crowded with nets makes no
+// neighbours, not even of the cells around it.
+TEST_F(ViewCommand, ColoursAreChosenAfreshOnEverySheet) {
+    // Nets A, B and C cross the sheets by their tags; A, B and C come first
+    // in that order. Sheet 4 holds 129 small nets in one 50 by 50 cell and,
+    // after them, net D in the cell beside it.
+    auto net = [](const std::string& name, int y) {
+        return "wire from=1000," + std::to_string(y) + " to=1200," + std::to_string(y) +
+               "\ntag at=1000," + std::to_string(y) + " text=\"" + name + "\"\n";
+    };
+    std::string text = "sheet code=4\n" + net("A", 100) + net("B", 120) + net("C", 500) +
+                       "sheet code=4\n" + net("A", 100) + net("B", 120) + "sheet code=4\n" +
+                       net("A", 100) + net("B", 500) + net("C", 520) + "sheet code=4\n";
+    for (int i = 0; i < 129; ++i) {
+        const std::string x = std::to_string(1050 + i % 13 * 4);
+        const std::string y = std::to_string(100 + i / 13 * 4);
+        text += "wire from=" + x + "," + y + " to=" + std::to_string(1052 + i % 13 * 4) + "," + y +
+                "\nlabel at=" + x + "," + y + " text=\"N\"\n";
+    }
+    text += "wire from=1000,120 to=1040,120\nlabel at=1000,120 text=\"D\"\n";
+    sheet("colours.sch", text);
+    ASSERT_EQ(tool({"view", "colours.sch", "-o", "page.html"}).status, 0);
+    const json page = designOfPage(dir.read("page.html"));
+    ASSERT_EQ(page["sheets"].size(), 4u);
+    auto colourOn = [&](int sheet, int net) {
+        const json& colors = page["sheets"][sheet]["colors"];
+        for (std::size_t i = 0; i + 1 < colors.size(); i += 2) {
+            if (colors[i] == net)
+                return colors[i + 1].get<std::string>();
+        }
+        return std::string("none");
+    };
+    const std::string first = view::netPalette[0], second = view::netPalette[1];
+    const struct {
+        int sheet, net;
+        std::string colour;
+    } expected[] = {
+        {0, 0, first},   {0, 1, second}, {0, 2, first},  // B beside A
+        {1, 0, first},   {1, 1, second},                 // the same again
+        {2, 0, first},   {2, 1, first},  {2, 2, second}, // B beside C only
+        {3, 132, first},                                 // D beside a crowded cell
+    };
+    for (const auto& e : expected)
+        EXPECT_EQ(colourOn(e.sheet, e.net), e.colour)
+            << "sheet " << e.sheet + 1 << " net " << e.net;
+}
+
 // Everything the page needs is in it: no address to fetch from, and a
 // policy that forbids fetching.
 TEST_F(ViewCommand, PageFetchesNothing) {

@@ -4,10 +4,11 @@
 
 namespace dovla::sheettool::kicad {
 
-// A part is drawn as a power symbol when all its pins are power pins of one
-// net: dovla32 joins it by its name, as KiCad joins power symbols. A pin in
-// no net (or only in a bus group) stands alone, so of parts whose pins are
-// in no net only those of a single pin count.
+// A part is drawn as a power symbol when its pins are power pins (its name
+// is a power name) of one net: dovla32 joins it by its name, as KiCad joins
+// power symbols. Power pins of one name are joined into one group, so the
+// pins of such a part are all in one net, or all in a bus group (through a
+// tag of a bus), which is no net; a single pin may be in none.
 bool isPowerPart(const model::Design& design, const model::Part& part);
 
 } // namespace dovla::sheettool::kicad
