@@ -1,22 +1,26 @@
 #include "export/kicad_text.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace dovla::sheettool::kicad {
 
 std::string mm(std::int64_t iu) {
-    std::string out = iu < 0 ? "-" : "";
+    char text[32];
+    char* end = text;
+    if (iu < 0)
+        *end++ = '-';
     std::uint64_t magnitude = iu < 0 ? 0 - static_cast<std::uint64_t>(iu) : iu;
-    out += std::to_string(magnitude / 10000);
+    end = std::to_chars(end, text + sizeof text, magnitude / 10000).ptr;
+    // Four places at most, without the zeros that end them.
     if (std::uint64_t fraction = magnitude % 10000; fraction != 0) {
-        char digits[8];
-        std::snprintf(digits, sizeof digits, ".%04u", static_cast<unsigned>(fraction));
-        std::string text = digits;
-        while (text.back() == '0')
-            text.pop_back();
-        out += text;
+        *end++ = '.';
+        for (std::uint64_t place = 1000; fraction != 0; place /= 10) {
+            *end++ = static_cast<char>('0' + fraction / place);
+            fraction %= place;
+        }
     }
-    return out;
+    return std::string(text, end);
 }
 
 std::string utf8Text(std::string_view bytes) {
