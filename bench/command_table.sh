@@ -9,6 +9,7 @@
 #   bench/command_table.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
+bench=$(cd "$(dirname "$0")" && pwd)
 runs=${2:-5}
 tool=$build/sheettool
 program=$build/dovla32
@@ -20,17 +21,7 @@ trap 'rm -rf "$work"' EXIT
 
 mkdir "$work/32" "$work/nets"
 "$build/bench/make_design" 32 "$work/32" >/dev/null
-awk 'BEGIN {
-  print "sheet-file"
-  for (s = 0; s < 8; s++) {
-    print "sheet code=4"
-    for (i = 0; i < 5000; i++) {
-      x = 100 + (i % 70) * 40; y = 100 + int(i / 70) * 20
-      printf "wire from=%d,%d to=%d,%d\n", x, y, x + 20, y
-      printf "label at=%d,%d text=\"SIG\"\n", x + 10, y
-    }
-  }
-}' >"$work/nets/design.txt"
+awk -f "$bench/label_nets.awk" >"$work/nets/design.txt"
 "$tool" build "$work/nets/design.txt" -o "$work/nets/design.sch"
 cp "$work/32/TAVEL.INI" "$work/32/design.lib" "$work/nets/"
 cp "$work/32/design.sch" "$work/32/other.sch"

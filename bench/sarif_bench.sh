@@ -9,23 +9,14 @@
 #   bench/sarif_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
+bench=$(cd "$(dirname "$0")" && pwd)
 runs=${2:-5}
 tool=$build/sheettool
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/bench/make_design" 32 "$work" >/dev/null
 cd "$work"
-awk 'BEGIN {
-  print "sheet-file"
-  for (s = 0; s < 8; s++) {
-    print "sheet code=4"
-    for (i = 0; i < 5000; i++) {
-      x = 100 + (i % 70) * 40; y = 100 + int(i / 70) * 20
-      printf "wire from=%d,%d to=%d,%d\n", x, y, x + 20, y
-      printf "label at=%d,%d text=\"SIG\"\n", x + 10, y
-    }
-  }
-}' >nets.txt
+awk -f "$bench/label_nets.awk" >nets.txt
 awk 'BEGIN {
   srand(7)
   print "sheet-file"
