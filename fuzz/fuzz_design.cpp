@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (name.find(".kicad_s") != std::string::npos)
                 mustBeBalanced(text);
         mustBeBalanced(sheettool::kicad::netlistText(design, plan, "input"));
-        sheettool::kicad::bomCsv(design);
+        sheettool::kicad::bomCsv(design, plan.annotation);
     } catch (const FatalError&) {
     } catch (const std::bad_alloc&) {
     }

@@ -210,11 +210,25 @@ bool CommandOutputs::commit() {
             return refuse(output->name() == "-" ? "can't write the output"
                                                 : "can't write: " + output->name());
     }
+    // A file that cannot take its place after others did leaves the
+    // outputs mixed: the message says which are new and which are not.
+    std::string replaced, kept;
+    const Pending* failed = nullptr;
     for (const auto& output : pending_) {
-        if (!output->direct() && !output->commit())
-            return refuse("can't write: " + output->name());
+        if (output->direct())
+            continue;
+        if (failed == nullptr && output->commit())
+            replaced += (replaced.empty() ? "" : ", ") + output->name();
+        else if (failed == nullptr)
+            failed = output.get();
+        else
+            kept += (kept.empty() ? "" : ", ") + output->name();
     }
-    return true;
+    if (failed == nullptr)
+        return true;
+    return refuse("can't write: " + failed->name() +
+                  (replaced.empty() ? "" : "; written: " + replaced) +
+                  (kept.empty() ? "" : "; not written: " + kept));
 }
 
 bool writeCommandOutput(const std::string& name, std::string_view bytes,

@@ -11,6 +11,7 @@
 #include "export/kicad_plan.h"
 #include "export/kicad_project.h"
 #include "export/kicad_symbols.h"
+#include "export/project_folder.h"
 #include "sheettool.h"
 
 namespace dovla::sheettool {
@@ -19,13 +20,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string stemOf(const std::string& sheetPath) {
-    std::string stem = fs::path(sheetPath).stem().string();
-    return stem.empty() ? "design" : stem;
+// The references KiCad shows in place of the design's, a line each.
+std::string renumberings(const model::Design& design, const kicad::Annotation& annotation) {
+    std::string lines;
+    for (const kicad::Renumbering& change : annotation.changes)
+        lines += model::reportLine("renumbered: " + kicad::renumberingText(design, change));
+    return lines;
 }
 
 // What the project adds or changes to keep dovla32's connectivity in KiCad.
-std::string adaptations(const kicad::Plan& plan) {
+std::string adaptations(const model::Design& design, const kicad::Plan& plan) {
     int global = 0, local = 0, power = 0, text = 0;
     for (const kicad::DrawnLabel& label : plan.labels) {
         if (label.added)
@@ -48,20 +52,22 @@ std::string adaptations(const kicad::Plan& plan) {
            " parts moved off a pin of another net, " + std::to_string(plan.junctionsLeftOut) +
            " junctions left out, " + std::to_string(text) + " labels and tags as text, " +
            std::to_string(lines) + " wires and " + std::to_string(entries) +
-           " bus entries as plain lines\n";
+           " bus entries as plain lines\n" + renumberings(design, plan.annotation);
 }
 
-bool writeProject(const model::Design& design, const kicad::Plan& plan, const std::string& folder) {
+bool writeProject(const model::Design& design, const kicad::Plan& plan, const std::string& folder,
+                  bool force) {
     std::error_code error;
     if (fs::exists(folder, error) && !fs::is_directory(folder, error))
         return refuse("can't write: " + folder + " is not a folder");
+    auto files = kicad::projectFiles(design, plan, kicad::projectStem(design.sheetPath));
+    if (!kicad::projectFolderReady(folder, files, force))
+        return false;
     fs::create_directories(folder, error);
     if (error)
         return refuse("can't write: " + folder);
-    std::string stem = stemOf(design.sheetPath);
     std::string written;
     // Every file of the project is written before any takes its place.
-    auto files = kicad::projectFiles(design, plan, stem);
     CommandOutputs outputs;
     for (const auto& [name, bytes] : files) {
         std::string path = (fs::path(folder) / name).string();
@@ -69,17 +75,22 @@ bool writeProject(const model::Design& design, const kicad::Plan& plan, const st
             return false;
         written += path + "\n";
     }
-    return outputs.commit() && writeInformation(written + adaptations(plan)) == exitClean;
+    return outputs.commit() && writeInformation(written + adaptations(design, plan)) == exitClean;
 }
 
 void warn(const std::string& warning) {
     std::fputs(("sheettool: export: " + model::reportLine(warning)).c_str(), stderr);
 }
 
-void warnUndrawnParts(const model::Design& design) {
+void warnUndrawnParts(const model::Design& design, const std::string& consequence) {
     for (const model::Part& part : design.parts)
         if (part.symbol < 0 || !part.pinsPlaced)
-            warn(kicad::undrawnPartWarning(part));
+            warn(kicad::undrawnPartWarning(part, consequence));
+}
+
+void warnRenumberings(const model::Design& design, const kicad::Annotation& annotation) {
+    for (const kicad::Renumbering& change : annotation.changes)
+        warn("renumbered: " + kicad::renumberingText(design, change));
 }
 
 } // namespace
@@ -96,6 +107,9 @@ int exportCommand(int argc, char** argv) {
         ->check(CLI::IsMember({"kicad-project", "kicad-netlist", "bom-csv"}));
     addSheetArgument(parser, arguments);
     addDesignOptions(parser, arguments, AcceptOutput | AcceptNoLibraries);
+    bool force = false;
+    parser.add_flag("--force", force,
+                    "kicad-project: replace a project in the folder that export did not write");
     int status = exitClean;
     if (!parseCommand(parser, argc, argv, status))
         return status;
@@ -110,23 +124,28 @@ int exportCommand(int argc, char** argv) {
         platform::setBinaryMode(stdout);
     // The BOM needs the parts only; the drawing is planned for the others.
     if (format == "bom-csv") {
-        warnUndrawnParts(design);
-        return writeCommandOutput(arguments.output, kicad::bomCsv(design), inputsOf(design))
+        kicad::Annotation annotation = kicad::annotate(design);
+        warnUndrawnParts(design, "counted by its library part's name");
+        warnRenumberings(design, annotation);
+        return writeCommandOutput(arguments.output, kicad::bomCsv(design, annotation),
+                                  inputsOf(design))
                    ? exitClean
                    : exitTrouble;
     }
     kicad::Plan plan = kicad::planKicad(design);
-    for (const std::string& warning : plan.warnings)
-        warn(warning);
-    bool done = false;
-    if (format == "kicad-project")
-        done = writeProject(design, plan, arguments.output);
-    else
-        done = writeCommandOutput(
+    if (format == "kicad-project") {
+        warnUndrawnParts(design, "drawn as an empty box");
+        return writeProject(design, plan, arguments.output, force) ? exitClean : exitTrouble;
+    }
+    warnUndrawnParts(design, "its pins are not in the net list");
+    warnRenumberings(design, plan.annotation);
+    if (!writeCommandOutput(
             arguments.output,
-            kicad::netlistText(design, plan, kicad::idText(stemOf(design.sheetPath))),
-            inputsOf(design));
-    return done ? exitClean : exitTrouble;
+            kicad::netlistText(design, plan, kicad::idText(kicad::projectStem(design.sheetPath))),
+            inputsOf(design)))
+        return exitTrouble;
+    // Written, but a board made from it would lack those parts' pins.
+    return kicad::netlistComplete(design, plan) ? exitClean : exitFound;
 }
 
 } // namespace dovla::sheettool

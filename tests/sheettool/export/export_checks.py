@@ -9,13 +9,17 @@ programs on designs it builds and reads what they write independently:
     export_checks.py tall BUILD_DIR             a library part with a lettered pin far down its side
     export_checks.py redraw BUILD_DIR           same design, same files; one part moved, a small diff
     export_checks.py refusals BUILD_DIR         bad arguments: a message and status 2, nothing written
+    export_checks.py annotation BUILD_DIR       shared and unannotated references made KiCad's
+    export_checks.py folder BUILD_DIR           the user's folder: links, other projects, odd names, a full disk
 """
 import csv
 import io
 import json
 import os
 import re
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -58,13 +62,13 @@ class Checks:
         self.run(['build', name + '.txt', '-o', name + '.sch'], folder)
         return name + '.sch'
 
-    def export_all(self, folder, sheet, options, what):
+    def export_all(self, folder, sheet, options, what, netlist_status=0):
         """Exports the project, the net list and the BOM and holds each against the nets."""
         stem = sheet[:-4]
         self.run(['nets', '--json'] + options + [sheet, '-o', 'nets.json'], folder)
         shutil.rmtree(os.path.join(folder, 'kicad'), ignore_errors=True)
         self.run(['export', 'kicad-project'] + options + [sheet, '-o', 'kicad'], folder)
-        self.run(['export', 'kicad-netlist'] + options + [sheet, '-o', stem + '.net'], folder)
+        self.run(['export', 'kicad-netlist'] + options + [sheet, '-o', stem + '.net'], folder, netlist_status)
         bom = self.run(['export', 'bom-csv'] + options + [sheet], folder).stdout
         expected, listed = kicad_nets.design_nets(os.path.join(folder, 'nets.json'))
         for found, kind in ((kicad_nets.project_nets(os.path.join(folder, 'kicad', stem + '.kicad_sch')), 'project'),
@@ -82,12 +86,11 @@ class Checks:
             self.fail('%s: the BOM\'s heading is %s' % (what, rows[0]))
         design = json.load(open(nets_json, encoding='utf-8'))
         refs, unreferenced = set(), 0
-        for part in design['parts']:
-            pins = [design['pins'][p] for p in part['pins']]
-            if part['pinsPlaced'] and pins and not any(p['listed'] for p in pins):
-                continue  # a power symbol
-            if part['ref']:
-                refs.add(part['ref'])
+        for part, ref in zip(design['parts'], kicad_nets.kicad_refs(design)):
+            if kicad_nets.is_power_part(design, part):
+                continue
+            if ref:
+                refs.add(ref)
             else:
                 unreferenced += 1
         total = sum(int(row[2]) for row in rows[1:])
@@ -269,6 +272,143 @@ class Checks:
             self.fail('refusals: a file named as the project folder was changed')
 
 
+    # Two parts sharing R1, two R?, U1's second block placed twice, a part
+    # without a reference, one no library holds, one with no part name.
+    ANNOTATION = '\n'.join([
+        'sheet-file', 'sheet code=4',
+        'part at=60,20 ref="R1" name="RES" lib="RES"',
+        'part at=60,60 ref="R1" name="CAP" lib="CAP"',
+        'part at=160,20 ref="R?" name="RES" lib="RES"',
+        'part at=160,60 ref="R?" name="RES" lib="RES"',
+        'part at=260,60 ref="U1" name="7400" lib="7400" block=0',
+        'part at=260,160 ref="U1" name="7400" lib="7400" block=1',
+        'part at=360,160 ref="U1" name="7400" lib="7400" block=1',
+        'part at=460,160 ref="" name="RES" lib="RES"',
+        'part at=560,160 ref="X9" name="LM358" lib="LM358"',
+        'part at=660,160 ref="C7" name="" lib="CAP"',
+        'wire from=10,10 to=110,10',
+        'wire from=150,10 to=170,10']) + '\n'
+
+    def annotation(self):
+        folder = self.folder('annotation')
+        sheet = self.design(folder, self.ANNOTATION)
+        # ref: (value, symbol, original reference)
+        expected = {
+            'R1': ('RES', 'RES', None), 'R2': ('CAP', 'CAP', 'R1'), 'R3': ('RES', 'RES', 'R?'),
+            'R4': ('RES', 'RES', 'R?'), 'U1': ('7400', '7400', None), 'U2': ('7400', '7400', 'U1'),
+            'X9': ('LM358', 'MISSING_LM358', None), 'C8': ('~', 'CAP', None)}
+        done = self.run(['export', 'kicad-netlist', sheet, '-o', 'd.net'], folder, status=1)
+        if b'part X9 LM358: no library holds it; its pins are not in the net list' not in done.stderr:
+            self.fail('annotation: the net list does not say it lacks X9\'s pins: %s' % done.stderr)
+        tree = kicad_nets.parse(open(os.path.join(folder, 'd.net'), encoding='utf-8').read())
+        found = {}
+        for comp in kicad_nets.children(kicad_nets.child(tree, 'components'), 'comp'):
+            props = {kicad_nets.value(kicad_nets.child(p, 'name')[1]): kicad_nets.value(kicad_nets.child(p, 'value')[1])
+                     for p in kicad_nets.children(comp, 'property')}
+            libsource = kicad_nets.child(comp, 'libsource')
+            found[kicad_nets.value(kicad_nets.child(comp, 'ref')[1])] = (
+                kicad_nets.value(kicad_nets.child(comp, 'value')[1]),
+                kicad_nets.value(kicad_nets.child(libsource, 'part')[1]), props.get('Original reference'))
+        # C7 is a CAP of no value: it keeps its reference, not renumbered.
+        expected['C7'] = expected.pop('C8')
+        if found != expected:
+            self.fail('annotation: the net list\'s components are %s, not %s' % (found, expected))
+        bom = self.run(['export', 'bom-csv', sheet], folder).stdout.decode()
+        if 'RES,RES,4,"R1, R3, R4"' not in bom or '7400,7400,2,"U1, U2"' not in bom:
+            self.fail('annotation: the BOM does not count each part:\n' + bom)
+        done = self.run(['export', 'kicad-project', sheet, '-o', 'kicad'], folder)
+        for line in ('renumbered: R1 (CAP, sheet 1) is R2 in KiCad: another part is R1',
+                     'renumbered: R? (RES, sheet 1) is R4 in KiCad: it had no number',
+                     'renumbered: U1 (7400, sheet 1) is U2 in KiCad: another part is U1'):
+            if line not in done.stdout.decode():
+                self.fail('annotation: the summary lacks "%s"' % line)
+        text = open(os.path.join(folder, 'kicad', 'd-sheet1.kicad_sch'), encoding='utf-8').read()
+        if text.count('(property "Original reference"') != 4:
+            self.fail('annotation: the renumbered symbols do not keep their references')
+        self.export_all(folder, sheet, [], 'shared and unannotated references', netlist_status=1)
+        # A supply pin that every block of U1 shares is in its net once.
+        shutil.copy(os.path.join(self.examples, 'demo.sch'), folder)
+        self.run(['export', 'kicad-netlist', '-p', 'demo.sch', '-o', 'demo.net'], folder)
+        tree = kicad_nets.parse(open(os.path.join(folder, 'demo.net'), encoding='utf-8').read())
+        for net in kicad_nets.children(kicad_nets.child(tree, 'nets'), 'net'):
+            nodes = [(kicad_nets.value(kicad_nets.child(n, 'ref')[1]), kicad_nets.value(kicad_nets.child(n, 'pin')[1]))
+                     for n in kicad_nets.children(net, 'node')]
+            if len(nodes) != len(set(nodes)):
+                self.fail('annotation: a pin twice in one net: %s' % nodes)
+
+    def snapshot(self, folder):
+        return {name: open(os.path.join(folder, name), 'rb').read() for name in sorted(os.listdir(folder))}
+
+    def folder_refusals(self, folder):
+        """Folders export must not write into: (what, set-up, message); each
+        is refused with status 2 and left as it was."""
+        outside = os.path.join(folder, 'outside.txt')
+        cases = [
+            ('a link among the files', lambda k: os.symlink(outside, os.path.join(k, 'sym-lib-table')),
+             'sym-lib-table is a symbolic link'),
+            ('a schematic KiCad saved', lambda k: open(os.path.join(k, 'd.kicad_sch'), 'w').write(
+                '(kicad_sch (version 20211123) (generator eeschema)\n)\n'), 'did not write (d.kicad_sch)'),
+            ('a table of other libraries', lambda k: open(os.path.join(k, 'sym-lib-table'), 'w').write(
+                '(sym_lib_table\n  (lib (name "mine")(type "KiCad")(uri "/x.kicad_sym")(options "")(descr ""))\n)\n'),
+             'did not write (sym-lib-table)'),
+            ('project settings made in KiCad', lambda k: open(os.path.join(k, 'd.kicad_pro'), 'w').write(
+                '{"meta": {"filename": "d.kicad_pro", "version": 1}, "net_settings": {"classes": []}}'),
+             'did not write (d.kicad_pro)'),
+            ('another project', lambda k: open(os.path.join(k, 'other.kicad_sch'), 'w').write(
+                '(kicad_sch (version 20211123) (generator eeschema)\n)\n'), 'did not write (other.kicad_sch)'),
+        ]
+        for number, (what, setup, message) in enumerate(cases):
+            open(outside, 'w').write('kept')
+            kicad = os.path.join(folder, 'k%d' % number)
+            os.makedirs(kicad)
+            setup(kicad)
+            before = self.snapshot(kicad)
+            done = self.run(['export', 'kicad-project', 'd.sch', '-o', kicad], folder, status=2)
+            if message not in done.stderr.decode():
+                self.fail('folder, %s: the message is %r' % (what, done.stderr.decode()))
+            if self.snapshot(kicad) != before or open(outside).read() != 'kept':
+                self.fail('folder, %s: files were changed' % what)
+            # --force replaces a project, never writes through a link.
+            forced = self.run(['export', 'kicad-project', 'd.sch', '-o', kicad, '--force'], folder,
+                              status=2 if 'link' in message else 0)
+            if open(outside).read() != 'kept' or (forced.returncode == 0 and 'd.kicad_sch' not in os.listdir(kicad)):
+                self.fail('folder, %s: --force did not replace the project as it should' % what)
+
+    def folder_checks(self):
+        folder = self.folder('folder')
+        self.design(folder, self.ANNOTATION.replace('name="" lib="CAP"', 'name="=HYPERLINK(1)" lib="CAP"'))
+        self.folder_refusals(folder)
+        # An export's own folder is exported into again.
+        self.run(['export', 'kicad-project', 'd.sch', '-o', 'again'], folder)
+        self.run(['export', 'kicad-project', 'd.sch', '-o', 'again'], folder)
+        # A sheet file whose name holds a control byte and KiCad's ${...}.
+        odd = 'a\x01${HOME}b.sch'
+        shutil.copy(os.path.join(folder, 'd.sch'), os.path.join(folder, odd))
+        self.run(['export', 'kicad-project', odd, '-o', 'odd'], folder)
+        names = sorted(os.listdir(os.path.join(folder, 'odd')))
+        if names != ['a___HOME_b-sheet1.kicad_sch', 'a___HOME_b.kicad_pro', 'a___HOME_b.kicad_sch',
+                     'a___HOME_b.kicad_sym', 'sym-lib-table']:
+            self.fail('folder: an odd sheet name gives the files %s' % names)
+        else:
+            json.load(open(os.path.join(folder, 'odd', 'a___HOME_b.kicad_pro')))
+        # A part name a spreadsheet would run as a formula.
+        rows = list(csv.reader(io.StringIO(self.run(['export', 'bom-csv', 'd.sch'], folder).stdout.decode(), newline='')))
+        if ["CAP", "'=HYPERLINK(1)", '1', 'C7'] not in rows:
+            self.fail('folder: a formula in the BOM: %s' % rows)
+        # A full disk half-way: nothing replaced, nothing left behind.
+        self.run(['export', 'kicad-project', 'd.sch', '-o', 'full'], folder)
+        before = self.snapshot(os.path.join(folder, 'full'))
+        self.design(folder, self.ANNOTATION.replace('at=60,20', 'at=60,40'))
+
+        def small_disk():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (1500, 1500))
+        done = subprocess.run([self.sheettool, 'export', 'kicad-project', 'd.sch', '-o', 'full'], cwd=folder,
+                              capture_output=True, preexec_fn=small_disk)
+        if done.returncode != 2 or self.snapshot(os.path.join(folder, 'full')) != before:
+            self.fail('folder: a full disk: status %d, files changed: %s' % (
+                done.returncode, self.snapshot(os.path.join(folder, 'full')).keys() ^ before.keys()))
+
 def main(args):
     checks = Checks(args[1])
     if args[0] == 'example':
@@ -287,6 +427,10 @@ def main(args):
         checks.bom()
     elif args[0] == 'refusals':
         checks.refusals()
+    elif args[0] == 'annotation':
+        checks.annotation()
+    elif args[0] == 'folder':
+        checks.folder_checks()
     shutil.rmtree(checks.work, ignore_errors=True)
     print('%d failures' % len(checks.failures))
     return 1 if checks.failures else 0

@@ -72,6 +72,13 @@ python3 "$here/export_checks.py" cases "$build" "$work" >/dev/null || fail "the 
 for case in case*.sch; do
   check_nets "${case%.sch}" "$case"
 done
+# Shared and unannotated references: KiCad makes a net list of the project
+# (it refuses one of a schematic not fully annotated), the same as export's.
+python3 -c "import sys; sys.path.insert(0, '$here'); import export_checks; print(export_checks.Checks.ANNOTATION, end='')" >refs.txt
+"$build/sheettool" build refs.txt -o refs.sch || fail "the references' design is not built"
+check_nets refs refs.sch
+"$build/sheettool" export kicad-netlist refs.sch -o refs.net 2>/dev/null
+python3 "$here/kicad_nets.py" --same-netlist refs.net refs.xml || fail "export's net list is not KiCad's"
 for seed in 3 6 9 12; do
   python3 "$here/random_design.py" $seed >r$seed.txt
   "$build/sheettool" build r$seed.txt -o r$seed.sch || { fail "seed $seed: not built"; continue; }

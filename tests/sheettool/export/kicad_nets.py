@@ -16,6 +16,7 @@ Exit status 0 when every net of the design is one KiCad net with the same
 pins and no KiCad net holds pins of two; 1 with the differences otherwise.
 """
 import json
+import re
 import os
 import sys
 import xml.etree.ElementTree as ET
@@ -258,16 +259,55 @@ def project_nets(root_path):
     return list(nets.values())
 
 
+def is_power_part(design, part):
+    pins = [design['pins'][p] for p in part['pins']]
+    return part['pinsPlaced'] and pins and not any(p['listed'] for p in pins)
+
+
+def kicad_refs(design):
+    """The reference KiCad must see for each part ('' for none): a reference
+    held by parts of another library part, or by a block already placed, or
+    ending '?', is numbered after the highest of its prefix."""
+    parts = design['parts']
+    named = [bool(p['ref']) and not is_power_part(design, p) for p in parts]
+    highest = {}
+    for part, name in zip(parts, named):
+        m = re.fullmatch(r'(.*?)(\d+)', part['ref'])
+        if name and m and int(m.group(2)) < 10**9:
+            prefix = m.group(1) or 'U'
+            highest[prefix] = max(highest.get(prefix, 0), int(m.group(2)))
+    refs, symbols = [], {}
+    for part, name in zip(parts, named):
+        if not name:
+            refs.append('')
+            continue
+        ref = part['ref']
+        alike = symbols.setdefault(ref, [])
+        symbol = None if ref.endswith('?') else next(
+            (s for s in alike if s[0] == part['libName'] and part['block'] not in s[1]), None)
+        if symbol is None:
+            new = ref
+            if alike or ref.endswith('?'):
+                prefix = re.sub(r'\d*$', '', ref.rstrip('?')) or 'U'
+                highest[prefix] = highest.get(prefix, 0) + 1
+                new = prefix + str(highest[prefix])
+            symbol = (part['libName'], set(), new)
+            alike.append(symbol)
+        symbol[1].add(part['block'])
+        refs.append(symbol[2])
+    return refs
+
+
 def design_nets(json_path):
     design = json.load(open(json_path, encoding='utf-8'))
-    parts = design['parts']
+    refs = kicad_refs(design)
     listed = set()
     nets = []
     for net in design['nets']:
         pins = set()
         for index in net['pins']:
             pin = design['pins'][index]
-            ref = parts[pin['part']]['ref']
+            ref = refs[pin['part']]
             if ref:
                 pins.add((ref, pin['letter'] + str(pin['number'])))
         listed |= pins
@@ -275,8 +315,8 @@ def design_nets(json_path):
             nets.append(pins)
     # A listed pin of no net is a net of its own in KiCad.
     for pin in design['pins']:
-        ref = parts[pin['part']]['ref']
-        if ref and pin['listed'] and pin['net'] is None and parts[pin['part']]['pinsPlaced']:
+        ref = refs[pin['part']]
+        if ref and pin['listed'] and pin['net'] is None and design['parts'][pin['part']]['pinsPlaced']:
             key = (ref, pin['letter'] + str(pin['number']))
             listed.add(key)
             nets.append({key})
@@ -315,7 +355,31 @@ def compare(found, expected, listed, what):
     return problems
 
 
+def same_netlist(ours_path, xml_path):
+    """Differences between `export kicad-netlist` and KiCad's own net list
+    of the exported project: the components' references, and every net of
+    more than one pin (KiCad also lists each unconnected pin as a net)."""
+    tree = parse(open(ours_path, encoding='utf-8').read())
+    ours = sorted(value(child(c, 'ref')[1]) for c in children(child(tree, 'components'), 'comp'))
+    theirs = sorted(c.get('ref') for c in ET.parse(xml_path).iter('comp'))
+    problems = [] if ours == theirs else ['components %s, KiCad has %s' % (ours, theirs)]
+    for net in children(child(tree, 'nets'), 'net'):
+        nodes = [(value(child(n, 'ref')[1]), value(child(n, 'pin')[1])) for n in children(net, 'node')]
+        if len(nodes) != len(set(nodes)):
+            problems.append('a pin twice in one net: %s' % nodes)
+    ours = {frozenset(net) for net in netlist_nets(ours_path)}
+    theirs = {frozenset(net) for net in xml_nets(xml_path)}
+    for net in ours ^ {net for net in theirs if len(net) > 1 or net in ours}:
+        problems.append('net %s only in %s' % (sorted(net), 'ours' if net in ours else "KiCad's"))
+    return problems
+
+
 def main(args):
+    if args[0] == '--same-netlist':
+        problems = same_netlist(args[1], args[2])
+        for problem in problems:
+            print(problem)
+        return 1 if problems else 0
     if args[0] == '--netlist':
         expected, listed = design_nets(args[2])
         problems = compare(netlist_nets(args[1]), expected, listed, 'net list')

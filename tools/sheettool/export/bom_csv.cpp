@@ -11,10 +11,16 @@ namespace dovla::sheettool::kicad {
 namespace {
 
 // A field as CSV writes it: bytes as characters of their codes, quoted
-// where it holds a comma, a quote or a control character.
+// where it holds a comma, a quote or a control character. A spreadsheet
+// reads a cell that begins with = + - or @ as a formula, so such a cell
+// begins with ' instead, which spreadsheets read as "text follows".
 std::string field(std::string_view bytes) {
     std::string text;
     bool quote = false;
+    if (!bytes.empty() && std::string_view("=+-@").find(bytes[0]) != std::string_view::npos) {
+        text += '\'';
+        quote = true;
+    }
     for (char c : bytes) {
         auto byte = static_cast<unsigned char>(c);
         quote = quote || c == ',' || c == '"' || byte < 0x20 || byte == 0x7F;
@@ -32,20 +38,21 @@ std::string field(std::string_view bytes) {
 
 } // namespace
 
-std::string bomCsv(const model::Design& design) {
+std::string bomCsv(const model::Design& design, const Annotation& annotation) {
     struct Line {
         std::set<std::string> refs;
         int unreferenced = 0;
     };
     std::map<std::pair<std::string, std::string>, Line> lines;
-    for (const model::Part& part : design.parts) {
+    for (std::uint32_t i = 0; i < design.parts.size(); ++i) {
+        const model::Part& part = design.parts[i];
         if (isPowerPart(design, part))
             continue;
         Line& line = lines[{part.libName, part.name}];
         if (part.ref.empty())
             ++line.unreferenced;
         else
-            line.refs.insert(part.ref);
+            line.refs.insert(annotation.refs[i]);
     }
     std::string out = "Library part,Part name,Quantity,References\r\n";
     for (const auto& [key, line] : lines) {

@@ -13,10 +13,10 @@
 
 namespace dovla::sheettool::kicad {
 
-std::string undrawnPartWarning(const model::Part& part) {
+std::string undrawnPartWarning(const model::Part& part, const std::string& consequence) {
     return "part " + (part.ref.empty() ? part.name : part.ref) + " " + part.libName +
-           (part.found ? ": its block is not in the library" : ": no library holds it") +
-           "; drawn as an empty box";
+           (part.found ? ": its block is not in the library" : ": no library holds it") + "; " +
+           consequence;
 }
 
 KPoint kpoint(model::Point at) {
@@ -71,6 +71,7 @@ class Planner {
     explicit Planner(const Design& design) : design_(design) {}
 
     Plan run() {
+        plan_.annotation = annotate(design_);
         sheets();
         owners();
         names();
@@ -267,7 +268,6 @@ class Planner {
             } else {
                 placed.symbol = use(SymbolUse::Box, -1, part.libName);
                 placed.anchor = kpoint(part.origin);
-                plan_.warnings.push_back(undrawnPartWarning(part));
             }
             if (power) {
                 char ref[16];
@@ -279,7 +279,9 @@ class Planner {
                     std::snprintf(ref, sizeof ref, "#U%02d", ++otherCount);
                     placed.ref = ref;
                 } else {
-                    placed.ref = utf8Text(part.ref);
+                    placed.ref = plan_.annotation.refs[i];
+                    if (placed.ref != utf8Text(part.ref))
+                        placed.originalRef = utf8Text(part.ref);
                 }
                 placed.value = utf8Text(part.name);
             }

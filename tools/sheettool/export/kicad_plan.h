@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "design.h"
+#include "export/annotation.h"
 
 // What an exported KiCad project draws, and how it keeps the design's
 // connectivity. KiCad joins by other rules than dovla32: every point where
@@ -66,8 +67,9 @@ struct PlacedSymbol {
     KPoint anchor;
     int angle = 0;
     bool mirror = false;
-    std::string ref;   // as KiCad shows it: "#PWR03" for a power symbol
-    std::string value; // the part name, or the power name it joins by
+    std::string ref;         // as KiCad shows it: "#PWR03" for a power symbol
+    std::string originalRef; // the design's, where KiCad shows another
+    std::string value;       // the part name, or the power name it joins by
 };
 
 // A library symbol that the project holds.
@@ -83,6 +85,7 @@ struct SymbolUse {
 };
 
 struct Plan {
+    Annotation annotation;
     std::vector<std::string> netNames; // per net of the design: a text that only it has
     std::vector<int> sheets;           // the sheets drawn, in order
     std::vector<SymbolUse> symbols;
@@ -92,7 +95,6 @@ struct Plan {
     std::vector<KPoint> junctionPoints;
     std::vector<int> junctionSheets;
     std::vector<DrawnLabel> labels;
-    std::vector<std::string> warnings;
     int shortenedEnds = 0;
     int partsMoved = 0;
     int labelsMadeGlobal = 0;
@@ -102,7 +104,7 @@ struct Plan {
 Plan planKicad(const model::Design& design);
 
 // What the export says of a part that its library does not draw (no library
-// holds it, or its block is not there): it becomes an empty box.
-std::string undrawnPartWarning(const model::Part& part);
+// holds it, or its block is not there), with what that means for the file.
+std::string undrawnPartWarning(const model::Part& part, const std::string& consequence);
 
 } // namespace dovla::sheettool::kicad

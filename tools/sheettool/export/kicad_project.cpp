@@ -98,7 +98,7 @@ class Writer {
         for (int sheet : plan_.sheets)
             sheets += ",\n      [ " + quoted(sheetIds_.at(sheet)) + ", " +
                       quoted("sheet " + std::to_string(sheet)) + " ]";
-        return "{\n  \"meta\": {\n    \"filename\": " + quoted(stem_ + ".kicad_pro") +
+        return "{\n  \"meta\": {\n    \"filename\": " + jsonText(stem_ + ".kicad_pro") +
                ",\n    \"version\": 1\n  },\n  \"sheets\": [\n      [ " + quoted(rootId_) +
                ", \"\" ]" + sheets + "\n  ]\n}\n";
     }
@@ -264,6 +264,12 @@ class Writer {
                ")\n    )\n";
         out += "    (property \"Footprint\" \"\" (id 2) " + atText(placed.anchor, 0) +
                "\n      (effects (font (size 1.27 1.27)) hide)\n    )\n";
+        // A renumbered part keeps the reference it has in the design, so
+        // that it can be found in both.
+        if (!placed.originalRef.empty())
+            out += "    (property \"Original reference\" " + quoted(placed.originalRef) +
+                   " (id 3) " + atText(placed.anchor, 0) +
+                   "\n      (effects (font (size 1.27 1.27)) hide)\n    )\n";
         if (use.kind == SymbolUse::Library || use.kind == SymbolUse::PowerPart) {
             const model::Symbol& symbol = design_.symbols[use.symbol];
             for (const model::SymbolPin& pin : symbol.pins) {

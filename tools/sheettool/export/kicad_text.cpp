@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include <nlohmann/json.hpp>
+
 namespace dovla::sheettool::kicad {
 
 std::string mm(std::int64_t iu) {
@@ -79,6 +81,11 @@ std::string uuidOf(std::string_view text) {
                   static_cast<unsigned>(0x8000 | ((b >> 48) & 0x3FFF)),
                   static_cast<unsigned long long>(b & 0xFFFFFFFFFFFFull));
     return out;
+}
+
+std::string jsonText(std::string_view text) {
+    return nlohmann::json(std::string(text))
+        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 } // namespace dovla::sheettool::kicad

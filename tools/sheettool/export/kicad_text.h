@@ -28,6 +28,10 @@ std::string netText(std::string_view bytes);
 // A text in double quotes, with '"' and '\' escaped.
 std::string quoted(std::string_view text);
 
+// A text of the project file, which is JSON: quoted, with JSON's escapes;
+// bytes that are no UTF-8 become U+FFFD.
+std::string jsonText(std::string_view text);
+
 // An identifier in UUID form made from a text, the same for the same
 // text: exported files name their items by what the items are, so that
 // exporting a design twice gives the same files.
