@@ -39,13 +39,15 @@ std::string adaptations(const model::Design& design, const kicad::Plan& plan) {
     }
     for (const kicad::PlacedSymbol& placed : plan.placed)
         power += placed.part < 0 ? 1 : 0;
+    power -= plan.powerFlags;
     int lines = 0, entries = 0;
     for (const kicad::DrawnLine& line : plan.lines)
         lines += line.connecting ? 0 : 1;
     for (const kicad::DrawnEntry& entry : plan.entries)
         entries += entry.connecting ? 0 : 1;
     return "added for KiCad: " + std::to_string(global) + " global labels, " +
-           std::to_string(local) + " labels, " + std::to_string(power) + " power symbols; " +
+           std::to_string(local) + " labels, " + std::to_string(power) + " power symbols, " +
+           std::to_string(plan.powerFlags) + " power flags; " +
            std::to_string(plan.labelsMadeGlobal) +
            " labels made global\ndrawn so as not to join: " + std::to_string(plan.shortenedEnds) +
            " wire ends short of a point, " + std::to_string(plan.partsMoved) +

@@ -10,6 +10,7 @@ programs on designs it builds and reads what they write independently:
     export_checks.py redraw BUILD_DIR           same design, same files; one part moved, a small diff
     export_checks.py refusals BUILD_DIR         bad arguments: a message and status 2, nothing written
     export_checks.py annotation BUILD_DIR       shared and unannotated references made KiCad's
+    export_checks.py power BUILD_DIR            power parts as KiCad's power symbols, a referenced one a part
     export_checks.py folder BUILD_DIR           the user's folder: links, other projects, odd names, a full disk
 """
 import csv
@@ -336,6 +337,33 @@ class Checks:
             if len(nodes) != len(set(nodes)):
                 self.fail('annotation: a pin twice in one net: %s' % nodes)
 
+    def power(self):
+        folder = self.folder('power')
+        sheet = self.design(folder, '\n'.join([
+            'sheet-file', 'sheet code=4',
+            'part at=60,20 ref="R1" name="RES" lib="RES"',
+            'part at=20,20 ref="" name="VCC" lib="VCC"',
+            'wire from=10,10 to=20,10',
+            'part at=60,80 ref="U12" name="RES" lib="RES"',
+            'part at=120,80 ref="" name="GND" lib="GND"',
+            'wire from=70,10 to=110,70']) + '\n')
+        # Under -wRES every RES is a power part; U12 has a reference, so it
+        # stays a part: in the BOM, the net list and the project.
+        for options in ([], ['-wRES']):
+            self.export_all(folder, sheet, options, 'power parts %s' % ' '.join(options))
+            bom = self.run(['export', 'bom-csv'] + options + [sheet], folder).stdout.decode()
+            netlist = self.run(['export', 'kicad-netlist'] + options + [sheet], folder).stdout.decode()
+            if 'U12' not in bom or '(comp (ref "U12")' not in netlist:
+                self.fail('power %s: U12 is not a part:\n%s%s' % (options, bom, netlist))
+        text = open(os.path.join(folder, 'kicad', 'd-sheet1.kicad_sch'), encoding='utf-8').read()
+        symbols = {value: text.count('(lib_id "d:%s")' % value) for value in ('VCC', 'GND', 'PWR_FLAG')}
+        if symbols != {'VCC': 1, 'GND': 1, 'PWR_FLAG': 2}:
+            self.fail('power: the symbols placed are %s' % symbols)
+        ground = text[text.index('(symbol "d:GND"'):]
+        if '(pin power_in line (at 0 0 90) (length 0) hide (name "GND"' not in ground or \
+                '(xy 1.27 1.27) (xy 0 2.54)' not in ground[:ground.index('(symbol "d:', 5)]:
+            self.fail('power: GND is not drawn as a ground sign with a hidden power input')
+
     def snapshot(self, folder):
         return {name: open(os.path.join(folder, name), 'rb').read() for name in sorted(os.listdir(folder))}
 
@@ -427,6 +455,8 @@ def main(args):
         checks.bom()
     elif args[0] == 'refusals':
         checks.refusals()
+    elif args[0] == 'power':
+        checks.power()
     elif args[0] == 'annotation':
         checks.annotation()
     elif args[0] == 'folder':

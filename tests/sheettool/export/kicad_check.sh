@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # KiCad 6 on exported projects: the shipped example opens in the schematic
 # editor with both sheets drawn (screenshots kept in SHOTS, checked for
-# KiCad's colours of wires, buses and part bodies), and KiCad's own net
-# list of the example, of the designs made to meet its rules where they
+# KiCad's colours of wires, buses and part bodies) and passes KiCad's rules
+# check, and KiCad's own net list of the example, of the designs made to meet its rules where they
 # differ and of random designs equals the design's nets.
 #   kicad_check.sh BUILD_DIR SHOTS
 # Exit 77 (skipped) where KiCad, Xvfb, xdotool or ImageMagick is missing.
@@ -52,6 +52,14 @@ for file in demo-sheet1 demo-sheet2 demo; do
   ((buses > 100)) || fail "$file: no bus drawn"
   ((bodies > 1000)) || fail "$file: no parts drawn"
 done
+
+# KiCad's rules check on the example finds nothing: power symbols as KiCad's
+# own, each power net driven by a PWR_FLAG.
+if kicad erc demo/demo.kicad_sch demo.rpt; then
+  grep -q "ERC messages: 0 " demo.rpt || { fail "KiCad's rules check of the example:"; cat demo.rpt; }
+else
+  fail "KiCad's rules check did not run"
+fi
 
 # KiCad's own nets.
 check_nets() { # check_nets NAME SHEET OPTIONS...

@@ -115,7 +115,7 @@ def line_of(a, b):
 
 
 def library(sheet):
-    """Symbols of a sheet: name -> (power, {unit: [(number, name, (x, y))]})."""
+    """Symbols of a sheet: name -> (power, {unit: [(number, name, (x, y), power input)]})."""
     symbols = {}
     for symbol in children(child(sheet, 'lib_symbols') or [], 'symbol'):
         name = value(symbol[1])
@@ -124,8 +124,11 @@ def library(sheet):
             unit = int(value(sub[1]).rsplit('_', 2)[1])
             for pin in children(sub, 'pin'):
                 at = child(pin, 'at')
+                # A power symbol joins by the names of its power inputs only
+                # (a PWR_FLAG's output joins nothing by name).
                 units.setdefault(unit, []).append(
-                    (value(child(pin, 'number')[1]), value(child(pin, 'name')[1]), (iu(at[1]), -iu(at[2]))))
+                    (value(child(pin, 'number')[1]), value(child(pin, 'name')[1]), (iu(at[1]), -iu(at[2])),
+                     value(pin[1]) == 'power_in'))
         symbols[name] = (child(symbol, 'power') is not None, units)
     return symbols
 
@@ -231,10 +234,10 @@ def project_nets(root_path):
             unit = int(value(child(symbol, 'unit')[1]))
             ref = refs.get(value(child(symbol, 'uuid')[1]), '?')
             power, units = symbols[lib_id]
-            for number, pin_name, (x, y) in units.get(0, []) + units.get(unit, []):
+            for number, pin_name, (x, y), power_in in units.get(0, []) + units.get(unit, []):
                 n = new()
                 at_point.setdefault(placed(x, y, angle, mirror, anchor), []).append(n)
-                if power:
+                if power and power_in:
                     name(('G', pin_name), n)
                 elif not ref.startswith('#'):
                     pins_of[n] = (ref, number)
@@ -261,7 +264,7 @@ def project_nets(root_path):
 
 def is_power_part(design, part):
     pins = [design['pins'][p] for p in part['pins']]
-    return part['pinsPlaced'] and pins and not any(p['listed'] for p in pins)
+    return not part['ref'] and part['pinsPlaced'] and pins and not any(p['listed'] for p in pins)
 
 
 def kicad_refs(design):

@@ -2,13 +2,14 @@
 # KiCad 6 itself on an exported project, for the tests:
 #   kicad_run.sh netlist SCHEMATIC OUT.xml   KiCad's own net list of it (its XML form)
 #   kicad_run.sh screenshot SCHEMATIC OUT.png  the schematic editor's window as it draws it
+#   kicad_run.sh erc SCHEMATIC OUT.rpt         KiCad's electrical rules check, its report saved
 # The schematic editor runs on a virtual display with a HOME of its own, so
 # nothing of the user's KiCad is read or changed. Exit 77 (a skipped test)
 # with a message when KiCad, Xvfb, xdotool or ImageMagick is missing; 1 when
 # KiCad did not do it.
 set -u
-[[ $# == 3 && ( $1 == netlist || $1 == screenshot ) ]] ||
-  { echo "usage: $0 netlist|screenshot SCHEMATIC OUT" >&2; exit 2; }
+[[ $# == 3 && ( $1 == netlist || $1 == screenshot || $1 == erc ) ]] ||
+  { echo "usage: $0 netlist|screenshot|erc SCHEMATIC OUT" >&2; exit 2; }
 for tool in eeschema xvfb-run xdotool import; do
   command -v "$tool" >/dev/null ||
     { echo "$0: $tool is missing (scripts/install-packages.sh kicad installs it); not run" >&2; exit 77; }
@@ -36,7 +37,9 @@ cat >"$config/eeschema.json" <<JSON
            "selected_plugin": "copy" } }
 JSON
 export HOME=$home MODE=$mode SCHEMATIC=$schematic OUT=$out
-timeout 240 xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
+screen=1280x900x24
+[[ $mode == erc ]] && screen=1600x1000x24 # room for the checker's dialog beside the editor
+timeout 240 xvfb-run -a -s "-screen 0 $screen" bash -c '
   window() { # window NAME SECONDS
     for _ in $(seq 1 "$2"); do
       w=$(xdotool search --name "$1" 2>/dev/null | tail -n 1)
@@ -62,6 +65,16 @@ timeout 240 xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
     xdotool windowmove "$editor" 0 0 2>/dev/null
     sleep 1; xdotool key ctrl+Home; xdotool mousemove 1279 899; sleep 2
     import -window root "$OUT"
+  elif [[ $MODE == erc ]]; then
+    # Inspect > Electrical Rules Checker, Run (the default button), then
+    # the dialog'"'"'s Save... button and the report'"'"'s name.
+    xdotool windowsize "$editor" 1600 1000 2>/dev/null
+    xdotool key alt+i; sleep 1; xdotool key Return
+    erc=$(window "Electrical Rules Checker" 10) || { echo "the rules checker did not open" >&2; kill $pid; exit 1; }
+    xdotool windowfocus "$erc" 2>/dev/null; xdotool key Return; sleep 8
+    eval "$(xdotool getwindowgeometry --shell "$erc")"
+    xdotool mousemove $((X + WIDTH - 61)) $((Y + HEIGHT - 78)) click 1; sleep 3
+    xdotool key ctrl+a; xdotool type "$OUT"; sleep 1; xdotool key Return; sleep 3
   else
     xdotool key alt+t; sleep 1; xdotool key End Return
     dialog=$(window "Bill of Material" 30) || { echo "the BOM dialog did not open" >&2; kill $pid; exit 1; }

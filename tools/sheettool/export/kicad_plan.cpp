@@ -84,6 +84,7 @@ class Planner {
         wireEnds();
         entries();
         joinPieces();
+        powerFlags();
         return std::move(plan_);
     }
 
@@ -235,7 +236,9 @@ class Planner {
         if (kind == SymbolUse::Box)
             base = "MISSING_" + base;
         else if (kind == SymbolUse::PowerConnector)
-            base = "POWER_" + idText(powerName);
+            base = idText(powerName);
+        else if (kind == SymbolUse::PowerFlag)
+            base = "PWR_FLAG";
         made.name = uniqueIn(symbolNames_, base);
         int index = static_cast<int>(plan_.symbols.size());
         plan_.symbols.push_back(made);
@@ -260,7 +263,13 @@ class Planner {
                                    ? textFor(part.name, owner)
                                    : uniqueIn(netTexts, netText(part.name));
             }
-            if (part.symbol >= 0 && part.pinsPlaced) {
+            if (power && part.pins.size() == 1) {
+                // Drawn where its pin ends, pointing where its body was.
+                const model::Pin& pin = design_.pins[part.pins[0]];
+                placed.symbol = use(SymbolUse::PowerConnector, -1, "", placed.value);
+                placed.anchor = kpoint(pin.end);
+                placed.angle = (connectorAngle(pin) + 180) % 360;
+            } else if (part.symbol >= 0 && part.pinsPlaced) {
                 placed.symbol = use(power ? SymbolUse::PowerPart : SymbolUse::Library, part.symbol,
                                     part.libName, placed.value);
                 placed.unit = part.block + 1;
@@ -765,6 +774,58 @@ class Planner {
                 plan_.labels.push_back(drawn); // a point of its own: nothing else can touch it
         }
     }
+    // KiCad's rules check wants every net of power symbols driven: one
+    // PWR_FLAG on each, on the pin of its first power symbol.
+    void powerFlags() {
+        std::set<std::string> flagged;
+        std::size_t count = plan_.placed.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            const PlacedSymbol power = plan_.placed[i];
+            SymbolUse::Kind kind = plan_.symbols[power.symbol].kind;
+            if ((kind != SymbolUse::PowerConnector && kind != SymbolUse::PowerPart) ||
+                !flagged.insert(power.value).second)
+                continue;
+            PlacedSymbol flag;
+            flag.sheet = power.sheet;
+            flag.symbol = use(SymbolUse::PowerFlag, -1, "", "");
+            flag.anchor = kind == SymbolUse::PowerConnector
+                              ? power.anchor
+                              : pinPoint(design_.pins[design_.parts[power.part].pins[0]]);
+            flag.angle = freeAngle(flag.sheet, flag.anchor, power.angle);
+            char ref[16];
+            std::snprintf(ref, sizeof ref, "#FLG%02d", ++plan_.powerFlags);
+            flag.ref = ref;
+            flag.value = "PWR_FLAG";
+            plan_.placed.push_back(flag);
+        }
+    }
+
+    // A direction (as a symbol's angle: 0 up, 90 left, 180 down, 270 right)
+    // in which no line or pin leaves the point, nor the symbol there; across
+    // that symbol when every one is taken.
+    int freeAngle(int sheet, KPoint at, int taken) const {
+        std::set<int> used{taken};
+        auto leave = [&](KPoint to) {
+            if (to.x != at.x && to.y != at.y)
+                return;
+            used.insert(to.y < at.y ? 0 : to.x < at.x ? 90 : to.y > at.y ? 180 : 270);
+        };
+        for (const DrawnLine& line : plan_.lines) {
+            if (line.sheet != sheet || (line.from != at && line.to != at))
+                continue;
+            leave(line.from == at ? line.to : line.from);
+        }
+        for (const model::Pin& pin : design_.pins)
+            if (pin.sheet == sheet && pinPoint(pin) == at)
+                leave(kpoint(pin.root));
+        for (int turn : {270, 90, 180}) {
+            int angle = (taken + turn) % 360;
+            if (used.count(angle) == 0)
+                return angle;
+        }
+        return (taken + 270) % 360;
+    }
+
     // Whether a slanting line passes through a point off the grid (no
     // other line can).
     bool slantThrough(int sheet, KPoint at) const {

@@ -74,7 +74,10 @@ struct PlacedSymbol {
 
 // A library symbol that the project holds.
 struct SymbolUse {
-    enum Kind { Library, PowerPart, Box, PowerConnector };
+    // PowerPart: a power part of several pins, drawn as its library draws
+    // it; PowerConnector: a power symbol as KiCad draws its own; PowerFlag:
+    // KiCad's PWR_FLAG, one on each net of power symbols.
+    enum Kind { Library, PowerPart, Box, PowerConnector, PowerFlag };
     Kind kind = Library;
     int symbol = -1;     // into Design::symbols, for a library part
     std::string name;    // unique in the project's library
@@ -99,6 +102,7 @@ struct Plan {
     int partsMoved = 0;
     int labelsMadeGlobal = 0;
     int junctionsLeftOut = 0;
+    int powerFlags = 0;
 };
 
 Plan planKicad(const model::Design& design);

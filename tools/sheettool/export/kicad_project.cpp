@@ -240,7 +240,23 @@ class Writer {
         std::int64_t valueY = placed.anchor.y + 12700;
         const char* justify = "";
         int angle = 0; // KiCad turns the fields with the symbol: turned back, they read across
-        if (placed.part >= 0) {
+        if (use.kind == SymbolUse::PowerConnector || use.kind == SymbolUse::PowerFlag) {
+            // The name beyond the sign's far end, clear of its pin.
+            struct Beyond {
+                std::int64_t dx, dy;
+                const char* justify;
+            };
+            const Beyond beyond[4] = {{0, -38100, ""},
+                                      {-31750, 0, " (justify right)"},
+                                      {0, 38100, ""},
+                                      {31750, 0, " (justify left)"}};
+            const Beyond& b = beyond[(placed.angle / 90) % 4];
+            x = placed.anchor.x + b.dx;
+            refY = placed.anchor.y;
+            valueY = placed.anchor.y + b.dy;
+            justify = b.justify;
+            angle = placed.angle % 180;
+        } else if (placed.part >= 0) {
             const model::Part& part = design_.parts[placed.part];
             Point low = part.bodyMin, high = part.bodyMax;
             if ((part.placement & 1) != 0 && part.found) {
@@ -277,7 +293,7 @@ class Writer {
                 out += "    (pin " + quoted(utf8Text(number)) + " (uuid " +
                        uuidOf(id + " pin " + number) + "))\n";
             }
-        } else if (use.kind == SymbolUse::PowerConnector) {
+        } else if (use.kind == SymbolUse::PowerConnector || use.kind == SymbolUse::PowerFlag) {
             out += "    (pin \"1\" (uuid " + uuidOf(id + " pin 1") + "))\n";
         }
         return out + "  )\n";

@@ -47,6 +47,13 @@ void pinPlace(const model::SymbolPin& pin, Body body, std::int64_t& u, std::int6
 
 } // namespace
 
+bool isGroundName(std::string_view name) {
+    std::string upper;
+    for (char c : name)
+        upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return upper.find("GND") != std::string::npos || upper.rfind("VSS", 0) == 0 || upper == "0V";
+}
+
 std::string idText(const std::string& bytes) {
     std::string out;
     for (char c : bytes) {
@@ -85,24 +92,52 @@ std::string symbolText(const model::Design& design, const SymbolUse& use, const 
     auto line = [&](int depth, const std::string& text) {
         out += pad + std::string(2 * depth, ' ') + text + "\n";
     };
-    bool power = use.kind == SymbolUse::PowerPart || use.kind == SymbolUse::PowerConnector;
-    line(0, "(symbol " + quoted(id) + (power ? " (power)" : "") +
-                " (pin_names (offset 0.508)) (in_bom " + (power ? "no" : "yes") + ") (on_board " +
-                (power ? "no" : "yes") + ")");
+    bool power = use.kind != SymbolUse::Library && use.kind != SymbolUse::Box;
+    line(0,
+         "(symbol " + quoted(id) + (power ? " (power)" : "") +
+             (use.kind == SymbolUse::PowerFlag ? " (pin_numbers hide) (pin_names (offset 0) hide)"
+                                               : " (pin_names (offset 0.508))") +
+             " (in_bom " + (power ? "no" : "yes") + ") (on_board " + (power ? "no" : "yes") + ")");
     if (use.kind == SymbolUse::PowerConnector) {
+        // As KiCad draws its own: a bar for a supply, the ground sign for a
+        // ground, pointing up from the pin when not turned.
         line(1, property("Reference", "#PWR", 0, 0, 8, true));
-        line(1, property("Value", use.powerName, 1, 0, -9, false));
+        line(1, property("Value", use.powerName, 1, 0, -15, false));
         line(1, property("Footprint", "", 2, 0, 0, true));
         line(1, property("Datasheet", "", 3, 0, 0, true));
         line(1, "(symbol " + quoted(own + "_0_1"));
-        line(2, "(polyline (pts (xy 0 0) (xy 0 1.27)) " + std::string(stroke) +
-                    " (fill (type none)))");
-        line(2, "(polyline (pts (xy -1.27 1.27) (xy 1.27 1.27)) " + std::string(stroke) +
-                    " (fill (type none)))");
+        if (isGroundName(use.powerName))
+            line(2,
+                 "(polyline (pts (xy 0 0) (xy 0 1.27) (xy 1.27 1.27) (xy 0 2.54) (xy -1.27 1.27) "
+                 "(xy 0 1.27)) " +
+                     std::string(stroke) + " (fill (type none)))");
+        else
+            line(2, "(polyline (pts (xy 0 0) (xy 0 1.905) (xy -1.27 1.905) (xy 1.27 1.905)) " +
+                        std::string(stroke) + " (fill (type none)))");
         line(1, ")");
         line(1, "(symbol " + quoted(own + "_1_1"));
         line(2, "(pin power_in line (at 0 0 90) (length 0) hide (name " + quoted(use.powerName) +
                     " " + font + ") (number \"1\" " + font + "))");
+        line(1, ")");
+        line(0, ")");
+        return out;
+    }
+    if (use.kind == SymbolUse::PowerFlag) {
+        // KiCad's mark that a net is driven, for its rules check: a power
+        // output whose pin joins no net by its name.
+        line(1, property("Reference", "#FLG", 0, 0, 8, true));
+        line(1, property("Value", "PWR_FLAG", 1, 0, -15, false));
+        line(1, property("Footprint", "", 2, 0, 0, true));
+        line(1, property("Datasheet", "", 3, 0, 0, true));
+        line(1, "(symbol " + quoted(own + "_0_0"));
+        line(2, std::string("(pin power_out line (at 0 0 90) (length 0) (name \"pwr\" ") + font +
+                    ") (number \"1\" " + font + "))");
+        line(1, ")");
+        line(1, "(symbol " + quoted(own + "_0_1"));
+        line(2,
+             "(polyline (pts (xy 0 0) (xy 0 1.27) (xy -1.016 1.905) (xy 0 2.54) (xy 1.016 1.905) "
+             "(xy 0 1.27)) " +
+                 std::string(stroke) + " (fill (type none)))");
         line(1, ")");
         line(0, ")");
         return out;

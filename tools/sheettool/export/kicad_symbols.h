@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "design.h"
 #include "export/kicad_plan.h"
@@ -12,6 +13,10 @@ namespace dovla::sheettool::kicad {
 // A name KiCad takes as a library or symbol name: letters, digits and
 // "-_.+" kept, every other character '_'.
 std::string idText(const std::string& bytes);
+
+// Whether a power name is a ground's (GND, AGND, VSS, 0V…), drawn with the
+// ground sign rather than a supply's bar.
+bool isGroundName(std::string_view name);
 
 // The symbol's S-expression, named `id` ("RES" in the library, "demo:RES"
 // in a sheet), each line indented by `indent` blanks.

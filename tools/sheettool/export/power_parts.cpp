@@ -3,7 +3,7 @@
 namespace dovla::sheettool::kicad {
 
 bool isPowerPart(const model::Design& design, const model::Part& part) {
-    if (!part.pinsPlaced || part.pins.empty())
+    if (!part.ref.empty() || !part.pinsPlaced || part.pins.empty())
         return false;
     // Whether a pin is listed depends on its part's name alone.
     const model::Pin& first = design.pins[part.pins[0]];
