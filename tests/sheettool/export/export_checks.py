@@ -11,6 +11,7 @@ programs on designs it builds and reads what they write independently:
     export_checks.py refusals BUILD_DIR         bad arguments: a message and status 2, nothing written
     export_checks.py annotation BUILD_DIR       shared and unannotated references made KiCad's
     export_checks.py power BUILD_DIR            power parts as KiCad's power symbols, a referenced one a part
+    export_checks.py pages BUILD_DIR            every sheet inside its paper's frame, clear of the title block
     export_checks.py folder BUILD_DIR           the user's folder: links, other projects, odd names, a full disk
 """
 import csv
@@ -364,6 +365,54 @@ class Checks:
                 '(xy 1.27 1.27) (xy 0 2.54)' not in ground[:ground.index('(symbol "d:', 5)]:
             self.fail('power: GND is not drawn as a ground sign with a hidden power input')
 
+    PAPERS = {'A4': (297, 210), 'A3': (420, 297), 'A2': (594, 420), 'A1': (841, 594), 'A0': (1189, 841)}
+
+    def check_page(self, path, what):
+        """Every point the sheet draws lies inside KiCad's frame (10 mm in from
+        the edge) and outside its title block (the bottom right 110 x 40 mm)."""
+        text = open(path, encoding='utf-8').read()
+        paper = re.search(r'\(paper "(\w+)"(?: ([\d.]+) ([\d.]+))?( portrait)?\)', text)
+        if paper.group(1) == 'User':
+            width, height = float(paper.group(2)), float(paper.group(3))
+        else:
+            width, height = self.PAPERS[paper.group(1)]
+            if paper.group(4):
+                width, height = height, width
+        drawn = text[text.index('\n  )\n', text.index('(lib_symbols')):]
+        points = [(float(x), float(y)) for x, y in re.findall(r'\((?:xy|at) (-?[\d.]+) (-?[\d.]+)', drawn)]
+        outside = [p for p in points if not (10 <= p[0] <= width - 10 and 10 <= p[1] <= height - 10)]
+        on_title = [p for p in points if p[0] > width - 120 and p[1] > height - 45]
+        if outside or on_title:
+            self.fail('%s: on %s paper %s x %s mm, %d points outside the frame (%s), %d on the title block (%s)' % (
+                what, paper.group(1), width, height, len(outside), outside[:3], len(on_title), on_title[:3]))
+        return paper.group(1)
+
+    def pages(self):
+        folder = self.folder('pages')
+        papers = {}
+        for seed in range(1, 41):
+            sheet = self.design(folder, random_design.design(seed))
+            shutil.rmtree(os.path.join(folder, 'kicad'), ignore_errors=True)
+            self.run(['export', 'kicad-project', sheet, '-o', 'kicad'], folder)
+            for name in os.listdir(os.path.join(folder, 'kicad')):
+                if re.fullmatch(r'd-sheet\d+\.kicad_sch', name):
+                    paper = self.check_page(os.path.join(folder, 'kicad', name), 'seed %d %s' % (seed, name))
+                    papers[paper] = papers.get(paper, 0) + 1
+        # A sheet drawn far from the origin, beyond any paper.
+        sheet = self.design(folder, '\n'.join([
+            'sheet-file', 'sheet code=4',
+            'part at=2060,1820 ref="R1" name="RES" lib="RES"',
+            'wire from=2010,1810 to=4010,1810',
+            'part at=4060,1820 ref="R2" name="RES" lib="RES"']) + '\n', 'far')
+        self.run(['export', 'kicad-project', sheet, '-o', 'far'], folder)
+        self.check_page(os.path.join(folder, 'far', 'far-sheet1.kicad_sch'), 'a far sheet')
+        shutil.copy(os.path.join(self.examples, 'demo.sch'), folder)
+        self.run(['export', 'kicad-project', 'demo.sch', '-o', 'demo'], folder)
+        for name in ('demo-sheet1.kicad_sch', 'demo-sheet2.kicad_sch'):
+            if self.check_page(os.path.join(folder, 'demo', name), 'the example') != 'A4':
+                self.fail('the example\'s %s is not on A4' % name)
+        print('papers of the random sheets: %s' % papers)
+
     def snapshot(self, folder):
         return {name: open(os.path.join(folder, name), 'rb').read() for name in sorted(os.listdir(folder))}
 
@@ -455,6 +504,8 @@ def main(args):
         checks.bom()
     elif args[0] == 'refusals':
         checks.refusals()
+    elif args[0] == 'pages':
+        checks.pages()
     elif args[0] == 'power':
         checks.power()
     elif args[0] == 'annotation':

@@ -7,6 +7,7 @@
 #include <set>
 #include <tuple>
 
+#include "export/kicad_page.h"
 #include "export/kicad_symbols.h"
 #include "export/kicad_text.h"
 #include "export/power_parts.h"
@@ -85,6 +86,7 @@ class Planner {
         entries();
         joinPieces();
         powerFlags();
+        placeOnPages(design_, plan_);
         return std::move(plan_);
     }
 

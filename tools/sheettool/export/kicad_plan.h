@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -87,10 +88,18 @@ struct SymbolUse {
     std::string powerName;
 };
 
+// A sheet's paper, and how far everything the sheet draws is moved to lie
+// inside its frame.
+struct Page {
+    std::string paper = "(paper \"A4\")";
+    KPoint offset;
+};
+
 struct Plan {
     Annotation annotation;
     std::vector<std::string> netNames; // per net of the design: a text that only it has
     std::vector<int> sheets;           // the sheets drawn, in order
+    std::map<int, Page> pages;         // by sheet
     std::vector<SymbolUse> symbols;
     std::vector<PlacedSymbol> placed;
     std::vector<DrawnLine> lines;

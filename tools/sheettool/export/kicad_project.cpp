@@ -22,33 +22,6 @@ std::string atText(KPoint at, int angle) {
     return "(at " + mm(at.x) + " " + mm(at.y) + " " + std::to_string(angle) + ")";
 }
 
-// The paper of a sheet: the smallest ISO size it fits, else its own size.
-std::string paper(const model::Design& design, int sheet) {
-    std::int64_t width = 0, height = 0;
-    for (const model::Sheet& s : design.sheets)
-        if (s.number == sheet || (sheet == 0 && s.number == 1))
-            width = s.width, height = s.height;
-    if (width <= 0 || height <= 0)
-        return "(paper \"A4\")";
-    bool portrait = height > width;
-    std::int64_t longer = std::max(width, height) * unitIU;
-    std::int64_t shorter = std::min(width, height) * unitIU;
-    struct Size {
-        const char* name;
-        std::int64_t longer, shorter; // in internal units
-    };
-    const Size sizes[] = {{"A4", 2970000, 2100000},
-                          {"A3", 4200000, 2970000},
-                          {"A2", 5940000, 4200000},
-                          {"A1", 8410000, 5940000},
-                          {"A0", 11890000, 8410000}};
-    for (const Size& size : sizes)
-        if (longer <= size.longer && shorter <= size.shorter)
-            return std::string("(paper \"") + size.name + "\"" + (portrait ? " portrait" : "") +
-                   ")";
-    return "(paper \"User\" " + mm(width * unitIU) + " " + mm(height * unitIU) + ")";
-}
-
 class Writer {
   public:
     Writer(const model::Design& design, const Plan& plan, const std::string& stem)
@@ -149,7 +122,8 @@ class Writer {
     }
 
     std::string sheetText(int sheet) {
-        std::string out = header(uuidOf("screen " + std::to_string(sheet)), paper(design_, sheet));
+        std::string out =
+            header(uuidOf("screen " + std::to_string(sheet)), plan_.pages.at(sheet).paper);
         std::set<int> used;
         for (const PlacedSymbol& placed : plan_.placed)
             if (placed.sheet == sheet)
@@ -270,6 +244,10 @@ class Writer {
                 refY = (low.y - 5) * unitIU;
                 valueY = (high.y + 5) * unitIU;
             }
+            const KPoint& by = plan_.pages.at(placed.sheet).offset;
+            x += by.x;
+            refY += by.y;
+            valueY += by.y;
         }
         bool hideRef = placed.ref[0] == '#';
         out += "    (property \"Reference\" " + quoted(placed.ref) + " (id 0) " +
