@@ -11,6 +11,7 @@
 #include "export/kicad_plan.h"
 #include "export/kicad_project.h"
 #include "export/kicad_symbols.h"
+#include "export/kicad_text.h"
 #include "export/project_folder.h"
 #include "sheettool.h"
 
@@ -25,6 +26,16 @@ std::string renumberings(const model::Design& design, const kicad::Annotation& a
     std::string lines;
     for (const kicad::Renumbering& change : annotation.changes)
         lines += model::reportLine("renumbered: " + kicad::renumberingText(design, change));
+    return lines;
+}
+
+// The names KiCad shows changed a little, so that nets stay apart.
+std::string renamings(const model::Design& design, const kicad::Plan& plan) {
+    std::string lines;
+    for (const kicad::NetRename& rename : plan.renamedNets)
+        lines += model::reportLine("renamed: " + rename.from + " of net " +
+                                   kicad::utf8Text(design.nets[rename.net].key) + " is " +
+                                   rename.to + " in KiCad: another net is " + rename.from);
     return lines;
 }
 
@@ -54,7 +65,8 @@ std::string adaptations(const model::Design& design, const kicad::Plan& plan) {
            " parts moved off a pin of another net, " + std::to_string(plan.junctionsLeftOut) +
            " junctions left out, " + std::to_string(text) + " labels and tags as text, " +
            std::to_string(lines) + " wires and " + std::to_string(entries) +
-           " bus entries as plain lines\n" + renumberings(design, plan.annotation);
+           " bus entries as plain lines\n" + renumberings(design, plan.annotation) +
+           renamings(design, plan);
 }
 
 bool writeProject(const model::Design& design, const kicad::Plan& plan, const std::string& folder,

@@ -11,8 +11,9 @@ programs on designs it builds and reads what they write independently:
     export_checks.py refusals BUILD_DIR         bad arguments: a message and status 2, nothing written
     export_checks.py annotation BUILD_DIR       shared and unannotated references made KiCad's
     export_checks.py power BUILD_DIR            power parts as KiCad's power symbols, a referenced one a part
+    export_checks.py names BUILD_DIR            a name on nets kept apart: the designer's, changed a little
     export_checks.py pages BUILD_DIR            every sheet inside its paper's frame, clear of the title block
-    export_checks.py folder BUILD_DIR           the user's folder: links, other projects, odd names, a full disk
+    export_checks.py folder BUILD_DIR [FAILING_RENAME]           the user's folder: links, other projects, odd names, a full disk
 """
 import csv
 import io
@@ -365,6 +366,30 @@ class Checks:
                 '(xy 1.27 1.27) (xy 0 2.54)' not in ground[:ground.index('(symbol "d:', 5)]:
             self.fail('power: GND is not drawn as a ground sign with a hidden power input')
 
+    def names(self):
+        """Three nets each labelled TX, kept apart by dovla32 (labels join only
+        through a bus): the first keeps TX, the others TX_2 and TX_3, listed."""
+        folder = self.folder('names')
+        body = ['sheet-file', 'sheet code=4']
+        for n in range(3):
+            y = 100 * n
+            body += ['part at=60,%d ref="R%d" name="RES" lib="RES"' % (y + 20, n + 1),
+                     'wire from=10,%d to=-60,%d' % (y + 10, y + 10), 'label at=-30,%d text="TX"' % (y + 10)]
+        sheet = self.design(folder, '\n'.join(body) + '\n')
+        self.export_all(folder, sheet, [], 'one name on three nets')
+        done = self.run(['export', 'kicad-project', sheet, '-o', 'names'], folder)
+        text = open(os.path.join(folder, 'names', 'd-sheet1.kicad_sch'), encoding='utf-8').read()
+        labels = sorted(re.findall(r'\(label "([^"]*)"', text))
+        if labels != ['TX', 'TX_2', 'TX_3']:
+            self.fail('names: the labels are %s' % labels)
+        for line in ('renamed: TX of net TX[R2.1] is TX_2 in KiCad: another net is TX',
+                     'renamed: TX of net TX[R3.1] is TX_3 in KiCad: another net is TX'):
+            if line not in done.stdout.decode():
+                self.fail('names: the summary lacks "%s"' % line)
+        netlist = self.run(['export', 'kicad-netlist', sheet], folder).stdout.decode()
+        if sorted(re.findall(r'\(name "(TX[^"]*)"\)', netlist)) != ['TX', 'TX_2', 'TX_3']:
+            self.fail('names: the net list names the nets otherwise than the project')
+
     PAPERS = {'A4': (297, 210), 'A3': (420, 297), 'A2': (594, 420), 'A1': (841, 594), 'A0': (1189, 841)}
 
     def check_page(self, path, what):
@@ -451,7 +476,7 @@ class Checks:
             if open(outside).read() != 'kept' or (forced.returncode == 0 and 'd.kicad_sch' not in os.listdir(kicad)):
                 self.fail('folder, %s: --force did not replace the project as it should' % what)
 
-    def folder_checks(self):
+    def folder_checks(self, failing_rename=None):
         folder = self.folder('folder')
         self.design(folder, self.ANNOTATION.replace('name="" lib="CAP"', 'name="=HYPERLINK(1)" lib="CAP"'))
         self.folder_refusals(folder)
@@ -485,6 +510,32 @@ class Checks:
         if done.returncode != 2 or self.snapshot(os.path.join(folder, 'full')) != before:
             self.fail('folder: a full disk: status %d, files changed: %s' % (
                 done.returncode, self.snapshot(os.path.join(folder, 'full')).keys() ^ before.keys()))
+        if failing_rename:
+            self.failed_move(folder, failing_rename, before)
+
+    def failed_move(self, folder, failing_rename, before):
+        """The third file fails to move into place: the message names the
+        files that are new and those that are not, and each is as it says."""
+        environment = dict(os.environ, LD_PRELOAD=failing_rename, DOVLA32_FAIL_RENAME='3')
+        done = subprocess.run([self.sheettool, 'export', 'kicad-project', 'd.sch', '-o', 'full'], cwd=folder,
+                              capture_output=True, env=environment)
+        message = done.stderr.decode()
+        found = re.search(r"can't write: (\S+); written: (.+); not written: (.+)", message)
+        if done.returncode != 2 or not found:
+            self.fail('folder: a failed move: status %d, %r' % (done.returncode, message))
+            return
+        name = lambda path: os.path.basename(path)
+        written = [name(p) for p in found.group(2).split(', ')]
+        kept = [name(found.group(1))] + [name(p) for p in found.group(3).split(', ')]
+        after = self.snapshot(os.path.join(folder, 'full'))
+        if sorted(written + kept) != sorted(before) or len(written) != 2:
+            self.fail('folder: a failed move names %s and %s of %s' % (written, kept, sorted(before)))
+        for file in written:
+            if after[file] == before[file] and file.endswith('sheet1.kicad_sch'):
+                self.fail('folder: %s is named written but is not new' % file)
+        for file in kept:
+            if after[file] != before[file]:
+                self.fail('folder: %s is named not written but changed' % file)
 
 def main(args):
     checks = Checks(args[1])
@@ -504,6 +555,8 @@ def main(args):
         checks.bom()
     elif args[0] == 'refusals':
         checks.refusals()
+    elif args[0] == 'names':
+        checks.names()
     elif args[0] == 'pages':
         checks.pages()
     elif args[0] == 'power':
@@ -511,7 +564,7 @@ def main(args):
     elif args[0] == 'annotation':
         checks.annotation()
     elif args[0] == 'folder':
-        checks.folder_checks()
+        checks.folder_checks(args[2] if len(args) > 2 else None)
     shutil.rmtree(checks.work, ignore_errors=True)
     print('%d failures' % len(checks.failures))
     return 1 if checks.failures else 0

@@ -95,11 +95,19 @@ struct Page {
     KPoint offset;
 };
 
+// A net that KiCad knows by a name changed a little: the name it carries
+// in the design is another net's.
+struct NetRename {
+    int net = 0;
+    std::string from, to;
+};
+
 struct Plan {
     Annotation annotation;
     std::vector<std::string> netNames; // per net of the design: a text that only it has
-    std::vector<int> sheets;           // the sheets drawn, in order
-    std::map<int, Page> pages;         // by sheet
+    std::vector<NetRename> renamedNets;
+    std::vector<int> sheets;   // the sheets drawn, in order
+    std::map<int, Page> pages; // by sheet
     std::vector<SymbolUse> symbols;
     std::vector<PlacedSymbol> placed;
     std::vector<DrawnLine> lines;

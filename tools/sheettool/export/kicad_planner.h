@@ -73,6 +73,7 @@ class Planner {
     // names (plan_owners.cpp)
     void names();
     std::string textFor(const std::string& name, int net) const;
+    void keepApart(const std::string& name, GroupRef group);
 
     // wires and buses (plan_lines.cpp)
     void lines();
@@ -160,6 +161,8 @@ class Planner {
     std::vector<int> lineOwner_;
     std::vector<std::pair<Point, Point>> lineSource_;
     std::map<std::string, std::set<int>> claims_;
+    std::set<int> renamed_;                    // nets named anew to keep a name apart
+    std::map<std::string, int> keepers_;       // the net that keeps a name several carry
     std::map<std::uint32_t, KPoint> shift_;    // parts moved, by how far
     std::set<std::pair<int, KPoint>> offGrid_; // the pins moved and the stubs' ends
     std::map<std::uint32_t, std::vector<std::uint32_t>> piecesLabels_; // local labels by piece

@@ -60,6 +60,40 @@ void Planner::names() {
             claim(part.name, design_.pins[part.pins[0]].group);
     for (std::size_t i = 0; i < plan_.netNames.size(); ++i)
         claims_[plan_.netNames[i]].insert(static_cast<int>(i));
+    for (const model::Label& label : design_.labels)
+        keepApart(label.name, label.group);
+    for (const model::Tag& tag : design_.tags)
+        keepApart(tag.name, tag.group);
+    for (const model::Part& part : design_.parts)
+        if (isPowerPart(part))
+            keepApart(part.name, design_.pins[part.pins[0]].group);
+}
+
+// A name that several nets carry stays with one: the net dovla32 names by
+// it, else the first to carry it, which KiCad then names by it too. Each
+// other net is named by it with the smallest change that no other net has
+// ("TX_2"), once, and the change is listed.
+void Planner::keepApart(const std::string& name, GroupRef group) {
+    std::string text = netText(name);
+    if (text.empty() || group.kind != GroupRef::Net || claims_[text].size() < 2)
+        return;
+    auto net = static_cast<int>(group.index);
+    auto [keeper, first] = keepers_.try_emplace(text, net);
+    if (first) {
+        auto named = std::find(plan_.netNames.begin(), plan_.netNames.end(), text);
+        if (named != plan_.netNames.end())
+            keeper->second = static_cast<int>(named - plan_.netNames.begin());
+        else if (renamed_.insert(net).second)
+            plan_.netNames[net] = text;
+    }
+    if (keeper->second == net || !renamed_.insert(net).second)
+        return;
+    std::string changed;
+    for (int n = 2; changed.empty() || claims_.count(changed) != 0; ++n)
+        changed = text + "_" + std::to_string(n);
+    plan_.renamedNets.push_back({net, text, changed});
+    plan_.netNames[net] = changed;
+    claims_[changed].insert(net);
 }
 
 // The text a name of a net is drawn with: its own where that is safe.
@@ -68,6 +102,8 @@ std::string Planner::textFor(const std::string& name, int net) const {
     auto claim = claims_.find(text);
     if (!text.empty() && claim != claims_.end() && claim->second.size() == 1 &&
         *claim->second.begin() == net)
+        return text;
+    if (auto keeper = keepers_.find(text); keeper != keepers_.end() && keeper->second == net)
         return text;
     return plan_.netNames[net];
 }
