@@ -3,6 +3,7 @@
 #include <charconv>
 #include <map>
 #include <set>
+#include <string_view>
 
 #include "export/kicad_text.h"
 #include "export/power_parts.h"
@@ -23,11 +24,14 @@ struct RefParts {
     bool numbered = false;
 };
 
-RefParts split(const std::string& ref) {
-    std::size_t end = ref.find_last_not_of('?');
-    std::string stem = end == std::string::npos ? std::string() : ref.substr(0, end + 1);
-    std::size_t digits = stem.find_last_not_of("0123456789") + 1; // 0 when all digits
-    RefParts parts{stem.substr(0, digits)};
+RefParts split(std::string_view ref) {
+    std::string_view stem = ref;
+    while (!stem.empty() && stem.back() == '?')
+        stem.remove_suffix(1);
+    std::size_t digits = stem.size();
+    while (digits > 0 && stem[digits - 1] >= '0' && stem[digits - 1] <= '9')
+        --digits;
+    RefParts parts{std::string(stem.substr(0, digits))};
     if (stem.size() > digits && stem.size() == ref.size()) {
         auto [rest, error] =
             std::from_chars(stem.data() + digits, stem.data() + stem.size(), parts.number);
@@ -36,7 +40,7 @@ RefParts split(const std::string& ref) {
         parts.numbered = error == std::errc() && parts.number < 1000000000;
     }
     if (parts.prefix.empty())
-        parts.prefix = "U";
+        parts.prefix.push_back('U');
     return parts;
 }
 
