@@ -478,7 +478,10 @@ class Checks:
 
     def folder_checks(self, failing_rename=None):
         folder = self.folder('folder')
-        self.design(folder, self.ANNOTATION.replace('name="" lib="CAP"', 'name="=HYPERLINK(1)" lib="CAP"'))
+        formulas = ['=HYPERLINK(1)', '+1', '-5V', '@SUM']
+        self.design(folder, self.ANNOTATION.replace('name="" lib="CAP"', 'name="=HYPERLINK(1)" lib="CAP"') + ''.join(
+            'part at=%d,400 ref="C%d" name="%s" lib="CAP"\n' % (100 * n, 20 + n, name)
+            for n, name in enumerate(formulas[1:])))
         self.folder_refusals(folder)
         # An export's own folder is exported into again.
         self.run(['export', 'kicad-project', 'd.sch', '-o', 'again'], folder)
@@ -495,8 +498,9 @@ class Checks:
             json.load(open(os.path.join(folder, 'odd', 'a___HOME_b.kicad_pro')))
         # A part name a spreadsheet would run as a formula.
         rows = list(csv.reader(io.StringIO(self.run(['export', 'bom-csv', 'd.sch'], folder).stdout.decode(), newline='')))
-        if ["CAP", "'=HYPERLINK(1)", '1', 'C7'] not in rows:
-            self.fail('folder: a formula in the BOM: %s' % rows)
+        for n, name in enumerate(formulas):
+            if ['CAP', "'" + name, '1', 'C7' if n == 0 else 'C%d' % (19 + n)] not in rows:
+                self.fail('folder: %s is a formula in the BOM: %s' % (name, rows))
         # A full disk half-way: nothing replaced, nothing left behind.
         self.run(['export', 'kicad-project', 'd.sch', '-o', 'full'], folder)
         before = self.snapshot(os.path.join(folder, 'full'))

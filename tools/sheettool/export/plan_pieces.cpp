@@ -84,9 +84,11 @@ void Planner::joinPieces() {
             continue;
         if (label.kind == LabelKind::Local)
             piecesLabels_[pieces.find(labelBase + i)].push_back(i);
-        piecesNames[pieces.find(labelBase + i)].insert(
-            label.kind == LabelKind::Global ? "G" + label.text
-                                            : "L" + std::to_string(label.sheet) + label.text);
+        // A global label's name joins on every sheet, a local one on its own.
+        std::string name(1, label.kind == LabelKind::Global ? 'G' : 'L');
+        if (label.kind == LabelKind::Local)
+            name += std::to_string(label.sheet);
+        piecesNames[pieces.find(labelBase + i)].insert(name + label.text);
     }
     for (const PlacedSymbol& placed : plan_.placed)
         if (placed.part >= 0 && isPowerPart(design_.parts[placed.part]))
