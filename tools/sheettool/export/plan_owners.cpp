@@ -51,22 +51,20 @@ void Planner::names() {
         else
             claims_[netText(name)].insert(-2);
     };
-    for (const model::Label& label : design_.labels)
-        claim(label.name, label.group);
-    for (const model::Tag& tag : design_.tags)
-        claim(tag.name, tag.group);
-    for (const model::Part& part : design_.parts)
-        if (isPowerPart(part))
-            claim(part.name, design_.pins[part.pins[0]].group);
+    // The names that join: labels, tags and power symbols.
+    auto eachName = [&](auto visit) {
+        for (const model::Label& label : design_.labels)
+            visit(label.name, label.group);
+        for (const model::Tag& tag : design_.tags)
+            visit(tag.name, tag.group);
+        for (const model::Part& part : design_.parts)
+            if (isPowerPart(part))
+                visit(part.name, design_.pins[part.pins[0]].group);
+    };
+    eachName(claim);
     for (std::size_t i = 0; i < plan_.netNames.size(); ++i)
         claims_[plan_.netNames[i]].insert(static_cast<int>(i));
-    for (const model::Label& label : design_.labels)
-        keepApart(label.name, label.group);
-    for (const model::Tag& tag : design_.tags)
-        keepApart(tag.name, tag.group);
-    for (const model::Part& part : design_.parts)
-        if (isPowerPart(part))
-            keepApart(part.name, design_.pins[part.pins[0]].group);
+    eachName([&](const std::string& name, GroupRef group) { keepApart(name, group); });
 }
 
 // A name that several nets carry stays with one: the net dovla32 names by
