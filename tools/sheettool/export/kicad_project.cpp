@@ -12,7 +12,6 @@ namespace {
 
 using model::Point;
 
-const char* const font = "(effects (font (size 1.27 1.27)))";
 const char* const lineStroke = "(stroke (width 0) (type default) (color 0 0 0 0))";
 
 std::string xy(KPoint at) {
