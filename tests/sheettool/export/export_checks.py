@@ -13,6 +13,7 @@ programs on designs it builds and reads what they write independently:
     export_checks.py power BUILD_DIR            power parts as KiCad's power symbols, a referenced one a part
     export_checks.py names BUILD_DIR            a name on nets kept apart: the designer's, changed a little
     export_checks.py pages BUILD_DIR            every sheet inside its paper's frame, clear of the title block
+    export_checks.py texts BUILD_DIR            pin names, references, values and texts clear of each other
     export_checks.py folder BUILD_DIR [FAILING_RENAME]           the user's folder: links, other projects, odd names, a full disk
 """
 import csv
@@ -438,6 +439,144 @@ class Checks:
                 self.fail('the example\'s %s is not on A4' % name)
         print('papers of the random sheets: %s' % papers)
 
+    TEXTS_LIBRARY = '''library-file
+header
+part name="HC04" width=4 height=2 blocks=1 pins=4
+  pin side=left offset=1 numbers=1 name="A"
+  pin side=right offset=1 numbers=2 name="Y"
+  pin side=top offset=2 numbers=14 name="VCC"
+  pin side=bottom offset=2 numbers=7 name="GND"
+part name="CTRL" width=8 height=8 blocks=1 pins=8
+  pin side=left offset=2 numbers=1 name="DATA0"
+  pin side=left offset=6 numbers=2 name="DATA1"
+  pin side=top offset=2 numbers=3 name="RESET"
+  pin side=top offset=6 numbers=4 name="CLOCK"
+  pin side=right offset=2 numbers=5 name="OUT0"
+  pin side=right offset=6 numbers=6 name="OUT1"
+  pin side=bottom offset=2 numbers=7 name="GROUND"
+  pin side=bottom offset=6 numbers=8 name="SUPPLY"
+'''
+
+    @staticmethod
+    def boxes_meet(a, b):
+        return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+
+    @staticmethod
+    def name_boxes(symbol, width_of):
+        """The boxes of a library symbol's pin names, in its own frame (mm, y up)."""
+        rect = kicad_nets.child(kicad_nets.children(symbol, 'symbol')[0], 'rectangle')
+        (x1, y1), (x2, y2) = [(float(kicad_nets.value(c[1])), float(kicad_nets.value(c[2])))
+                              for c in (kicad_nets.child(rect, 'start'), kicad_nets.child(rect, 'end'))]
+        left, right, bottom, top = min(x1, x2), max(x1, x2), min(y1, y2), max(y1, y2)
+        boxes = []
+        for pin in kicad_nets.children(kicad_nets.children(symbol, 'symbol')[1], 'pin'):
+            at = kicad_nets.child(pin, 'at')
+            x, y, angle = float(at[1]), float(at[2]), int(at[3])
+            name = kicad_nets.child(pin, 'name')
+            text = kicad_nets.value(name[1])
+            size = float(kicad_nets.child(kicad_nets.child(kicad_nets.child(name, 'effects'), 'font'), 'size')[1])
+            if text == '~':
+                continue
+            run, half, gap = width_of(text, size), size / 2, 0.508
+            box = {0: (left + gap, y - half, left + gap + run, y + half),
+                   180: (right - gap - run, y - half, right - gap, y + half),
+                   270: (x - half, top - gap - run, x + half, top - gap),
+                   90: (x - half, bottom + gap, x + half, bottom + gap + run)}[angle]
+            boxes.append((text, size, box))
+        return boxes
+
+    def texts(self):
+        """A small gate with its supply pins facing each other, a part with
+        names at every corner, resistors turned every way, a wire where a
+        reference would go and a label on crossing wires: in KiCad, every
+        name, reference, value and text stands clear of the rest."""
+        folder = self.folder('texts')
+        with open(os.path.join(folder, 'texts.lib.txt'), 'w') as out:
+            out.write(self.TEXTS_LIBRARY)
+        self.run(['build', 'texts.lib.txt', '-o', 'texts.lib'], folder)
+        with open(os.path.join(folder, 'TAVEL.INI'), 'a') as out:
+            out.write('LIB2=texts.lib\n')
+        body = ['sheet-file', 'sheet code=4']
+        for d in range(8):
+            body.append('part at=%d,100 ref="R%d" name="RES" lib="RES" dir=%d' % (100 + 120 * d, d + 1, d))
+            body.append('wire from=%d,%d to=%d,%d' % (50 + 120 * d, 90 if d % 2 == 0 else 40,
+                                                      10 + 120 * d, 90 if d % 2 == 0 else 40))
+        body += ['wire from=40,74 to=130,74',
+                 'part at=200,300 ref="U1" name="HC04" lib="HC04"',
+                 'part at=400,300 ref="U2" name="HC04" lib="HC04" dir=1',
+                 'part at=600,300 ref="U3" name="HC04" lib="HC04" dir=6',
+                 'part at=900,400 ref="U4" name="CTRL" lib="CTRL"',
+                 'wire from=100,500 to=300,500', 'wire from=200,450 to=200,550',
+                 'label at=200,500 text="CROSS"']
+        sheet = self.design(folder, '\n'.join(body) + '\n')
+        self.export_all(folder, sheet, [], 'texts')
+        tree = kicad_nets.parse(open(os.path.join(folder, 'kicad', 'd-sheet1.kicad_sch'), encoding='utf-8').read())
+        mm = lambda node: (float(kicad_nets.value(node[1])), float(kicad_nets.value(node[2])))
+        # KiCad's letters are about 0.8 of the text's size wide.
+        width_of = lambda text, size: 0.8 * size * len(text)
+        symbols = {kicad_nets.value(s[1]): s for s in kicad_nets.children(kicad_nets.child(tree, 'lib_symbols'), 'symbol')}
+        for name, symbol in symbols.items():
+            boxes = self.name_boxes(symbol, width_of) if kicad_nets.children(symbol, 'symbol') else []
+            for i, (a, size_a, box_a) in enumerate(boxes):
+                for b, size_b, box_b in boxes[i + 1:]:
+                    if self.boxes_meet(box_a, box_b):
+                        self.fail('texts: in %s the pin names %s (%s mm) and %s (%s mm) overprint' % (
+                            name, a, size_a, b, size_b))
+            if name.endswith(':CTRL') and not any(size == 1.27 for _, size, _ in boxes):
+                self.fail('texts: every name of CTRL was made small')
+        # What a field must keep clear of, in the sheet's frame (mm, y down).
+        keep_clear = []
+        for wire in kicad_nets.children(tree, 'wire'):
+            (x1, y1), (x2, y2) = [mm(p) for p in kicad_nets.children(kicad_nets.child(wire, 'pts'), 'xy')]
+            keep_clear.append(('a wire', (min(x1, x2), min(y1, y2) - 0.1, max(x1, x2), max(y1, y2) + 0.1)))
+        fields = []
+        for placed in kicad_nets.children(tree, 'symbol'):
+            at = kicad_nets.child(placed, 'at')
+            origin, angle = (kicad_nets.iu(at[1]), kicad_nets.iu(at[2])), int(at[3])
+            mirror = kicad_nets.value(kicad_nets.child(placed, 'mirror')[1]) if kicad_nets.child(placed, 'mirror') else None
+            symbol = symbols[kicad_nets.value(kicad_nets.child(placed, 'lib_id')[1])]
+            to_sheet = lambda x, y: tuple(c / kicad_nets.IU for c in kicad_nets.placed(
+                kicad_nets.iu(x), -kicad_nets.iu(y), angle, mirror, origin))
+            ref = [kicad_nets.value(p[2]) for p in kicad_nets.children(placed, 'property')
+                   if kicad_nets.value(p[1]) == 'Reference'][0]
+            units = kicad_nets.children(symbol, 'symbol')
+            rect = kicad_nets.child(units[0], 'rectangle') if units else None
+            if rect:
+                corners = [to_sheet(*mm(kicad_nets.child(rect, end))) for end in ('start', 'end')]
+                keep_clear.append(('the body of ' + ref, (min(c[0] for c in corners), min(c[1] for c in corners),
+                                                           max(c[0] for c in corners), max(c[1] for c in corners))))
+            for pin in kicad_nets.children(units[-1], 'pin') if units else []:
+                pin_at = kicad_nets.child(pin, 'at')
+                x, y, turn = float(pin_at[1]), float(pin_at[2]), int(pin_at[3])
+                length = float(kicad_nets.child(pin, 'length')[1])
+                dx, dy = {0: (length, 0), 90: (0, length), 180: (-length, 0), 270: (0, -length)}[turn]
+                (x1, y1), (x2, y2) = to_sheet(x, y), to_sheet(x + dx, y + dy)
+                # The pin and its number beside it.
+                keep_clear.append(('pin %s of %s' % (kicad_nets.value(kicad_nets.child(pin, 'number')[1]), ref),
+                                   (min(x1, x2) - 0.9, min(y1, y2) - 0.9, max(x1, x2) + 0.9, max(y1, y2) + 0.9)))
+            for prop in kicad_nets.children(placed, 'property'):
+                effects = kicad_nets.child(prop, 'effects')
+                if kicad_nets.value(prop[1]) not in ('Reference', 'Value') or 'hide' in effects:
+                    continue
+                text = kicad_nets.value(prop[2])
+                x, y = mm(kicad_nets.child(prop, 'at'))
+                run = width_of(text, 1.27)
+                justify = kicad_nets.child(effects, 'justify')
+                left = x if justify and 'left' in justify else x - run if justify and 'right' in justify else x - run / 2
+                fields.append(('%s %s' % (kicad_nets.value(prop[1]).lower(), text), (left, y - 0.635, left + run, y + 0.635)))
+        for i, (what, box) in enumerate(fields):
+            for other, clear in keep_clear + fields[i + 1:]:
+                if self.boxes_meet(box, clear):
+                    self.fail('texts: the %s stands on %s' % (what, other))
+        for text in kicad_nets.children(tree, 'text'):
+            x, y = mm(kicad_nets.child(text, 'at'))
+            box = (x, y - 1.27, x + width_of(kicad_nets.value(text[1]), 1.27), y)
+            for other, clear in keep_clear:
+                if other == 'a wire' and self.boxes_meet(box, clear):
+                    self.fail('texts: the text %s lies on a wire' % kicad_nets.value(text[1]))
+        if len(fields) != 24:
+            self.fail('texts: %d references and values shown, not 24' % len(fields))
+
     def snapshot(self, folder):
         return {name: open(os.path.join(folder, name), 'rb').read() for name in sorted(os.listdir(folder))}
 
@@ -567,6 +706,8 @@ def main(args):
         checks.power()
     elif args[0] == 'annotation':
         checks.annotation()
+    elif args[0] == 'texts':
+        checks.texts()
     elif args[0] == 'folder':
         checks.folder_checks(args[2] if len(args) > 2 else None)
     shutil.rmtree(checks.work, ignore_errors=True)

@@ -57,6 +57,16 @@ void addLabel(Box& box, const DrawnLabel& label) {
     box.add(end, 2 * 12700);
 }
 
+// A field's text reads across from its point, as it is justified.
+void addField(Box& box, const std::string& text, KPoint at, Fields::Justify justify) {
+    std::int64_t width = static_cast<std::int64_t>(text.size()) * 12700;
+    std::int64_t left = justify == Fields::Left    ? at.x
+                        : justify == Fields::Right ? at.x - width
+                                                   : at.x - width / 2;
+    box.add({left, at.y}, 12700);
+    box.add({left + width, at.y}, 12700);
+}
+
 struct Paper {
     const char* name;
     std::int64_t width, height; // landscape, in internal units
@@ -107,6 +117,9 @@ void placeOnPages(const model::Design& design, Plan& plan) {
     for (const PlacedSymbol& placed : plan.placed) {
         Box& box = boxes[placed.sheet];
         box.add(placed.anchor, textRoom);
+        if (placed.ref[0] != '#')
+            addField(box, placed.ref, placed.fields.ref, placed.fields.justify);
+        addField(box, placed.value, placed.fields.value, placed.fields.justify);
         if (placed.part < 0)
             continue;
         const model::Part& part = design.parts[placed.part];
@@ -142,8 +155,11 @@ void placeOnPages(const model::Design& design, Plan& plan) {
         move(plan.junctionSheets[i], plan.junctionPoints[i]);
     for (DrawnLabel& label : plan.labels)
         move(label.sheet, label.at);
-    for (PlacedSymbol& placed : plan.placed)
+    for (PlacedSymbol& placed : plan.placed) {
         move(placed.sheet, placed.anchor);
+        move(placed.sheet, placed.fields.ref);
+        move(placed.sheet, placed.fields.value);
+    }
 }
 
 } // namespace dovla::sheettool::kicad

@@ -32,6 +32,7 @@ Plan Planner::run() {
     entries();
     joinPieces();
     powerFlags();
+    fields();
     placeOnPages(design_, plan_);
     return std::move(plan_);
 }

@@ -59,6 +59,14 @@ struct DrawnLabel {
     std::string what;
 };
 
+// Where a symbol's reference and value stand on the sheet. They read
+// across whichever way the symbol is turned.
+struct Fields {
+    enum Justify { Centre, Left, Right };
+    KPoint ref, value;
+    Justify justify = Centre;
+};
+
 // A part, or a power symbol the plan adds (part then -1).
 struct PlacedSymbol {
     std::int64_t part = -1;
@@ -71,6 +79,7 @@ struct PlacedSymbol {
     std::string ref;         // as KiCad shows it: "#PWR03" for a power symbol
     std::string originalRef; // the design's, where KiCad shows another
     std::string value;       // the part name, or the power name it joins by
+    Fields fields;
 };
 
 // A library symbol that the project holds.

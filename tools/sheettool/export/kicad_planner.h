@@ -86,6 +86,9 @@ class Planner {
     void place(const model::Part& part, PlacedSymbol& placed);
     void powerFlags();
     int freeAngle(int sheet, KPoint at, int taken) const;
+
+    // where references and values stand (plan_fields.cpp)
+    void fields();
     static int connectorAngle(const model::Pin& pin);
 
     // the index of lines by the points they pass (plan_line_index.cpp)

@@ -13,6 +13,8 @@ namespace {
 using model::Point;
 
 const char* const lineStroke = "(stroke (width 0) (type default) (color 0 0 0 0))";
+// How far above its line a plain text stands: clear of the wire under it.
+constexpr std::int64_t textLift = 5080;
 
 std::string xy(KPoint at) {
     return "(xy " + mm(at.x) + " " + mm(at.y) + ")";
@@ -179,10 +181,15 @@ class Writer {
         const char* justify =
             label.angle >= 180 ? "(justify right bottom)" : "(justify left bottom)";
         switch (label.kind) {
-        case LabelKind::Text:
-            return "  (text " + quoted(label.text) + " " + atText(label.at, label.angle % 180) +
+        case LabelKind::Text: {
+            // A label that joins nothing in KiCad is a plain text, lifted off
+            // the wire it stands on as a label's text is.
+            KPoint at = label.at;
+            (label.angle % 180 == 0 ? at.y : at.x) -= textLift;
+            return "  (text " + quoted(label.text) + " " + atText(at, label.angle % 180) +
                    "\n    (effects (font (size 1.27 1.27)) (justify left bottom))\n    (uuid " +
                    id + ")\n  )\n";
+        }
         case LabelKind::Local:
             return "  (label " + quoted(label.text) + " " + atText(label.at, label.angle) +
                    "\n    (effects (font (size 1.27 1.27)) " + justify + ")\n    (uuid " + id +
@@ -207,54 +214,18 @@ class Writer {
                           std::to_string(placed.unit) + ")\n    (in_bom " +
                           (placed.ref[0] == '#' ? "no" : "yes") + ") (on_board " +
                           (placed.ref[0] == '#' ? "no" : "yes") + ")\n    (uuid " + id + ")\n";
-        // The fields above and below the placed body; beside a body turned
-        // upright, whose pins are above and below it.
-        std::int64_t x = placed.anchor.x, refY = placed.anchor.y - 12700;
-        std::int64_t valueY = placed.anchor.y + 12700;
-        const char* justify = "";
-        int angle = 0; // KiCad turns the fields with the symbol: turned back, they read across
-        if (use.kind == SymbolUse::PowerConnector || use.kind == SymbolUse::PowerFlag) {
-            // The name beyond the sign's far end, clear of its pin.
-            struct Beyond {
-                std::int64_t dx, dy;
-                const char* justify;
-            };
-            const Beyond beyond[4] = {{0, -38100, ""},
-                                      {-31750, 0, " (justify right)"},
-                                      {0, 38100, ""},
-                                      {31750, 0, " (justify left)"}};
-            const Beyond& b = beyond[(placed.angle / 90) % 4];
-            x = placed.anchor.x + b.dx;
-            refY = placed.anchor.y;
-            valueY = placed.anchor.y + b.dy;
-            justify = b.justify;
-            angle = placed.angle % 180;
-        } else if (placed.part >= 0) {
-            const model::Part& part = design_.parts[placed.part];
-            Point low = part.bodyMin, high = part.bodyMax;
-            if ((part.placement & 1) != 0 && part.found) {
-                x = (high.x + 3) * unitIU;
-                refY = ((low.y + high.y) / 2 - 3) * unitIU;
-                valueY = ((low.y + high.y) / 2 + 5) * unitIU;
-                justify = " (justify left)";
-                angle = 90;
-            } else {
-                x = (low.x + high.x) / 2 * unitIU;
-                refY = (low.y - 5) * unitIU;
-                valueY = (high.y + 5) * unitIU;
-            }
-            const KPoint& by = plan_.pages.at(placed.sheet).offset;
-            x += by.x;
-            refY += by.y;
-            valueY += by.y;
-        }
+        // KiCad turns the fields with the symbol: turned back, they read across.
+        int angle = placed.angle % 180;
+        const char* justify = placed.fields.justify == Fields::Left    ? " (justify left)"
+                              : placed.fields.justify == Fields::Right ? " (justify right)"
+                                                                       : "";
         bool hideRef = placed.ref[0] == '#';
         out += "    (property \"Reference\" " + quoted(placed.ref) + " (id 0) " +
-               atText({x, refY}, angle) + "\n      (effects (font (size 1.27 1.27))" + justify +
-               (hideRef ? " hide" : "") + ")\n    )\n";
+               atText(placed.fields.ref, angle) + "\n      (effects (font (size 1.27 1.27))" +
+               justify + (hideRef ? " hide" : "") + ")\n    )\n";
         out += "    (property \"Value\" " + quoted(placed.value) + " (id 1) " +
-               atText({x, valueY}, angle) + "\n      (effects (font (size 1.27 1.27))" + justify +
-               ")\n    )\n";
+               atText(placed.fields.value, angle) + "\n      (effects (font (size 1.27 1.27))" +
+               justify + ")\n    )\n";
         out += "    (property \"Footprint\" \"\" (id 2) " + atText(placed.anchor, 0) +
                "\n      (effects (font (size 1.27 1.27)) hide)\n    )\n";
         // A renumbered part keeps the reference it has in the design, so

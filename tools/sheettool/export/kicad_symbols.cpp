@@ -1,6 +1,7 @@
 #include "export/kicad_symbols.h"
 
 #include "export/kicad_text.h"
+#include "export/pin_names.h"
 
 namespace dovla::sheettool::kicad {
 
@@ -166,16 +167,22 @@ std::string symbolText(const model::Design& design, const SymbolUse& use, const 
     line(2, "(rectangle (start " + mm(-body.w * unitIU) + " " + mm(body.h * unitIU) +
                 ") (end 0 0) " + stroke + " (fill (type background)))");
     line(1, ")");
+    std::vector<std::string> names;
+    for (const model::SymbolPin& pin : symbol.pins)
+        names.push_back(power ? use.powerName : pin.name.empty() ? "~" : utf8Text(pin.name));
+    std::vector<std::int64_t> sizes = pinNameSizes(symbol, names);
     for (int block = 0; block < symbol.blockCount; ++block) {
         line(1, "(symbol " + quoted(own + "_" + std::to_string(block + 1) + "_1"));
-        for (const model::SymbolPin& pin : symbol.pins) {
+        for (std::size_t i = 0; i < symbol.pins.size(); ++i) {
+            const model::SymbolPin& pin = symbol.pins[i];
             std::int64_t u, v;
             int angle;
             pinPlace(pin, body, u, v, angle);
-            std::string name = power ? use.powerName : pin.name.empty() ? "~" : utf8Text(pin.name);
+            std::string size = mm(sizes[i]) + " " + mm(sizes[i]);
             line(2, std::string("(pin ") + (power ? "power_in" : "passive") + " line " +
-                        at(u, v, angle) + " (length 2.54) (name " + quoted(name) + " " + font +
-                        ") (number " + quoted(utf8Text(pin.numbers[block])) + " " + font + "))");
+                        at(u, v, angle) + " (length 2.54) (name " + quoted(names[i]) +
+                        " (effects (font (size " + size + ")))) (number " +
+                        quoted(utf8Text(pin.numbers[block])) + " " + font + "))");
         }
         line(1, ")");
     }
