@@ -464,12 +464,15 @@ part name="CTRL" width=8 height=8 blocks=1 pins=8
     @staticmethod
     def name_boxes(symbol, width_of):
         """The boxes of a library symbol's pin names, in its own frame (mm, y up)."""
-        rect = kicad_nets.child(kicad_nets.children(symbol, 'symbol')[0], 'rectangle')
+        units = kicad_nets.children(symbol, 'symbol')
+        rect = kicad_nets.child(units[0], 'rectangle')
+        if rect is None or len(units) < 2:
+            return []  # a power symbol, whose names are hidden
         (x1, y1), (x2, y2) = [(float(kicad_nets.value(c[1])), float(kicad_nets.value(c[2])))
                               for c in (kicad_nets.child(rect, 'start'), kicad_nets.child(rect, 'end'))]
         left, right, bottom, top = min(x1, x2), max(x1, x2), min(y1, y2), max(y1, y2)
         boxes = []
-        for pin in kicad_nets.children(kicad_nets.children(symbol, 'symbol')[1], 'pin'):
+        for pin in kicad_nets.children(units[1], 'pin'):
             at = kicad_nets.child(pin, 'at')
             x, y, angle = float(at[1]), float(at[2]), int(at[3])
             name = kicad_nets.child(pin, 'name')
@@ -510,7 +513,17 @@ part name="CTRL" width=8 height=8 blocks=1 pins=8
                  'label at=200,500 text="CROSS"']
         sheet = self.design(folder, '\n'.join(body) + '\n')
         self.export_all(folder, sheet, [], 'texts')
-        tree = kicad_nets.parse(open(os.path.join(folder, 'kicad', 'd-sheet1.kicad_sch'), encoding='utf-8').read())
+        clashes, shown = self.text_clashes(os.path.join(folder, 'kicad', 'd-sheet1.kicad_sch'))
+        for clash in clashes:
+            self.fail('texts: ' + clash)
+        if shown != 24:
+            self.fail('texts: %d references and values shown, not 24' % shown)
+
+    def text_clashes(self, path):
+        """What a sheet's texts stand on, as KiCad draws them, and how many
+        references and values it shows."""
+        clashes = []
+        tree = kicad_nets.parse(open(path, encoding='utf-8').read())
         mm = lambda node: (float(kicad_nets.value(node[1])), float(kicad_nets.value(node[2])))
         # KiCad's letters are about 0.8 of the text's size wide.
         width_of = lambda text, size: 0.8 * size * len(text)
@@ -520,10 +533,10 @@ part name="CTRL" width=8 height=8 blocks=1 pins=8
             for i, (a, size_a, box_a) in enumerate(boxes):
                 for b, size_b, box_b in boxes[i + 1:]:
                     if self.boxes_meet(box_a, box_b):
-                        self.fail('texts: in %s the pin names %s (%s mm) and %s (%s mm) overprint' % (
+                        clashes.append('in %s the pin names %s (%s mm) and %s (%s mm) overprint' % (
                             name, a, size_a, b, size_b))
             if name.endswith(':CTRL') and not any(size == 1.27 for _, size, _ in boxes):
-                self.fail('texts: every name of CTRL was made small')
+                clashes.append('every name of CTRL was made small')
         # What a field must keep clear of, in the sheet's frame (mm, y down).
         keep_clear = []
         for wire in kicad_nets.children(tree, 'wire'):
@@ -567,15 +580,17 @@ part name="CTRL" width=8 height=8 blocks=1 pins=8
         for i, (what, box) in enumerate(fields):
             for other, clear in keep_clear + fields[i + 1:]:
                 if self.boxes_meet(box, clear):
-                    self.fail('texts: the %s stands on %s' % (what, other))
+                    clashes.append('the %s stands on %s' % (what, other))
         for text in kicad_nets.children(tree, 'text'):
-            x, y = mm(kicad_nets.child(text, 'at'))
-            box = (x, y - 1.27, x + width_of(kicad_nets.value(text[1]), 1.27), y)
+            at = kicad_nets.child(text, 'at')
+            (x, y), run = mm(at), width_of(kicad_nets.value(text[1]), 1.27)
+            # Justified left and bottom: it reads from its point, upward when turned.
+            box = (x, y - 1.27, x + run, y) if int(at[3]) == 0 else (x - 1.27, y - run, x, y)
             for other, clear in keep_clear:
                 if other == 'a wire' and self.boxes_meet(box, clear):
-                    self.fail('texts: the text %s lies on a wire' % kicad_nets.value(text[1]))
-        if len(fields) != 24:
-            self.fail('texts: %d references and values shown, not 24' % len(fields))
+                    clashes.append('the text %s lies on a wire' % kicad_nets.value(text[1]))
+        return clashes, len(fields)
+
 
     def snapshot(self, folder):
         return {name: open(os.path.join(folder, name), 'rb').read() for name in sorted(os.listdir(folder))}
