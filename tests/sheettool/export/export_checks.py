@@ -406,6 +406,13 @@ class Checks:
                 width, height = height, width
         drawn = text[text.index('\n  )\n', text.index('(lib_symbols')):]
         points = [(float(x), float(y)) for x, y in re.findall(r'\((?:xy|at) (-?[\d.]+) (-?[\d.]+)', drawn)]
+        # A reference or value shown reads across from its point: both its ends.
+        for text, x, y, justify in re.findall(
+                r'\(property "(?:Reference|Value)" "([^"]*)" \(id \d+\) \(at (-?[\d.]+) (-?[\d.]+) \d+\)\n'
+                r'\s*\(effects \(font \(size [\d.]+ [\d.]+\)\)(?: \(justify (\w+)\))?\)', drawn):
+            run, x, y = len(text) * 0.8 * 1.27, float(x), float(y)
+            left = x if justify == 'left' else x - run if justify == 'right' else x - run / 2
+            points += [(left, y), (left + run, y)]
         outside = [p for p in points if not (10 <= p[0] <= width - 10 and 10 <= p[1] <= height - 10)]
         on_title = [p for p in points if p[0] > width - 120 and p[1] > height - 45]
         if outside or on_title:
@@ -432,6 +439,16 @@ class Checks:
             'part at=4060,1820 ref="R2" name="RES" lib="RES"']) + '\n', 'far')
         self.run(['export', 'kicad-project', sheet, '-o', 'far'], folder)
         self.check_page(os.path.join(folder, 'far', 'far-sheet1.kicad_sch'), 'a far sheet')
+        # A connector at the sheet's left edge, wires above and below it:
+        # its long name stands left of it, further out than anything drawn
+        # (by more than the whole inch the drawing is moved by).
+        sheet = self.design(folder, '\n'.join([
+            'sheet-file', 'sheet code=4',
+            'part at=102,100 ref="J1" name="CONNECTOR_PAIR2" lib="CONN2"',
+            'wire from=62,66 to=132,66', 'wire from=62,104 to=132,104',
+            'wire from=112,80 to=200,80', 'wire from=112,90 to=200,90']) + '\n', 'left')
+        self.run(['export', 'kicad-project', sheet, '-o', 'left'], folder)
+        self.check_page(os.path.join(folder, 'left', 'left-sheet1.kicad_sch'), 'a name left of its part')
         shutil.copy(os.path.join(self.examples, 'demo.sch'), folder)
         self.run(['export', 'kicad-project', 'demo.sch', '-o', 'demo'], folder)
         for name in ('demo-sheet1.kicad_sch', 'demo-sheet2.kicad_sch'):
@@ -455,6 +472,9 @@ part name="CTRL" width=8 height=8 blocks=1 pins=8
   pin side=right offset=6 numbers=6 name="OUT1"
   pin side=bottom offset=2 numbers=7 name="GROUND"
   pin side=bottom offset=6 numbers=8 name="SUPPLY"
+part name="TIGHT" width=4 height=4 blocks=1 pins=2
+  pin side=left offset=1 numbers=1 name="DATA"
+  pin side=top offset=1 numbers=2 name="RESET"
 '''
 
     @staticmethod
@@ -509,19 +529,32 @@ part name="CTRL" width=8 height=8 blocks=1 pins=8
                  'part at=400,300 ref="U2" name="HC04" lib="HC04" dir=1',
                  'part at=600,300 ref="U3" name="HC04" lib="HC04" dir=6',
                  'part at=900,400 ref="U4" name="CTRL" lib="CTRL"',
+                 'part at=1200,400 ref="U5" name="TIGHT" lib="TIGHT"',
+                 # A body where R3's reference would stand, and two parts
+                 # whose value and reference would meet.
+                 'part at=330,75 ref="C1" name="CAP" lib="CAP"',
+                 'part at=1100,100 ref="R9" name="RES" lib="RES"',
+                 'part at=1100,133 ref="R10" name="RES" lib="RES"',
                  'wire from=100,500 to=300,500', 'wire from=200,450 to=200,550',
                  'label at=200,500 text="CROSS"']
         sheet = self.design(folder, '\n'.join(body) + '\n')
         self.export_all(folder, sheet, [], 'texts')
-        clashes, shown = self.text_clashes(os.path.join(folder, 'kicad', 'd-sheet1.kicad_sch'))
+        clashes, shown, where = self.text_clashes(os.path.join(folder, 'kicad', 'd-sheet1.kicad_sch'))
         for clash in clashes:
             self.fail('texts: ' + clash)
-        if shown != 24:
-            self.fail('texts: %d references and values shown, not 24' % shown)
+        # Where nothing is in the way, the reference stands just above the
+        # body and the value just below it.
+        r7 = where['R7']
+        top, bottom = r7['body'][1], r7['body'][3]
+        if not (top - 2.54 < r7['Reference'] < top and bottom < r7['Value'] < bottom + 2.54):
+            self.fail('texts: R7\'s reference and value are not just above and below it: %s' % r7)
+        if shown != 32:
+            self.fail('texts: %d references and values shown, not 32' % shown)
 
     def text_clashes(self, path):
-        """What a sheet's texts stand on, as KiCad draws them, and how many
-        references and values it shows."""
+        """What a sheet's texts stand on, as KiCad draws them, how many
+        references and values it shows, and by reference the height of each
+        and the part's body."""
         clashes = []
         tree = kicad_nets.parse(open(path, encoding='utf-8').read())
         mm = lambda node: (float(kicad_nets.value(node[1])), float(kicad_nets.value(node[2])))
@@ -532,17 +565,19 @@ part name="CTRL" width=8 height=8 blocks=1 pins=8
             boxes = self.name_boxes(symbol, width_of) if kicad_nets.children(symbol, 'symbol') else []
             for i, (a, size_a, box_a) in enumerate(boxes):
                 for b, size_b, box_b in boxes[i + 1:]:
-                    if self.boxes_meet(box_a, box_b):
+                    # Names that cannot be kept apart are both as small as names get.
+                    if self.boxes_meet(box_a, box_b) and (size_a, size_b) != (0.5, 0.5):
                         clashes.append('in %s the pin names %s (%s mm) and %s (%s mm) overprint' % (
                             name, a, size_a, b, size_b))
-            if name.endswith(':CTRL') and not any(size == 1.27 for _, size, _ in boxes):
-                clashes.append('every name of CTRL was made small')
+            sizes = sorted(size for _, size, _ in boxes)
+            if name.endswith(':CTRL') and (sizes[0] < 0.7 or sizes[-1] != 1.27):
+                clashes.append('the names of CTRL are made smaller than they need: %s' % sizes)
         # What a field must keep clear of, in the sheet's frame (mm, y down).
         keep_clear = []
         for wire in kicad_nets.children(tree, 'wire'):
             (x1, y1), (x2, y2) = [mm(p) for p in kicad_nets.children(kicad_nets.child(wire, 'pts'), 'xy')]
             keep_clear.append(('a wire', (min(x1, x2), min(y1, y2) - 0.1, max(x1, x2), max(y1, y2) + 0.1)))
-        fields = []
+        fields, where = [], {}
         for placed in kicad_nets.children(tree, 'symbol'):
             at = kicad_nets.child(placed, 'at')
             origin, angle = (kicad_nets.iu(at[1]), kicad_nets.iu(at[2])), int(at[3])
@@ -554,10 +589,12 @@ part name="CTRL" width=8 height=8 blocks=1 pins=8
                    if kicad_nets.value(p[1]) == 'Reference'][0]
             units = kicad_nets.children(symbol, 'symbol')
             rect = kicad_nets.child(units[0], 'rectangle') if units else None
+            body = None
             if rect:
                 corners = [to_sheet(*mm(kicad_nets.child(rect, end))) for end in ('start', 'end')]
-                keep_clear.append(('the body of ' + ref, (min(c[0] for c in corners), min(c[1] for c in corners),
-                                                           max(c[0] for c in corners), max(c[1] for c in corners))))
+                body = (min(c[0] for c in corners), min(c[1] for c in corners),
+                        max(c[0] for c in corners), max(c[1] for c in corners))
+                keep_clear.append(('the body of ' + ref, body))
             for pin in kicad_nets.children(units[-1], 'pin') if units else []:
                 pin_at = kicad_nets.child(pin, 'at')
                 x, y, turn = float(pin_at[1]), float(pin_at[2]), int(pin_at[3])
@@ -576,7 +613,10 @@ part name="CTRL" width=8 height=8 blocks=1 pins=8
                 run = width_of(text, 1.27)
                 justify = kicad_nets.child(effects, 'justify')
                 left = x if justify and 'left' in justify else x - run if justify and 'right' in justify else x - run / 2
-                fields.append(('%s %s' % (kicad_nets.value(prop[1]).lower(), text), (left, y - 0.635, left + run, y + 0.635)))
+                # With a little room around it, so that two texts never read as one.
+                fields.append(('%s %s' % (kicad_nets.value(prop[1]).lower(), text),
+                               (left - 0.15, y - 0.785, left + run + 0.15, y + 0.785)))
+                where.setdefault(ref, {'body': body})[kicad_nets.value(prop[1])] = y
         for i, (what, box) in enumerate(fields):
             for other, clear in keep_clear + fields[i + 1:]:
                 if self.boxes_meet(box, clear):
@@ -589,7 +629,7 @@ part name="CTRL" width=8 height=8 blocks=1 pins=8
             for other, clear in keep_clear:
                 if other == 'a wire' and self.boxes_meet(box, clear):
                     clashes.append('the text %s lies on a wire' % kicad_nets.value(text[1]))
-        return clashes, len(fields)
+        return clashes, len(fields), where
 
 
     def snapshot(self, folder):
