@@ -59,12 +59,9 @@ void addLabel(Box& box, const DrawnLabel& label) {
 
 // A field's text reads across from its point, as it is justified.
 void addField(Box& box, const std::string& text, KPoint at, Fields::Justify justify) {
-    std::int64_t width = static_cast<std::int64_t>(text.size()) * 12700;
-    std::int64_t left = justify == Fields::Left    ? at.x
-                        : justify == Fields::Right ? at.x - width
-                                                   : at.x - width / 2;
+    auto [left, right] = fieldSpan(text, at, justify);
     box.add({left, at.y}, 12700);
-    box.add({left + width, at.y}, 12700);
+    box.add({right, at.y}, 12700);
 }
 
 struct Paper {

@@ -11,6 +11,15 @@ std::string undrawnPartWarning(const model::Part& part, const std::string& conse
            consequence;
 }
 
+std::pair<std::int64_t, std::int64_t> fieldSpan(const std::string& text, KPoint at,
+                                                Fields::Justify justify) {
+    std::int64_t width = static_cast<std::int64_t>(text.size()) * 12700;
+    std::int64_t left = justify == Fields::Left    ? at.x
+                        : justify == Fields::Right ? at.x - width
+                                                   : at.x - width / 2;
+    return {left, left + width};
+}
+
 KPoint kpoint(model::Point at) {
     return {at.x * unitIU, at.y * unitIU};
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "design.h"
@@ -66,6 +67,11 @@ struct Fields {
     KPoint ref, value;
     Justify justify = Centre;
 };
+
+// Where a field's text begins and ends across the sheet, as it is
+// justified: about 1.27 mm a character, as wide as KiCad's letters get.
+std::pair<std::int64_t, std::int64_t> fieldSpan(const std::string& text, KPoint at,
+                                                Fields::Justify justify);
 
 // A part, or a power symbol the plan adds (part then -1).
 struct PlacedSymbol {

@@ -35,12 +35,8 @@ std::int64_t textWidth(const std::string& text) {
 // around it that keeps two texts from reading as one.
 Box textBox(const std::string& text, KPoint at, Fields::Justify justify) {
     constexpr std::int64_t room = textHeight / 4;
-    std::int64_t width = textWidth(text);
-    std::int64_t left = justify == Fields::Left    ? at.x
-                        : justify == Fields::Right ? at.x - width
-                                                   : at.x - width / 2;
-    return {left - room, at.y - textHeight / 2 - room, left + width + room,
-            at.y + textHeight / 2 + room};
+    auto [left, right] = fieldSpan(text, at, justify);
+    return {left - room, at.y - textHeight / 2 - room, right + room, at.y + textHeight / 2 + room};
 }
 
 // What a field's text should keep clear of on one sheet, each with how
