@@ -15,8 +15,8 @@ run. What a case writes is kept as written, but for the changes that
 `stored_form` makes, the one place where outputs are normalised:
 - the scratch folders' paths become $DESIGN and $OUT, and the programs'
   version (in dovla32's banner and the SARIF log) becomes $VERSION;
-- a page of view is kept as its design data (the embedded JSON), not the
-  script and style around it;
+- a page of view or of diff --html is kept as its data (the embedded
+  JSON), not the script and style around it;
 - a JSON document on one line is kept indented, one value a line, when it
   reads back into exactly the bytes written (otherwise as written);
 - the cases of a design listed in HASHED are kept as a SHA-256 of that form.
@@ -55,7 +55,7 @@ LARGE_SHEETS = '6'
 VALIDATOR = shutil.which('sarif-multitool') or os.path.expanduser(
     '~/.local/share/dovla32-tools/bin/sarif-multitool')
 BODY_SIZES = [5, 5, 9, 9, 9, 17, 17, 37, 59, 59]
-PAGE_DATA = re.compile(rb'<script type="application/json" id="design">(.*?)</script>', re.S)
+PAGE_DATA = re.compile(rb'<script type="application/json" id="(?:design|review)">(.*?)</script>', re.S)
 
 
 class Case:

@@ -6,6 +6,7 @@
 
 #include "design_json.h"
 #include "design_texts.h"
+#include "diff_designs.h"
 #include "view/net_colors.h"
 #include "view/page.h"
 #include "view_page.h"
@@ -30,7 +31,7 @@ TEST(ViewPage, DataCannotCloseItsScriptElement) {
     EXPECT_EQ(json::parse(safe.substr(1)), json::parse(data));
 
     std::string page = view::page("demo.sch", data);
-    EXPECT_EQ(occurrences(page, "</script>"), 2u); // the data's element and the script's
+    EXPECT_EQ(occurrences(page, "</script>"), 3u); // the data's element and the two scripts'
     EXPECT_EQ(designOfPage(page), json::parse(data));
 }
 
@@ -353,11 +354,26 @@ TEST_F(ViewCommand, WritesThePageToStandardOutputWithoutAName) {
     EXPECT_EQ(designOfPage(run.out)["title"], "view.sch");
 }
 
-// The page's policy lets its own script run and no other: an inline
-// script that got into the page would be refused by the browser.
-TEST_F(ViewCommand, ThePolicyAllowsTheScriptByItsHashAlone) {
+// A page's policy lets its own scripts run and no other: an inline script
+// that got into the page would be refused by the browser.
+struct PolicyCase {
+    const char* name;
+    std::vector<std::string> command;
+};
+
+void PrintTo(const PolicyCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PagePolicy : public ViewCommand, public ::testing::WithParamInterface<PolicyCase> {};
+
+TEST_P(PagePolicy, AllowsItsScriptsByTheirHashesAlone) {
     sheet("view.sch", viewDesign);
-    ASSERT_EQ(tool({"view", "view.sch", "-o", "page.html"}).status, 0);
+    sheet("moved.sch", replaced(viewDesign, "part at=", "part at=1"));
+    std::vector<std::string> command = GetParam().command;
+    command.insert(command.end(), {"-o", "page.html"});
+    RunResult run = tool(command);
+    ASSERT_LE(run.status, 1) << run.err;
     const std::string page = dir.read("page.html");
     const std::string policyMark = "script-src ";
     std::size_t policy = page.find(policyMark);
@@ -365,21 +381,31 @@ TEST_F(ViewCommand, ThePolicyAllowsTheScriptByItsHashAlone) {
     policy += policyMark.size();
     const std::string source = page.substr(policy, page.find(';', policy) - policy);
     const std::string open = "<script>";
-    std::size_t script = page.find(open);
-    ASSERT_NE(script, std::string::npos);
-    script += open.size();
-    dir.write("script.js", page.substr(script, page.find("</script>", script) - script));
-    RunResult hash = dovla::testing::runCommand(
-        {"python3", "-c",
-         "import base64, hashlib, sys\n"
-         "digest = hashlib.sha256(open(sys.argv[1], 'rb').read()).digest()\n"
-         "print(\"'sha256-\" + base64.b64encode(digest).decode() + \"'\", end='')",
-         "script.js"},
-        dir.path());
+    std::vector<std::string> scripts;
+    for (std::size_t script = page.find(open); script != std::string::npos;
+         script = page.find(open, script)) {
+        script += open.size();
+        scripts.push_back("script" + std::to_string(scripts.size()) + ".js");
+        dir.write(scripts.back(), page.substr(script, page.find("</script>", script) - script));
+    }
+    ASSERT_EQ(scripts.size(), 2u);
+    std::vector<std::string> hashCommand = {
+        "python3", "-c",
+        "import base64, hashlib, sys\n"
+        "print(' '.join(\"'sha256-\" + base64.b64encode(hashlib.sha256(open(f, 'rb').read())"
+        ".digest()).decode() + \"'\" for f in sys.argv[1:]), end='')"};
+    hashCommand.insert(hashCommand.end(), scripts.begin(), scripts.end());
+    RunResult hash = dovla::testing::runCommand(hashCommand, dir.path());
     if (hash.status == 127)
         GTEST_SKIP() << "python3 is not installed";
     EXPECT_EQ(source, hash.out);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, PagePolicy,
+    ::testing::Values(PolicyCase{"View", {"view", "view.sch"}},
+                      PolicyCase{"Review", {"diff", "view.sch", "moved.sch", "--html"}}),
+    [](const ::testing::TestParamInfo<PolicyCase>& info) { return info.param.name; });
 
 } // namespace
 } // namespace dovla::sheettool::testing

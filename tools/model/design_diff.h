@@ -143,12 +143,46 @@ struct DesignDiff {
     bool empty() const;
 };
 
+// A part that a line of the report names: by its reference and block, or,
+// without a reference, by its sheet and place.
+struct PartMention {
+    std::string ref;
+    int block = 0;
+    DiffPlace place;
+};
+
+// What a line of the report names in one revision, in that revision's own
+// terms: a renamed part's pins under its old reference in the old one.
+struct DiffMentions {
+    std::vector<PartMention> parts;
+    std::vector<std::string> nets;        // keys
+    std::vector<std::string> pins;        // R1.2
+    std::string libName;                  // every part placed of this library part
+    std::vector<std::string> libraryPins; // and these pins of it, by their numbers
+};
+
+// A line of the text report and what it names, for a reader that shows
+// each change on the drawings of both revisions.
+struct DiffLine {
+    enum Group { ConfigurationLines, LibraryParts, Parts, Nets, Pins };
+    // Added: only the new revision has what it names; Removed: only the old.
+    enum Kind { Changed, Added, Removed };
+    Group group = ConfigurationLines;
+    Kind kind = Changed;
+    std::string text; // without its line end
+    DiffMentions before, after;
+    bool placed = false; // where it is, in the new revision or, gone, the old
+    DiffPlace place;
+};
+
 DesignDiff diffDesigns(const Design& oldDesign, const Design& newDesign);
 
 // Two library files part by part: parts added, removed and changed.
 DesignDiff diffLibraries(const std::vector<Symbol>& oldParts, const std::vector<Symbol>& newParts);
 
-// The changes as text, a line each in a fixed order, and as JSON.
+// The changes as text, a line each in a fixed order, and as JSON. The
+// text is the lines' texts, each ended.
+std::vector<DiffLine> diffLines(const DesignDiff& diff);
 std::string diffText(const DesignDiff& diff);
 Json diffJson(const DesignDiff& diff, const std::string& oldPath, const std::string& newPath);
 

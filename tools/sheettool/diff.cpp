@@ -9,6 +9,7 @@
 #include "design_arguments.h"
 #include "design_diff.h"
 #include "diff/diff_revisions.h"
+#include "diff/review_page.h"
 #include "library_symbols.h"
 #include "sheettool.h"
 
@@ -26,8 +27,8 @@ std::string shownName(const std::string& file) {
 }
 
 bool diffSheets(const DesignArguments& arguments, const std::string (&configs)[2],
-                model::DesignDiff& diff, std::vector<std::string>& inputs) {
-    model::Design designs[2];
+                model::Design (&designs)[2], model::DesignDiff& diff,
+                std::vector<std::string>& inputs) {
     for (int side = 0; side < 2; ++side) {
         // --config names both sides' configuration; --old-config and
         // --new-config one side's.
@@ -76,6 +77,7 @@ int diffCommand(int argc, char** argv) {
     std::string configs[2];
     std::vector<std::string> files;
     bool git = false;
+    bool html = false;
     CLI::App parser("What changed in the connectivity from one revision of a design to another, "
                     "or from one revision of a library to another. Exit status 0: no change, 1: "
                     "changes, 2: trouble.",
@@ -90,6 +92,11 @@ int diffCommand(int argc, char** argv) {
                     "with the TAVEL.INI and libraries of its revision; NEW defaults to the work "
                     "tree");
     addDesignOptions(parser, arguments, AcceptJson | AcceptOutput);
+    parser
+        .add_flag("--html", html,
+                  "a review page instead of the text report: both revisions drawn, every line "
+                  "of the report listed and shown on the drawings")
+        ->excludes("--json");
     parser.add_option("--old-config", configs[0], "the old revision's TAVEL.INI")
         ->type_name("FILE")
         ->check(notEmpty());
@@ -109,19 +116,28 @@ int diffCommand(int argc, char** argv) {
         if (!configs[0].empty() || !configs[1].empty())
             return trouble("--git reads each revision's own TAVEL.INI: --old-config and "
                            "--new-config do not go with it");
+        if (html)
+            return trouble("--html draws two sheet files: with --git, name each revision's file "
+                           "by git show REV:PATH for now");
         return diffRevisions(files, arguments);
     }
     arguments.sheets = files;
     model::DesignDiff diff;
+    model::Design designs[2];
     std::vector<std::string> inputs;
     const bool libraries = isLibraryFile(files[0]) || isLibraryFile(files[1]);
+    if (libraries && html)
+        return trouble("--html draws two revisions of a sheet: library files are compared as "
+                       "text or JSON");
     if (libraries ? !diffLibraryFiles(arguments, diff, inputs)
-                  : !diffSheets(arguments, configs, diff, inputs))
+                  : !diffSheets(arguments, configs, designs, diff, inputs))
         return exitTrouble;
     const std::string oldName = shownName(files[0]);
     const std::string newName = shownName(files[1]);
     std::string text;
-    if (arguments.json) {
+    if (html) {
+        text = review::reviewPage(designs[0], designs[1], diff, oldName, newName);
+    } else if (arguments.json) {
         text = model::diffJson(diff, oldName, newName).dump() + "\n";
     } else if (!diff.empty()) {
         // A header names the files, so that the reports of several files

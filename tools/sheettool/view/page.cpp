@@ -1,7 +1,5 @@
 #include "page.h"
 
-#include <array>
-
 #include "design_json.h"
 #include "page_assets.h"
 
@@ -41,16 +39,14 @@ std::string htmlText(const std::string& bytes) {
     return out;
 }
 
-std::string page(const std::string& title, const std::string& data) {
-    enum Slot { Title, Style, Data, Script, ScriptHash };
-    static constexpr std::array<std::string_view, 5> marks = {"@TITLE@", "@STYLE@", "@DATA@",
-                                                              "@SCRIPT@", "@SCRIPTHASH@"};
+std::string fillFrame(std::string_view frame, std::initializer_list<Slot> slots) {
+    std::size_t size = frame.size();
+    for (const Slot& slot : slots)
+        size += slot.text.size() + (slot.script ? slot.text.size() / 64 : 0);
     // One pass over the frame: what goes into a slot is never searched for
     // marks itself.
-    std::string_view frame = pageHtml();
     std::string out;
-    out.reserve(frame.size() + data.size() + data.size() / 64 + pageStyle().size() +
-                pageScript().size() + title.size() * 6);
+    out.reserve(size);
     std::size_t at = 0;
     while (at < frame.size()) {
         std::size_t mark = frame.find('@', at);
@@ -59,35 +55,34 @@ std::string page(const std::string& title, const std::string& data) {
             break;
         }
         out += frame.substr(at, mark - at);
-        int filled = -1;
-        for (int slot = Title; slot <= ScriptHash; ++slot) {
-            if (frame.substr(mark, marks[slot].size()) == marks[slot])
-                filled = slot;
+        const Slot* filled = nullptr;
+        for (const Slot& slot : slots) {
+            if (frame.substr(mark, slot.mark.size()) == slot.mark)
+                filled = &slot;
         }
-        switch (filled) {
-        case Title:
-            out += htmlText(title);
-            break;
-        case Style:
-            out += pageStyle();
-            break;
-        case Data:
-            appendScriptSafe(out, data);
-            break;
-        case Script:
-            out += pageScript();
-            break;
-        case ScriptHash:
-            out += pageScriptHash();
-            break;
-        default:
+        if (filled == nullptr) {
             out += '@';
             at = mark + 1;
             continue;
         }
-        at = mark + marks[filled].size();
+        if (filled->script)
+            appendScriptSafe(out, filled->text);
+        else
+            out += filled->text;
+        at = mark + filled->mark.size();
     }
     return out;
+}
+
+std::string page(const std::string& title, const std::string& data) {
+    const std::string hashes =
+        std::string(drawingScriptHash()) + " " + std::string(pageScriptHash());
+    return fillFrame(pageHtml(), {{"@TITLE@", htmlText(title)},
+                                  {"@STYLE@", pageStyle()},
+                                  {"@DATA@", data, true},
+                                  {"@DRAWING@", drawingScript()},
+                                  {"@SCRIPT@", pageScript()},
+                                  {"@SCRIPTHASH@", hashes}});
 }
 
 } // namespace dovla::sheettool::view

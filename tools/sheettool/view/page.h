@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,17 @@ namespace dovla::sheettool::view {
 // The page of a design whose data (see page_data.h) is given, under a title
 // of the files' bytes.
 std::string page(const std::string& title, const std::string& data);
+
+// A mark of a page's frame (@DATA@) and what stands there; a script's
+// data made safe to stand in its element (see appendScriptSafe).
+struct Slot {
+    std::string_view mark;
+    std::string_view text;
+    bool script = false;
+};
+
+// A frame with each mark filled.
+std::string fillFrame(std::string_view frame, std::initializer_list<Slot> slots);
 
 // Appends JSON so that it can stand inside a script element: every "<"
 // written as \u003c, so that no text of the design can close the element.

@@ -5,33 +5,18 @@
 // #part=LINK, #bus=N, #finding=N, each with &sheet=N where another sheet
 // is shown, or #sheet=N alone) chooses on load, and follows the choice.
 'use strict';
+/* global sheetDrawing */
 
 (() => {
-  const design = JSON.parse(document.getElementById('design').textContent);
-  // The pins come as rows, the one list of the design as long as its items.
-  design.pins = design.pins.map(([key, text, number, sheet, part, net, name]) => ({
-    key, text, number, sheet, part, net, name,
-  }));
-  const svgNS = 'http://www.w3.org/2000/svg';
+  const design = sheetDrawing.prepare(JSON.parse(document.getElementById('design').textContent));
   // Lists and tables show this many entries, and as many more on demand.
   const listStep = 200;
   const tableStep = 100;
   // A finding is shown this many drawing units wide.
   const findingSpan = 400;
-  // A choice is shown at least this many drawing units wide, with this
-  // share of its size as a margin on every side.
-  const focusSpan = 200;
-  const focusMargin = 0.35;
-  // The margin around a whole sheet, a share of its size.
-  const wholeMargin = 0.04;
   // A click this many pixels beside a thin line still takes it.
   const reach = 4;
-  // Drawing units a character of the part names takes, some.
-  const nameCharWidth = 6;
-  // The least scale (screen pixels to a drawing unit) at which texts are
-  // legible, by their size: pin numbers and names; part names and tags;
-  // references and labels. The style sheet hides them below it.
-  const legible = { small: 1, middle: 0.6, large: 0.25 };
+  const { svgNS, legible, addTexts, wholeMargin } = sheetDrawing;
 
   const canvas = document.getElementById('canvas');
   const sheetBar = document.getElementById('sheets');
@@ -50,7 +35,7 @@
     // window changes, until the user zooms or pans.
     fitted: null,
   };
-  let drawing = null; // the sheet shown: {svg, index, texts, names}, as buildSheet made it
+  let drawing = null; // the sheet shown: {svg, index, texts, names}, as sheetDrawing.build made it
   // Where the canvas lies on the screen, measured when its size changes:
   // measuring it after each drawing would lay the whole drawing out.
   let canvasBox = null;
@@ -66,181 +51,14 @@
     return `${number} ${noun}${number === 1 ? '' : 's'}`;
   }
 
-  function escape(text) {
-    return String(text).replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
-  }
-
-  // One element of the drawing as markup: attributes from an object, an
-  // optional text.
-  function tag(name, attributes, text) {
-    let out = `<${name}`;
-    for (const key in attributes) {
-      const value = attributes[key];
-      out += ` ${key}="${typeof value === 'number' ? value : escape(value)}"`;
-    }
-    return text === undefined ? `${out}/>` : `${out}>${escape(text)}</${name}>`;
-  }
-
   function partName(part) {
     const info = design.parts[part];
     return info.label || info.name || info.lib;
   }
 
-  // Where a part's name goes: inside the body when it fits, shortened when
-  // it almost does; else outside, right of the body or below it, on a side
-  // without pins; else shortened to what fits.
-  function partNameMarkup(info, box, pinSides, hasPinNames) {
-    const [x1, y1, x2, y2] = box;
-    const room = Math.floor((x2 - x1 - 4) / nameCharWidth);
-    const name = info.name;
-    const inside = (text) => tag('text', { class: 'name-text', x: (x1 + x2) / 2,
-      y: (y1 + y2) / 2 + 4, 'text-anchor': 'middle' }, text);
-    const shortened = `${name.slice(0, Math.max(1, room - 1))}\u2026`;
-    if (!hasPinNames && name.length <= room) return inside(name);
-    if (!hasPinNames && room >= 4) return inside(shortened);
-    if (!pinSides.has('right')) {
-      return tag('text', { class: 'name-text', x: x2 + 3, y: (y1 + y2) / 2 + 3.5 }, name);
-    }
-    if (!pinSides.has('bottom')) return tag('text', { class: 'name-text', x: x1, y: y2 + 10 }, name);
-    return hasPinNames ? tag('text', { class: 'name-text', x: x1, y: y1 - 16 }, name)
-      : inside(shortened);
-  }
-
-  // A pin's name inside the body, beside the pin, reading away from it.
-  function pinNameMarkup(name, x1, y1, x2, y2) {
-    if (y1 === y2) {
-      const inward = Math.sign(x1 - x2) || 1;
-      return tag('text', { class: 'pin-name', x: x1 + 3 * inward, y: y1 + 2.5,
-        'text-anchor': inward > 0 ? 'start' : 'end' }, name);
-    }
-    const inward = Math.sign(y1 - y2) || 1;
-    const x = x1 + 2.5;
-    const y = y1 + 3 * inward;
-    return tag('text', { class: 'pin-name', x, y, 'text-anchor': inward > 0 ? 'end' : 'start',
-      transform: `rotate(-90 ${x} ${y})` }, name);
-  }
-
-  // The drawing of one sheet, in its own coordinates, with the elements of
-  // each net, part and bus group.
-  // A sheet with its items, read from their text the first time it is
-  // drawn.
-  function sheetItems(index) {
-    const sheet = design.sheets[index];
-    if (typeof sheet.items === 'string') {
-      Object.assign(sheet, JSON.parse(sheet.items));
-      delete sheet.items;
-    }
-    return sheet;
-  }
-
-  function buildSheet(index) {
-    const sheet = sheetItems(index);
-    const colors = new Map();
-    for (let i = 0; i < sheet.colors.length; i += 2) colors.set(sheet.colors[i], sheet.colors[i + 1]);
-    const colorOf = (net) => colors.get(net) || 'var(--neutral)';
-    const layers = { bodies: [], buses: [], lines: [], names: [], dots: [], marks: [] };
-    // Texts are written when the view first shows them (see addTexts):
-    // each with its place, the zoom it needs and its markup's maker.
-    const texts = [];
-    const text = (x, y, level, make) => texts.push({ x, y, level, make, built: false });
-    // The parts with pin names, and the sides of each body that have pins.
-    const named = new Set();
-    const sides = new Map();
-    const boxes = new Map(sheet.parts.map((row) => [row[0], row.slice(1, 5)]));
-    for (const [pin, x1, y1, x2, y2] of sheet.pins) {
-      const part = design.pins[pin].part;
-      if (design.pins[pin].name) named.add(part);
-      const box = boxes.get(part);
-      if (!box) continue;
-      if (!sides.has(part)) sides.set(part, new Set());
-      if (x2 > x1 && x1 >= box[2]) sides.get(part).add('right');
-      if (y2 > y1 && y1 >= box[3]) sides.get(part).add('bottom');
-    }
-    for (const [part, x1, y1, x2, y2, found] of sheet.parts) {
-      const info = design.parts[part];
-      layers.bodies.push(tag('rect', { class: found ? 'item body' : 'item body unknown', x: x1,
-        y: y1, width: x2 - x1, height: y2 - y1, 'data-part': part }));
-      if (info.label) {
-        text(x1, y1, legible.large, () => tag('text', { class: 'ref-text', x: x1, y: y1 - 4,
-          'data-part': part }, info.label));
-      }
-      text(x1, y1, legible.middle, () => partNameMarkup(info, [x1, y1, x2, y2],
-        sides.get(part) || new Set(), named.has(part)));
-    }
-    for (const [x1, y1, x2, y2, bus] of sheet.buses) {
-      layers.buses.push(tag('line', { class: 'item bus', x1, y1, x2, y2, 'data-bus': bus }));
-    }
-    // The rows a large sheet has thousands of are written without the
-    // help of tag(): their values are numbers and colours.
-    const line = (kind, x1, y1, x2, y2, net, more) => `<line class="item ${kind}" x1="${x1}" ` +
-      `y1="${y1}" x2="${x2}" y2="${y2}" stroke="${colorOf(net)}" data-net="${net}"${more}/>`;
-    for (const [x1, y1, x2, y2, net, bus] of sheet.entries) {
-      layers.lines.push(line('entry', x1, y1, x2, y2, net, ` data-bus="${bus}"`));
-    }
-    for (const [x1, y1, x2, y2, net] of sheet.wires) {
-      layers.lines.push(line('wire', x1, y1, x2, y2, net, ''));
-    }
-    for (const [pin, x1, y1, x2, y2, nx, ny, net] of sheet.pins) {
-      const info = design.pins[pin];
-      layers.lines.push(line('pin', x1, y1, x2, y2, net,
-        ` data-pin="${pin}" data-owner="${info.part}"`));
-      text(nx, ny, legible.small, () => `<text class="number-text" x="${nx}" y="${ny}">` +
-        `${escape(info.number)}</text>`);
-      if (info.name) text(x1, y1, legible.small, () => pinNameMarkup(info.name, x1, y1, x2, y2));
-    }
-    for (const [outline, tx, ty, name, net, bus] of sheet.tags) {
-      layers.lines.push(tag('polygon', { class: 'item tag', points: outline.join(' '),
-        stroke: colorOf(net), 'data-net': net, 'data-bus': bus }));
-      text(tx, ty, legible.middle, () => tag('text', { class: 'item tag-text', x: tx, y: ty,
-        'text-anchor': 'middle', 'data-net': net, 'data-bus': bus }, name));
-    }
-    for (const [x, y, name, net, vertical, bus] of sheet.labels) {
-      const attributes = { class: 'item label-text', x, y: y - 4, 'data-net': net,
-        'data-bus': bus };
-      if (vertical) attributes.transform = `rotate(-90 ${x} ${y})`;
-      text(x, y, legible.large, () => tag('text', attributes, name));
-    }
-    for (const [x, y, net] of sheet.junctions) {
-      layers.dots.push(tag('line', { class: 'item dot', x1: x, y1: y, x2: x, y2: y,
-        'data-net': net }));
-    }
-    design.findings.forEach((finding, number) => {
-      if (finding.sheet !== sheet.number) return;
-      const [x, y] = finding.at;
-      const at = { x1: x, y1: y, x2: x, y2: y, 'data-finding': number };
-      layers.marks.push(tag('line', { ...at, class: `finding-mark ${finding.severity}` }));
-      layers.marks.push(tag('line', { ...at, class: 'finding-eye' }));
-    });
-    const [minX, minY, maxX, maxY] = sheet.paper;
-    let markup = tag('rect', { class: 'paper', x: minX, y: minY, width: maxX - minX,
-      height: maxY - minY });
-    for (const name in layers) markup += `<g class="${name}">${layers[name].join('')}</g>`;
-    const svg = document.createElementNS(svgNS, 'svg');
-    svg.setAttribute('preserveAspectRatio', 'none');
-    svg.innerHTML = markup;
-    return { svg, index, texts, names: svg.querySelector('g.names') };
-  }
-
-  // Writes the texts of a drawing that are legible at a scale (screen
-  // pixels to a drawing unit) and stand in a box {x, y, w, h} (null: the
-  // whole sheet) and are not written yet: a large sheet is drawn without
-  // the thousands of texts its whole view cannot show.
-  function addTexts(target, box, scale) {
-    let markup = '';
-    for (const item of target.texts) {
-      if (item.built || scale < item.level) continue;
-      if (box && (item.x < box.x || item.x > box.x + box.w || item.y < box.y ||
-          item.y > box.y + box.h)) continue;
-      item.built = true;
-      markup += item.make();
-    }
-    if (markup) target.names.insertAdjacentHTML('beforeend', markup);
-    return markup !== '';
-  }
-
   function drawSheet(index) {
     state.sheet = index;
-    drawing = buildSheet(index);
+    drawing = sheetDrawing.build(design, index);
     canvas.replaceChildren(drawing.svg);
     fit(design.sheets[index].extent);
     for (const button of sheetBar.querySelectorAll('button[data-index]')) {
@@ -277,96 +95,24 @@
     return canvasBox;
   }
 
-  // The scale (screen pixels to a drawing unit) at which a box with a
-  // margin (a share of its size on every side) fills the canvas.
-  function scaleOf(box, margin) {
-    const [minX, minY, maxX, maxY] = box;
-    const { width, height } = canvasBox || measureCanvas();
-    const spanX = (maxX - minX) * (1 + 2 * margin) || 1;
-    const spanY = (maxY - minY) * (1 + 2 * margin) || 1;
-    return Math.min(width / spanX, height / spanY);
-  }
-
   function fit(box, margin = wholeMargin) {
-    const [minX, minY, maxX, maxY] = box;
     state.fitted = { box, margin };
-    const { width, height } = canvasBox || measureCanvas();
-    const scale = scaleOf(box, margin);
-    const w = width / scale;
-    const h = height / scale;
-    setView({ x: (minX + maxX) / 2 - w / 2, y: (minY + maxY) / 2 - h / 2, w, h });
+    setView(sheetDrawing.viewOf(box, margin, canvasBox || measureCanvas()));
   }
 
   // The view around a box of the sheet, large enough to see what is
   // around it; the whole sheet where that would show hardly more.
   function focus(box) {
     if (!box) return;
-    let [minX, minY, maxX, maxY] = box;
-    const growX = Math.max(0, focusSpan - (maxX - minX)) / 2;
-    const growY = Math.max(0, focusSpan - (maxY - minY)) / 2;
-    minX -= growX;
-    maxX += growX;
-    minY -= growY;
-    maxY += growY;
-    const whole = design.sheets[state.sheet].extent;
-    if (scaleOf([minX, minY, maxX, maxY], focusMargin) < scaleOf(whole, wholeMargin) * 1.25) {
-      wholeSheet();
-      return;
-    }
-    fit([minX, minY, maxX, maxY], focusMargin);
+    const shown = sheetDrawing.focusOf(box, design.sheets[state.sheet].extent,
+      canvasBox || measureCanvas());
+    fit(shown.box, shown.margin);
   }
 
   function wholeSheet() {
     fit(design.sheets[state.sheet].extent);
   }
 
-  // The box around some rows of the shown sheet, each with its points
-  // from `points`, or null when none is there.
-  function boxOf(rows, take, points) {
-    let box = null;
-    for (const row of rows) {
-      if (!take(row)) continue;
-      const xy = points(row);
-      for (let i = 0; i < xy.length; i += 2) {
-        if (!box) box = [xy[i], xy[i + 1], xy[i], xy[i + 1]];
-        box = [Math.min(box[0], xy[i]), Math.min(box[1], xy[i + 1]),
-          Math.max(box[2], xy[i]), Math.max(box[3], xy[i + 1])];
-      }
-    }
-    return box;
-  }
-
-  function union(...boxes) {
-    const found = boxes.filter(Boolean);
-    if (found.length === 0) return null;
-    return found.reduce((a, b) => [Math.min(a[0], b[0]), Math.min(a[1], b[1]),
-      Math.max(a[2], b[2]), Math.max(a[3], b[3])]);
-  }
-
-  function netBox(net) {
-    const sheet = design.sheets[state.sheet];
-    const line = (row) => row.slice(0, 4);
-    return union(
-      boxOf(sheet.wires, (row) => row[4] === net, line),
-      boxOf(sheet.entries, (row) => row[4] === net, line),
-      boxOf(sheet.pins, (row) => row[7] === net, (row) => row.slice(1, 5)),
-      boxOf(sheet.labels, (row) => row[3] === net, line),
-      boxOf(sheet.tags, (row) => row[4] === net, (row) => row[0]));
-  }
-
-  function partBox(part) {
-    const sheet = design.sheets[state.sheet];
-    return union(
-      boxOf(sheet.parts, (row) => row[0] === part, (row) => row.slice(1, 5)),
-      boxOf(sheet.pins, (row) => design.pins[row[0]].part === part, (row) => row.slice(1, 5)));
-  }
-
-  function busBox(bus) {
-    const sheet = design.sheets[state.sheet];
-    return union(
-      boxOf(sheet.buses, (row) => row[4] === bus, (row) => row.slice(0, 4)),
-      boxOf(sheet.entries, (row) => row[5] === bus, (row) => row.slice(0, 4)));
-  }
 
   function toSheet(clientX, clientY) {
     const box = measureCanvas();
@@ -565,8 +311,10 @@
         fit([x - findingSpan / 2, y - findingSpan / 2, x + findingSpan / 2, y + findingSpan / 2],
           0);
       } else {
-        focus(kind === 'net' ? netBox(index) : kind === 'part' ? partBox(index)
-          : busBox(index));
+        const shown = design.sheets[state.sheet];
+        focus(kind === 'net' ? sheetDrawing.netBox(shown, index)
+          : kind === 'part' ? sheetDrawing.partBox(design, shown, index)
+            : sheetDrawing.busBox(shown, index));
       }
     }
     updateAddress();
@@ -841,7 +589,7 @@
       const page = html('section', undefined, printed);
       html('h2', `${design.title}: ${sheet.number === 0 ? 'before sheet 1'
         : `sheet ${sheet.number}`}`, page);
-      const built = buildSheet(index);
+      const built = sheetDrawing.build(design, index);
       const [minX, minY, maxX, maxY] = sheet.extent;
       // Room for the texts beside the outermost items.
       const margin = Math.max(Math.max(maxX - minX, maxY - minY) * 0.02, 40);

@@ -1,0 +1,136 @@
+#include "review_page.h"
+
+#include <map>
+#include <optional>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
+
+#include "diff/review_assets.h"
+#include "json_writer.h"
+#include "view/page.h"
+#include "view/page_assets.h"
+#include "view/page_data.h"
+
+namespace dovla::sheettool::review {
+
+namespace {
+
+// A revision's parts, nets and pins by the names the report gives them.
+class Names {
+  public:
+    explicit Names(const model::Design& design) {
+        for (std::uint32_t i = 0; i < design.nets.size(); ++i)
+            nets_.emplace(design.nets[i].key, i);
+        for (std::uint32_t i = 0; i < design.parts.size(); ++i) {
+            const model::Part& part = design.parts[i];
+            if (part.ref.empty())
+                unnamed_.emplace(std::tuple(part.sheet, part.origin.x, part.origin.y), i);
+            else
+                parts_.emplace(std::pair(part.ref, part.block), i);
+        }
+        for (std::uint32_t i = 0; i < design.pins.size(); ++i) {
+            const model::Pin& pin = design.pins[i];
+            if (!design.parts[pin.part].ref.empty())
+                pins_.emplace(model::pinKey(design, pin), i);
+        }
+    }
+
+    // The indices of what a line names, in the line's order; what this
+    // revision does not hold is left out.
+    void write(model::JsonWriter& json, const model::DiffMentions& mentions) const {
+        json.open('{').key("parts").open('[');
+        for (const model::PartMention& part : mentions.parts) {
+            if (auto found = part.ref.empty()
+                                 ? find(unnamed_, std::tuple(part.place.sheet, part.place.at.x,
+                                                             part.place.at.y))
+                                 : find(parts_, std::pair(part.ref, part.block)))
+                json.value(*found);
+        }
+        json.close(']').key("nets").open('[');
+        for (const std::string& net : mentions.nets) {
+            if (auto found = find(nets_, net))
+                json.value(*found);
+        }
+        json.close(']').key("pins").open('[');
+        for (const std::string& pin : mentions.pins) {
+            if (auto found = find(pins_, pin))
+                json.value(*found);
+        }
+        json.close(']').text("lib", mentions.libName).key("libPins").open('[');
+        for (const std::string& pin : mentions.libraryPins)
+            json.bytes(pin);
+        json.close(']').close('}');
+    }
+
+  private:
+    template <typename Map, typename Key>
+    static std::optional<std::uint32_t> find(const Map& map, const Key& key) {
+        auto found = map.find(key);
+        return found == map.end() ? std::nullopt : std::optional(found->second);
+    }
+
+    std::unordered_map<std::string, std::uint32_t> nets_, pins_;
+    std::map<std::pair<std::string, int>, std::uint32_t> parts_;
+    std::map<std::tuple<int, int, int>, std::uint32_t> unnamed_;
+};
+
+const char* const groupNames[] = {"configuration", "library", "parts", "nets", "pins"};
+const char* const kindNames[] = {"changed", "added", "removed"};
+
+std::string reviewData(const model::Design& oldDesign, const model::Design& newDesign,
+                       const model::DesignDiff& diff, const std::string& oldName,
+                       const std::string& newName) {
+    std::string out = "{";
+    model::JsonWriter(out).text("oldName", oldName).text("newName", newName);
+    // The drawings carry no findings: the page is about what changed.
+    out += ",\"old\":" + view::pageData(oldDesign, {}, oldName);
+    out += ",\"new\":" + view::pageData(newDesign, {}, newName);
+    model::JsonWriter json(out, true);
+    const Names names[2] = {Names(oldDesign), Names(newDesign)};
+    json.key("changes").open('[');
+    // What changes nothing by itself is not reported, and not listed.
+    const std::vector<model::DiffLine> lines =
+        diff.empty() ? std::vector<model::DiffLine>() : model::diffLines(diff);
+    for (const model::DiffLine& line : lines) {
+        std::string text = model::reportLine(line.text);
+        text.pop_back();
+        json.open('{')
+            .text("group", groupNames[line.group])
+            .text("kind", kindNames[line.kind])
+            .text("text", text)
+            .number("sheet", line.placed ? line.place.sheet : -1)
+            .key("at");
+        if (line.placed)
+            json.point(line.place.at);
+        else
+            json.null();
+        json.key("old");
+        names[0].write(json, line.before);
+        json.key("new");
+        names[1].write(json, line.after);
+        json.close('}');
+    }
+    json.close(']');
+    out += '}';
+    return out;
+}
+
+} // namespace
+
+std::string reviewPage(const model::Design& oldDesign, const model::Design& newDesign,
+                       const model::DesignDiff& diff, const std::string& oldName,
+                       const std::string& newName) {
+    const std::string data = reviewData(oldDesign, newDesign, diff, oldName, newName);
+    const std::string hashes =
+        std::string(view::drawingScriptHash()) + " " + std::string(reviewScriptHash());
+    return view::fillFrame(reviewHtml(), {{"@TITLE@", view::htmlText(oldName + " -> " + newName)},
+                                          {"@STYLE@", view::pageStyle()},
+                                          {"@REVIEWSTYLE@", reviewStyle()},
+                                          {"@DATA@", data, true},
+                                          {"@DRAWING@", view::drawingScript()},
+                                          {"@SCRIPT@", reviewScript()},
+                                          {"@SCRIPTHASH@", hashes}});
+}
+
+} // namespace dovla::sheettool::review
