@@ -265,6 +265,9 @@ TEST_F(ViewInBrowser, ChoosesWhatIsClickedAndKeepsItsAddress) {
         EXPECT_EQ(steps[i]["sheet"], expected[i].sheet);
         EXPECT_EQ(steps[i]["detail"], expected[i].detail);
         EXPECT_EQ(steps[i]["rows"], expected[i].rows);
+        // A choice zoomed to shows numbers, whatever it is made of.
+        EXPECT_EQ(steps[i]["view"].get<std::string>().find("NaN"), std::string::npos)
+            << steps[i]["view"];
         step[expected[i].name] = steps[i];
     }
     auto width = [](const json& at) {
