@@ -6,6 +6,7 @@
 
 #include "diff_designs.h"
 #include "sheettool_fixture.h"
+#include "view_page.h"
 
 // sheettool diff --git on a repository with a history: each revision read
 // with its own TAVEL.INI and libraries, commits that touch only a library,
@@ -146,6 +147,40 @@ TEST_F(DiffRevisions, SheetsThatComeAndGoAreNamed) {
     EXPECT_EQ(json["sheets"][0]["path"], "board/board.sch");
     EXPECT_EQ(json["sheets"][0]["configuration"]["sheetsIdentical"], true);
     EXPECT_EQ(json["sheets"][0]["libraryChanges"][0]["kind"], "pinsSwapped");
+}
+
+// The review page of a range: each sheet file that changed, its lines those
+// of the text report but its header, a sheet that came with its line.
+TEST_F(DiffRevisions, ReviewPageOfARangeListsEverySheetsLines) {
+    build("board/second.sch", ledBoard);
+    ASSERT_EQ(git({"add", "board/second.sch"}).status, 0);
+    RunResult text = tool({"diff", "--git", "HEAD~2"});
+    RunResult page = tool({"diff", "--git", "HEAD~2", "--html", "-o", "review.html"});
+    ASSERT_EQ(page.status, text.status) << page.err;
+    const nlohmann::json review = designOfPage(dir.read("review.html"), "review");
+    ASSERT_TRUE(review.is_object());
+    std::string lines;
+    std::vector<std::string> paths;
+    for (const nlohmann::json& file : review["files"]) {
+        paths.push_back(file["path"]);
+        if (file["changes"].empty() || file["changes"][0]["group"] != "files")
+            lines += "diff " + file["oldName"].get<std::string>() + " " +
+                     file["newName"].get<std::string>() + "\n";
+        for (const nlohmann::json& change : file["changes"])
+            lines += change["text"].get<std::string>() + "\n";
+        // The side a sheet file came to is drawn; the other has none.
+        EXPECT_EQ(file["old"].is_null(), file["path"] == "board/second.sch");
+        EXPECT_TRUE(file["new"].is_object());
+    }
+    EXPECT_EQ(paths, (std::vector<std::string>{"board/board.sch", "board/second.sch"}));
+    EXPECT_EQ(lines, text.out);
+    // A library part's change names it and its pins, on both sides.
+    const nlohmann::json& renamed = review["files"][0]["changes"][1];
+    EXPECT_EQ(renamed["group"], "library");
+    for (const char* side : {"old", "new"}) {
+        EXPECT_EQ(renamed[side]["lib"], "MCU4");
+        EXPECT_EQ(renamed[side]["libPins"], nlohmann::json::array({"1"}));
+    }
 }
 
 // git difftool over the library commit runs diff on the two library files:

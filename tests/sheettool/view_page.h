@@ -9,9 +9,10 @@ namespace dovla::sheettool::testing {
 // The design that a page of `sheettool view` holds, read as its script
 // reads it: the text of the JSON script element, parsed, and each sheet's
 // items read from their text into the sheet. Null when the page has no
-// such element.
-inline nlohmann::json designOfPage(const std::string& page) {
-    const std::string open = "<script type=\"application/json\" id=\"design\">";
+// such element. The review page of diff holds its data under the id
+// "review".
+inline nlohmann::json designOfPage(const std::string& page, const std::string& id = "design") {
+    const std::string open = "<script type=\"application/json\" id=\"" + id + "\">";
     std::size_t start = page.find(open);
     if (start == std::string::npos)
         return nullptr;

@@ -116,10 +116,7 @@ int diffCommand(int argc, char** argv) {
         if (!configs[0].empty() || !configs[1].empty())
             return trouble("--git reads each revision's own TAVEL.INI: --old-config and "
                            "--new-config do not go with it");
-        if (html)
-            return trouble("--html draws two sheet files: with --git, name each revision's file "
-                           "by git show REV:PATH for now");
-        return diffRevisions(files, arguments);
+        return diffRevisions(files, arguments, html);
     }
     arguments.sheets = files;
     model::DesignDiff diff;
@@ -136,7 +133,8 @@ int diffCommand(int argc, char** argv) {
     const std::string newName = shownName(files[1]);
     std::string text;
     if (html) {
-        text = review::reviewPage(designs[0], designs[1], diff, oldName, newName);
+        review::ReviewFile file{files[1], oldName, newName, &designs[0], &designs[1], &diff, ""};
+        text = review::reviewPage({file}, oldName + " -> " + newName);
     } else if (arguments.json) {
         text = model::diffJson(diff, oldName, newName).dump() + "\n";
     } else if (!diff.empty()) {

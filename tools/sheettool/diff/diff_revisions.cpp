@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <set>
 
 #include "command_output.h"
 #include "design_diff.h"
 #include "git_repository.h"
+#include "review_page.h"
 #include "revision_files.h"
 #include "sheettool.h"
 
@@ -19,6 +21,9 @@ struct SheetReport {
     std::string path;
     bool added = false, removed = false;
     model::DesignDiff diff;
+    // For a review page: the revisions' designs (the one there is, for a
+    // sheet added or removed).
+    std::unique_ptr<model::Design> designs[2];
 };
 
 // The sheets named on the command line, as paths from the top folder.
@@ -44,25 +49,33 @@ std::vector<std::string> everySheet(const RevisionFiles& before, const RevisionF
 }
 
 bool compare(const std::string& path, RevisionFiles& before, RevisionFiles& after,
-             const DesignArguments& arguments, SheetReport& report) {
+             const DesignArguments& arguments, bool keepDesigns, SheetReport& report) {
     report.path = path;
     report.added = !before.has(path);
     report.removed = !after.has(path);
     if (report.added && report.removed)
         return refuse("--git: " + path + " is at neither " + before.name() + " nor " +
                       after.name());
-    if (report.added || report.removed)
+    if ((report.added || report.removed) && !keepDesigns)
         return true;
-    model::Design designs[2];
     RevisionFiles* sides[2] = {&before, &after};
     for (int side = 0; side < 2; ++side) {
+        if (side == 0 ? report.added : report.removed)
+            continue;
         model::Options options = arguments.options;
         std::string sheet;
+        report.designs[side] = std::make_unique<model::Design>();
         if (!sides[side]->prepare(path, sheet, options) ||
-            !loadCommandDesign(sheet, options, designs[side]))
+            !loadCommandDesign(sheet, options, *report.designs[side]))
             return false;
     }
-    report.diff = model::diffDesigns(designs[0], designs[1]);
+    if (report.added || report.removed)
+        return true;
+    report.diff = model::diffDesigns(*report.designs[0], *report.designs[1]);
+    if (!keepDesigns) {
+        report.designs[0].reset();
+        report.designs[1].reset();
+    }
     for (const std::string& name : report.diff.libraryPartsNotFound)
         std::fprintf(stderr, "sheettool: can't find %s (%s)\n", name.c_str(), path.c_str());
     return true;
@@ -74,7 +87,8 @@ std::string sideName(const std::string& revision, const std::string& path) {
 
 } // namespace
 
-int diffRevisions(const std::vector<std::string>& words, const DesignArguments& arguments) {
+int diffRevisions(const std::vector<std::string>& words, const DesignArguments& arguments,
+                  bool html) {
     GitRepository repository;
     if (!repository.open())
         return exitTrouble;
@@ -95,18 +109,26 @@ int diffRevisions(const std::vector<std::string>& words, const DesignArguments& 
 
     std::vector<SheetReport> reports(paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (!compare(paths[i], before, after, arguments, reports[i]))
+        if (!compare(paths[i], before, after, arguments, html, reports[i]))
             return exitTrouble;
     }
     bool changed = false;
     std::string text;
     model::Json sheets = model::Json::array();
+    std::vector<review::ReviewFile> pages;
     for (const SheetReport& report : reports) {
         const std::string oldName = sideName(oldRev, report.path);
         const std::string newName = sideName(newRev, report.path);
         bool sheetChanged = report.added || report.removed || !report.diff.empty();
         changed = changed || sheetChanged;
-        if (arguments.json) {
+        if (html) {
+            if (sheetChanged)
+                pages.push_back({report.path, oldName, newName, report.designs[0].get(),
+                                 report.designs[1].get(), &report.diff,
+                                 report.added     ? "sheet added: " + newName
+                                 : report.removed ? "sheet removed: " + oldName
+                                                  : ""});
+        } else if (arguments.json) {
             model::Json entry = report.added || report.removed
                                     ? model::Json{{"old", model::jsonString(oldName)},
                                                   {"new", model::jsonString(newName)},
@@ -125,7 +147,10 @@ int diffRevisions(const std::vector<std::string>& words, const DesignArguments& 
                 model::reportLine("diff " + oldName + " " + newName) + model::diffText(report.diff);
         }
     }
-    if (arguments.json)
+    if (html)
+        text =
+            review::reviewPage(pages, oldRev + " -> " + (newRev.empty() ? after.name() : newRev));
+    else if (arguments.json)
         text = model::Json{{"format", model::jsonFormat},
                            {"old", model::jsonString(oldRev)},
                            {"new", newRev.empty() ? model::Json(nullptr)

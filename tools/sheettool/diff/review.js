@@ -1,11 +1,12 @@
-// The review page of sheettool diff: the old and the new revision of a
-// design drawn with view's drawing (sheet_drawing.js), at one zoom and
-// place, and every line of the text report listed (see review_page.h for
-// the data). What a change names is drawn in its colour on both sides,
-// the rest of a sheet with changes greyed; choosing a line zooms both
-// sides to it and lights what it names. The address's fragment
-// (#change=N, counted from 1 as the report's lines; or #sheet=N) chooses on
-// load and follows the choice; n and p step through the changes.
+// The review page of sheettool diff: the old and the new revision of each
+// sheet file compared, drawn with view's drawing (sheet_drawing.js) at one
+// zoom and place, and every line of the text report listed (see
+// review_page.h for the data). What a change names is drawn in its colour
+// on both sides, the rest of a sheet with changes greyed; choosing a line
+// zooms both sides to it and lights what it names. The address's fragment
+// (#change=N, counted from 1 as the report's lines but its headers; or
+// #sheet=N, with &file=K past the first file) chooses on load and follows
+// the choice; n and p step through the changes.
 'use strict';
 /* global sheetDrawing */
 
@@ -13,6 +14,7 @@
   const review = JSON.parse(document.getElementById('review').textContent);
   const { legible, wholeMargin } = sheetDrawing;
   const groupTitles = {
+    files: 'Sheet files',
     configuration: 'Configuration',
     library: 'Library parts',
     parts: 'Parts',
@@ -25,21 +27,36 @@
   const placeRadius = 14;
   // Where the reviewer's choice of layout is kept between pages.
   const layoutKey = 'sheettool-review-layout';
+  // The revision a file is not in: no sheets.
+  const nothing = { sheets: [], parts: [], pins: [], nets: [], busGroups: [], findings: [] };
 
-  const sides = ['old', 'new'].map((name) => ({
-    name,
-    design: sheetDrawing.prepare(review[name]),
-    canvas: document.getElementById(name),
-    figure: document.getElementById(`${name}-side`),
-    drawing: null, // as sheetDrawing.build made it, or null where the sheet is missing
-    found: null, // the drawing's elements by part, net and pin
-    byLib: null, // the parts of each library part, made when first asked
-  }));
-  const changes = review.changes;
+  // Each file compared, its sides drawn into the one pair of canvases.
+  let first = 0;
+  const files = review.files.map((file, index) => {
+    const sides = ['old', 'new'].map((name) => ({
+      name,
+      design: sheetDrawing.prepare(file[name] || nothing),
+      canvas: document.getElementById(name),
+      figure: document.getElementById(`${name}-side`),
+      drawing: null, // as sheetDrawing.build made it, or null where the sheet is missing
+      found: null, // the drawing's elements by part, net and pin
+      byLib: null, // the parts of each library part, made when first asked
+    }));
+    const numbers = new Set(sides.flatMap((side) => side.design.sheets
+      .map((sheet) => sheet.number)));
+    const entry = { ...file, index, sides, first, sheetNumbers: [...numbers].sort((a, b) => a - b) };
+    first += file.changes.length;
+    return entry;
+  });
+  // Every change, counted across the files.
+  const changes = files.flatMap((file) => file.changes.map((change) => ({ ...change,
+    file: file.index })));
+  let sides = files.length > 0 ? files[0].sides : [];
   const sheetBar = document.getElementById('sheets');
   const detail = document.getElementById('detail');
   const sidesBox = document.getElementById('sides');
   const state = {
+    file: 0,
     sheet: null, // the sheet number shown
     change: -1,
     view: null,
@@ -87,7 +104,8 @@
   // something it names.
   function sheetOfChange(change) {
     if (change.sheet >= 0) return change.sheet;
-    for (const side of [sides[1], sides[0]]) {
+    const [before, after] = files[change.file].sides;
+    for (const side of [after, before]) {
       const { parts, pins } = namesOn(change, side);
       if (parts.length > 0) return side.design.parts[parts[0]].sheet;
       if (pins.length > 0) return side.design.pins[pins[0]].sheet;
@@ -96,8 +114,7 @@
   }
   const changeSheets = changes.map(sheetOfChange);
 
-  const sheetNumbers = [...new Set(sides.flatMap((side) => side.design.sheets
-    .map((sheet) => sheet.number)))].sort((a, b) => a - b);
+  const shownFile = () => files[state.file];
 
   function sheetIndex(side, number) {
     return side.design.sheets.findIndex((sheet) => sheet.number === number);
@@ -156,7 +173,7 @@
       for (const element of svg.querySelectorAll('.mark-net, .mark-changed, .mark-added, ' +
         '.mark-removed, .chosen')) element.classList.remove(...markNames, 'chosen');
       const marks = new Map();
-      for (const change of changes) {
+      for (const change of shownFile().changes) {
         for (const [element, name] of marksOf(change, side)) {
           const had = marks.get(element);
           if (!had || weight(name) > weight(had)) marks.set(element, name);
@@ -166,7 +183,8 @@
       svg.classList.toggle('reviewed', marks.size > 0);
       // A change that names nothing drawn (the configuration) fades
       // nothing.
-      const chosen = state.change >= 0 ? marksOf(changes[state.change], side) : [];
+      const chosen = state.change >= 0 && changes[state.change].file === state.file
+        ? marksOf(changes[state.change], side) : [];
       for (const [element] of chosen) element.classList.add('chosen');
       svg.classList.toggle('choosing', chosen.length > 0);
       placeRing(side);
@@ -178,7 +196,9 @@
     const svg = side.drawing.svg;
     svg.querySelector('.change-place')?.remove();
     const change = changes[state.change];
-    if (!change || !change.at || change.sheet !== state.sheet) return;
+    if (!change || change.file !== state.file || !change.at || change.sheet !== state.sheet) {
+      return;
+    }
     const ring = document.createElementNS(sheetDrawing.svgNS, 'circle');
     ring.setAttribute('class', 'change-place');
     ring.setAttribute('cx', change.at[0]);
@@ -279,15 +299,16 @@
   }
 
   function showSheet(number) {
-    if (number !== null && number !== state.sheet && sheetNumbers.includes(number)) {
+    if (number !== null && number !== state.sheet && shownFile().sheetNumbers.includes(number)) {
       drawSheet(number);
     }
   }
 
   function updateAddress() {
     let text = '';
+    const file = state.file > 0 ? `&file=${state.file + 1}` : '';
     if (state.change >= 0) text = `change=${state.change + 1}`;
-    else if (state.sheet !== sheetNumbers[0]) text = `sheet=${state.sheet}`;
+    else if (state.sheet !== shownFile().sheetNumbers[0] || file) text = `sheet=${state.sheet}${file}`;
     history.replaceState(null, '', text ? `#${text}` : location.pathname + location.search);
     document.body.dataset.change = state.change >= 0 ? String(state.change + 1) : '';
   }
@@ -296,6 +317,7 @@
   // (unless it was clicked on the drawing), its entry and detail shown.
   function choose(index, { zoom = true } = {}) {
     state.change = index;
+    showFile(changes[index].file, changeSheets[index]);
     showSheet(changeSheets[index]);
     mark();
     for (const item of document.querySelectorAll('#changes li.active')) {
@@ -442,6 +464,8 @@
     detail.hidden = false;
   }
 
+  // The list: each file's changes (under the file's name where there are
+  // several), grouped as the report groups them.
   function fillChanges() {
     const list = document.getElementById('changes');
     if (changes.length === 0) {
@@ -450,10 +474,18 @@
     }
     let group = null;
     let entries = null;
+    let place = list;
     changes.forEach((change, index) => {
+      const file = files[change.file];
+      if (files.length > 1 && index === file.first) {
+        place = html('section', undefined, list);
+        place.className = 'file';
+        html('h2', file.path, place);
+        group = null;
+      }
       if (change.group !== group) {
         group = change.group;
-        const section = html('details', undefined, list);
+        const section = html('details', undefined, place);
         section.open = true;
         const summary = html('summary', `${groupTitles[group]} `, section);
         html('span', '', summary).className = 'count';
@@ -474,11 +506,17 @@
     });
   }
 
-  function fillSheetBar() {
+  // The shown file's sheets, each with the number of changes it holds.
+  function fillSheetButtons() {
+    const buttons = document.getElementById('sheet-buttons');
+    buttons.replaceChildren();
+    const file = shownFile();
     const perSheet = new Map();
-    for (const sheet of changeSheets) perSheet.set(sheet, (perSheet.get(sheet) || 0) + 1);
-    for (const number of sheetNumbers) {
-      const button = html('button', number === 0 ? 'before sheet 1' : `sheet ${number}`, sheetBar);
+    for (let i = file.first; i < file.first + file.changes.length; i += 1) {
+      perSheet.set(changeSheets[i], (perSheet.get(changeSheets[i]) || 0) + 1);
+    }
+    for (const number of file.sheetNumbers) {
+      const button = html('button', number === 0 ? 'before sheet 1' : `sheet ${number}`, buttons);
       button.dataset.number = number;
       const held = perSheet.get(number) || 0;
       if (held > 0) {
@@ -491,6 +529,24 @@
         clearChoice();
       });
     }
+  }
+
+  function fillSheetBar() {
+    if (files.length > 1) {
+      const choice = html('select', undefined, sheetBar);
+      choice.id = 'file';
+      choice.title = 'The sheet file shown';
+      for (const file of files) {
+        html('option', `${file.path} (${count(file.changes.length, 'change')})`, choice)
+          .value = String(file.index);
+      }
+      choice.addEventListener('change', () => {
+        state.change = -1;
+        showFile(Number(choice.value), null);
+        clearChoice();
+      });
+    }
+    html('span', undefined, sheetBar).id = 'sheet-buttons';
     const tools = html('span', undefined, sheetBar);
     tools.className = 'tools';
     for (const [id, text, action, hint] of [
@@ -505,6 +561,27 @@
       button.title = hint;
       button.addEventListener('click', action);
     }
+  }
+
+  // Shows a file: its names, its sheet buttons, and a sheet of it (the
+  // one asked for, else the first with a change, else its first).
+  function showFile(index, sheet) {
+    if (index === state.file && state.sheet !== null) return;
+    state.file = index;
+    const file = shownFile();
+    sides = file.sides;
+    document.getElementById('old-name').textContent = file.oldName;
+    document.getElementById('new-name').textContent = file.newName;
+    const choice = document.getElementById('file');
+    if (choice) choice.value = String(index);
+    document.body.dataset.file = String(index + 1);
+    fillSheetButtons();
+    const numbers = file.sheetNumbers;
+    const changed = changeSheets.slice(file.first, file.first + file.changes.length)
+      .find((number) => numbers.includes(number));
+    state.sheet = null;
+    if (numbers.length === 0) return;
+    drawSheet(numbers.includes(sheet) ? sheet : changed !== undefined ? changed : numbers[0]);
   }
 
   // The layout: side by side, or one over the other with the switch.
@@ -556,12 +633,13 @@
       (data.part !== undefined && names.parts.includes(Number(data.part))) ||
       (data.owner !== undefined && names.parts.includes(Number(data.owner))) ||
       (data.net !== undefined && names.nets.includes(Number(data.net)));
-    return changes.findIndex((change, index) => changeSheets[index] === state.sheet &&
+    return changes.findIndex((change, index) => change.file === state.file &&
+      changeSheets[index] === state.sheet &&
       marksOf(change, side).length > 0 && is(namesOn(change, side)));
   }
 
-  for (const side of sides) {
-    const canvas = side.canvas;
+  for (const name of ['old', 'new']) {
+    const canvas = document.getElementById(name);
     canvas.addEventListener('wheel', (event) => {
       event.preventDefault();
       if (!state.view) return;
@@ -592,7 +670,8 @@
       canvas.classList.remove('dragging');
       const moved = drag && drag.moved;
       drag = null;
-      if (moved || !side.drawing) return;
+      const side = sides.find((each) => each.name === name);
+      if (moved || !side || !side.drawing) return;
       const target = document.elementFromPoint(event.clientX, event.clientY);
       const index = target && side.drawing.svg.contains(target) ? changeOf(side, target) : -1;
       if (index >= 0) choose(index, { zoom: false });
@@ -601,26 +680,27 @@
     new ResizeObserver(keepView).observe(canvas);
   }
 
-  // #change=N (counted from 1) or #sheet=N.
+  // #change=N (counted from 1), or #sheet=N with &file=K (from 1).
   function chooseFromFragment() {
     const fields = new Map(location.hash.replace(/^#/, '').split('&')
       .map((field) => field.split('=')));
     const change = Number(fields.get('change')) - 1;
     const sheet = Number(fields.get('sheet'));
+    const file = fields.has('file') ? Number(fields.get('file')) - 1 : 0;
     if (Number.isInteger(change) && changes[change]) {
       choose(change);
-    } else if (fields.has('sheet') && sheetNumbers.includes(sheet)) {
+    } else if (fields.has('sheet') && files[file] && files[file].sheetNumbers.includes(sheet)) {
+      showFile(file, sheet);
       showSheet(sheet);
       clearChoice();
     }
   }
 
-  document.getElementById('title').textContent = `${review.oldName} \u2192 ${review.newName}`;
-  document.getElementById('old-name').textContent = review.oldName;
-  document.getElementById('new-name').textContent = review.newName;
+  document.getElementById('title').textContent = document.title.replace(/ - sheettool diff$/, '');
   const summary = document.getElementById('summary');
   summary.textContent = changes.length === 0 ? 'No change. '
-    : `${count(changes.length, 'change')}. `;
+    : `${count(changes.length, 'change')}${files.length > 1
+      ? ` in ${count(files.length, 'sheet file')}` : ''}. `;
   for (const [key, text] of [['n', 'next'], ['p', 'previous'], ['l', 'layout'], ['s', 'swap']]) {
     html('kbd', key, summary);
     summary.append(` ${text} `);
@@ -642,10 +722,7 @@
     if (event.key === 'Escape') clearChoice();
     if (event.key === 'Home' || event.key === '0') wholeSheet();
   });
-  const first = changeSheets.find((sheet) => sheet !== null);
-  if (sheetNumbers.length > 0) {
-    drawSheet(first !== undefined && sheetNumbers.includes(first) ? first : sheetNumbers[0]);
-  }
+  if (files.length > 0) showFile(0, null);
   chooseFromFragment();
   window.addEventListener('hashchange', chooseFromFragment);
   document.body.dataset.ready = 'true';

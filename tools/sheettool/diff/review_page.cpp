@@ -78,53 +78,88 @@ class Names {
 const char* const groupNames[] = {"configuration", "library", "parts", "nets", "pins"};
 const char* const kindNames[] = {"changed", "added", "removed"};
 
-std::string reviewData(const model::Design& oldDesign, const model::Design& newDesign,
-                       const model::DesignDiff& diff, const std::string& oldName,
-                       const std::string& newName) {
-    std::string out = "{";
-    model::JsonWriter(out).text("oldName", oldName).text("newName", newName);
-    // The drawings carry no findings: the page is about what changed.
-    out += ",\"old\":" + view::pageData(oldDesign, {}, oldName);
-    out += ",\"new\":" + view::pageData(newDesign, {}, newName);
-    model::JsonWriter json(out, true);
-    const Names names[2] = {Names(oldDesign), Names(newDesign)};
+void appendChanges(model::JsonWriter& json, const ReviewFile& file) {
     json.key("changes").open('[');
-    // What changes nothing by itself is not reported, and not listed.
-    const std::vector<model::DiffLine> lines =
-        diff.empty() ? std::vector<model::DiffLine>() : model::diffLines(diff);
-    for (const model::DiffLine& line : lines) {
-        std::string text = model::reportLine(line.text);
+    if (!file.fileLine.empty()) {
+        const bool added = file.oldDesign == nullptr;
+        std::string text = model::reportLine(file.fileLine);
         text.pop_back();
         json.open('{')
-            .text("group", groupNames[line.group])
-            .text("kind", kindNames[line.kind])
+            .text("group", "files")
+            .text("kind", added ? "added" : "removed")
             .text("text", text)
-            .number("sheet", line.placed ? line.place.sheet : -1)
-            .key("at");
-        if (line.placed)
-            json.point(line.place.at);
-        else
-            json.null();
-        json.key("old");
-        names[0].write(json, line.before);
-        json.key("new");
-        names[1].write(json, line.after);
+            .number("sheet", -1)
+            .key("at")
+            .null();
+        for (const char* side : {"old", "new"}) {
+            json.key(side).open('{');
+            for (const char* names : {"parts", "nets", "pins", "libPins"})
+                json.key(names).open('[').close(']');
+            json.text("lib", "").close('}');
+        }
         json.close('}');
     }
+    // What changes nothing by itself is not reported, and not listed.
+    const bool reported = file.diff != nullptr && !file.diff->empty();
+    const std::vector<model::DiffLine> lines =
+        reported ? model::diffLines(*file.diff) : std::vector<model::DiffLine>();
+    if (!lines.empty()) {
+        const Names names[2] = {Names(*file.oldDesign), Names(*file.newDesign)};
+        for (const model::DiffLine& line : lines) {
+            std::string text = model::reportLine(line.text);
+            text.pop_back();
+            json.open('{')
+                .text("group", groupNames[line.group])
+                .text("kind", kindNames[line.kind])
+                .text("text", text)
+                .number("sheet", line.placed ? line.place.sheet : -1)
+                .key("at");
+            if (line.placed)
+                json.point(line.place.at);
+            else
+                json.null();
+            json.key("old");
+            names[0].write(json, line.before);
+            json.key("new");
+            names[1].write(json, line.after);
+            json.close('}');
+        }
+    }
     json.close(']');
-    out += '}';
+}
+
+std::string reviewData(const std::vector<ReviewFile>& files) {
+    std::string out = "{\"files\":[";
+    for (const ReviewFile& file : files) {
+        if (&file != files.data())
+            out += ',';
+        out += '{';
+        model::JsonWriter(out)
+            .text("path", file.path)
+            .text("oldName", file.oldName)
+            .text("newName", file.newName);
+        // The drawings carry no findings: the page is about what changed.
+        out += ",\"old\":";
+        out +=
+            file.oldDesign != nullptr ? view::pageData(*file.oldDesign, {}, file.oldName) : "null";
+        out += ",\"new\":";
+        out +=
+            file.newDesign != nullptr ? view::pageData(*file.newDesign, {}, file.newName) : "null";
+        model::JsonWriter json(out, true);
+        appendChanges(json, file);
+        out += '}';
+    }
+    out += "]}";
     return out;
 }
 
 } // namespace
 
-std::string reviewPage(const model::Design& oldDesign, const model::Design& newDesign,
-                       const model::DesignDiff& diff, const std::string& oldName,
-                       const std::string& newName) {
-    const std::string data = reviewData(oldDesign, newDesign, diff, oldName, newName);
+std::string reviewPage(const std::vector<ReviewFile>& files, const std::string& title) {
+    const std::string data = reviewData(files);
     const std::string hashes =
         std::string(view::drawingScriptHash()) + " " + std::string(reviewScriptHash());
-    return view::fillFrame(reviewHtml(), {{"@TITLE@", view::htmlText(oldName + " -> " + newName)},
+    return view::fillFrame(reviewHtml(), {{"@TITLE@", view::htmlText(title)},
                                           {"@STYLE@", view::pageStyle()},
                                           {"@REVIEWSTYLE@", reviewStyle()},
                                           {"@DATA@", data, true},
