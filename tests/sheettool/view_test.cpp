@@ -31,7 +31,7 @@ TEST(ViewPage, DataCannotCloseItsScriptElement) {
     EXPECT_EQ(json::parse(safe.substr(1)), json::parse(data));
 
     std::string page = view::page("demo.sch", data);
-    EXPECT_EQ(occurrences(page, "</script>"), 3u); // the data's element and the two scripts'
+    EXPECT_EQ(occurrences(page, "</script>"), 4u); // the data's element and the three scripts'
     EXPECT_EQ(designOfPage(page), json::parse(data));
 }
 
@@ -133,7 +133,12 @@ TEST_F(ViewCommand, PageHoldsTheDesignAsTheModelHasIt) {
     }
     EXPECT_EQ(page["nets"][0]["sheets"], json::parse("[1]"));
     EXPECT_EQ(page["parts"][3], json::parse(R"({"ref":"X1","label":"X1","link":"X1",
-        "name":"NONE","lib":"NONE","found":false,"sheet":1,"block":0,"blocks":0,"pins":[]})"));
+        "name":"NONE","lib":"NONE","found":false,"power":false,"sheet":1,"block":0,"blocks":0,
+        "pins":[]})"));
+    // The VCC without a reference is drawn as a power symbol; the resistors
+    // are not.
+    EXPECT_EQ(page["parts"][2]["power"], true);
+    EXPECT_EQ(page["parts"][0]["power"], false);
     EXPECT_EQ(page["pins"][0], json::parse(R"(["R1.1","R1 RES [1]","1",1,0,1,""])"));
     ASSERT_EQ(page["findings"].size(), model["findings"].size());
     for (std::size_t i = 0; i < model["findings"].size(); ++i) {
@@ -248,7 +253,7 @@ TEST_F(ViewCommand, PowerNetsKeepTheirColours) {
 // first colour that no neighbour chosen before it on that sheet has, what
 // other sheets chose notwithstanding; a cell crowded with nets makes no
 // neighbours, not even of the cells around it.
-TEST_F(ViewCommand, ColoursAreChosenAfreshOnEverySheet) {
+TEST_F(ViewCommand, ANetHasOneColourOnEverySheetAndInTheList) {
     // Nets A, B and C cross the sheets by their tags; A, B and C come first
     // in that order. Sheet 4 holds 129 small nets in one 50 by 50 cell and,
     // after them, net D in the cell beside it.
@@ -285,12 +290,14 @@ TEST_F(ViewCommand, ColoursAreChosenAfreshOnEverySheet) {
     } expected[] = {
         {0, 0, first},   {0, 1, second}, {0, 2, first},  // B beside A
         {1, 0, first},   {1, 1, second},                 // the same again
-        {2, 0, first},   {2, 1, first},  {2, 2, second}, // B beside C only
+        {2, 0, first},   {2, 1, second}, {2, 2, first},  // C beside B, not beside A
         {3, 132, first},                                 // D beside a crowded cell
     };
-    for (const auto& e : expected)
+    for (const auto& e : expected) {
         EXPECT_EQ(colourOn(e.sheet, e.net), e.colour)
             << "sheet " << e.sheet + 1 << " net " << e.net;
+        EXPECT_EQ(page["nets"][e.net]["color"], e.colour) << "the list's swatch of net " << e.net;
+    }
 }
 
 // Everything the page needs is in it: no address to fetch from, and a
@@ -388,7 +395,7 @@ TEST_P(PagePolicy, AllowsItsScriptsByTheirHashesAlone) {
         scripts.push_back("script" + std::to_string(scripts.size()) + ".js");
         dir.write(scripts.back(), page.substr(script, page.find("</script>", script) - script));
     }
-    ASSERT_EQ(scripts.size(), 2u);
+    ASSERT_EQ(scripts.size(), 3u);
     std::vector<std::string> hashCommand = {
         "python3", "-c",
         "import base64, hashlib, sys\n"

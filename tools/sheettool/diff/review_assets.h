@@ -4,7 +4,7 @@
 
 // The files of the review page of diff --html, embedded when the program is
 // built: review.html (the frame, with @TITLE@, @STYLE@, @REVIEWSTYLE@,
-// @DATA@, @DRAWING@, @SCRIPT@ and @SCRIPTHASH@ where the rest goes),
+// @DATA@, @PARTS@, @DRAWING@, @SCRIPT@ and @SCRIPTHASH@ where the rest goes),
 // review.css and review.js, and the script's hash. The page draws with the
 // script and style of view's page (page_assets.h).
 namespace dovla::sheettool::review {

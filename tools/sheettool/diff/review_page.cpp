@@ -157,12 +157,14 @@ std::string reviewData(const std::vector<ReviewFile>& files) {
 
 std::string reviewPage(const std::vector<ReviewFile>& files, const std::string& title) {
     const std::string data = reviewData(files);
-    const std::string hashes =
-        std::string(view::drawingScriptHash()) + " " + std::string(reviewScriptHash());
+    const std::string hashes = std::string(view::partScriptHash()) + " " +
+                               std::string(view::drawingScriptHash()) + " " +
+                               std::string(reviewScriptHash());
     return view::fillFrame(reviewHtml(), {{"@TITLE@", view::htmlText(title)},
                                           {"@STYLE@", view::pageStyle()},
                                           {"@REVIEWSTYLE@", reviewStyle()},
                                           {"@DATA@", data, true},
+                                          {"@PARTS@", view::partScript()},
                                           {"@DRAWING@", view::drawingScript()},
                                           {"@SCRIPT@", reviewScript()},
                                           {"@SCRIPTHASH@", hashes}});

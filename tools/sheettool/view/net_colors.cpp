@@ -146,35 +146,27 @@ void addLines(const model::Design& design, model::ItemRef item, SheetCells& cell
     cells.add(group.index, ends[0], count > 1 ? ends[1] : ends[0]);
 }
 
-// chosen[net]: the palette index of a net coloured on this sheet, -1 for a
-// power net, -2 for a net not coloured yet; left all -2 again.
-SheetColors colorSheet(const model::Design& design, SheetCells& cells, std::vector<int>& chosen) {
-    SheetColors colors;
-    cells.forEachNet(design.nets.size(),
-                     [&](std::uint32_t net, const std::vector<std::uint32_t>& near) {
-                         if (const char* fixed = powerColor(design.nets[net])) {
-                             colors.emplace_back(net, fixed);
-                             chosen[net] = -1;
-                             return;
-                         }
-                         std::array<int, paletteSize> taken{};
-                         for (std::uint32_t other : near) {
-                             if (chosen[other] >= 0)
-                                 ++taken[chosen[other]];
-                         }
-                         // The first colour free around it; with none free, the one its
-                         // neighbours use least.
-                         int best = 0;
-                         for (int c = 1; c < paletteSize; ++c) {
-                             if (taken[c] < taken[best])
-                                 best = c;
-                         }
-                         chosen[net] = best;
-                         colors.emplace_back(net, netPalette[best]);
-                     });
-    for (const auto& [net, color] : colors)
-        chosen[net] = -2;
-    return colors;
+// The colour of a net: a power name's, else the first colour of the
+// palette that none of its neighbours (nets before it) has; with none free,
+// the one its neighbours use least.
+const char* colorOf(const model::Design& design, std::uint32_t net,
+                    const std::vector<std::uint32_t>& near, std::vector<int>& chosen) {
+    if (const char* fixed = powerColor(design.nets[net])) {
+        chosen[net] = -1;
+        return fixed;
+    }
+    std::array<int, paletteSize> taken{};
+    for (std::uint32_t other : near) {
+        if (chosen[other] >= 0)
+            ++taken[chosen[other]];
+    }
+    int best = 0;
+    for (int c = 1; c < paletteSize; ++c) {
+        if (taken[c] < taken[best])
+            best = c;
+    }
+    chosen[net] = best;
+    return netPalette[best];
 }
 
 } // namespace
@@ -191,11 +183,36 @@ std::vector<SheetColors> colorNets(const model::Design& design,
         if (sheet >= 0 && sheet < sheetSlots && slot[sheet] >= 0)
             addLines(design, item, cells[slot[sheet]]);
     }
-    std::vector<SheetColors> colors;
-    colors.reserve(sheets.size());
+    // Each net's neighbours on every sheet, and the nets each sheet draws.
+    std::vector<std::vector<std::uint32_t>> near(design.nets.size());
+    std::vector<std::vector<std::uint32_t>> drawn(sheets.size());
+    std::vector<bool> drawnAnywhere(design.nets.size());
+    for (std::size_t sheet = 0; sheet < cells.size(); ++sheet) {
+        cells[sheet].forEachNet(design.nets.size(),
+                                [&](std::uint32_t net, const std::vector<std::uint32_t>& around) {
+                                    drawn[sheet].push_back(net);
+                                    drawnAnywhere[net] = true;
+                                    near[net].insert(near[net].end(), around.begin(), around.end());
+                                });
+        cells[sheet] = SheetCells();
+    }
+    // One colour a net, in the design's net order, the same on every sheet.
     std::vector<int> chosen(design.nets.size(), -2);
-    for (SheetCells& sheet : cells)
-        colors.push_back(colorSheet(design, sheet, chosen));
+    std::vector<const char*> color(design.nets.size(), nullptr);
+    for (std::uint32_t net = 0; net < design.nets.size(); ++net) {
+        std::vector<std::uint32_t>& around = near[net];
+        if (!drawnAnywhere[net])
+            continue;
+        std::sort(around.begin(), around.end());
+        around.erase(std::unique(around.begin(), around.end()), around.end());
+        color[net] = colorOf(design, net, around, chosen);
+        std::vector<std::uint32_t>().swap(around);
+    }
+    std::vector<SheetColors> colors(sheets.size());
+    for (std::size_t sheet = 0; sheet < sheets.size(); ++sheet) {
+        for (std::uint32_t net : drawn[sheet])
+            colors[sheet].emplace_back(net, color[net]);
+    }
     return colors;
 }
 

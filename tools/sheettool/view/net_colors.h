@@ -8,12 +8,12 @@
 #include "design.h"
 #include "view_geometry.h"
 
-// The colours of the nets on the page's sheets. A net's colour is chosen
-// sheet by sheet, so that nets whose lines run close to each other on a
-// sheet never share one while the palette has a colour to spare: each
-// sheet's nets take, in the design's net order, the first colour of the
-// palette that no neighbour already has. Nets of a power name keep fixed
-// colours. The same design always gets the same colours.
+// The colours of the nets on the page's sheets. A net has one colour on
+// every sheet and in the page's lists, chosen so that nets whose lines run
+// close to each other on any sheet never share one while the palette has a
+// colour to spare: the nets take, in the design's net order, the first
+// colour of the palette that no neighbour already has. Nets of a power name
+// keep fixed colours. The same design always gets the same colours.
 namespace dovla::sheettool::view {
 
 // Twelve colours told apart at a glance on the paper, dark enough for thin

@@ -75,11 +75,13 @@ std::string fillFrame(std::string_view frame, std::initializer_list<Slot> slots)
 }
 
 std::string page(const std::string& title, const std::string& data) {
-    const std::string hashes =
-        std::string(drawingScriptHash()) + " " + std::string(pageScriptHash());
+    const std::string hashes = std::string(partScriptHash()) + " " +
+                               std::string(drawingScriptHash()) + " " +
+                               std::string(pageScriptHash());
     return fillFrame(pageHtml(), {{"@TITLE@", htmlText(title)},
                                   {"@STYLE@", pageStyle()},
                                   {"@DATA@", data, true},
+                                  {"@PARTS@", partScript()},
                                   {"@DRAWING@", drawingScript()},
                                   {"@SCRIPT@", pageScript()},
                                   {"@SCRIPTHASH@", hashes}});

@@ -69,6 +69,7 @@ struct SheetRows {
 struct Placing {
     std::vector<model::Point> numbers; // per pin
     const std::vector<std::int64_t>& junctionNets;
+    std::vector<std::int32_t> tagHalves; // per tag
 };
 
 void addItem(const model::Design& design, const Placing& placing, model::ItemRef item,
@@ -110,9 +111,10 @@ void addItem(const model::Design& design, const Placing& placing, model::ItemRef
     }
     case model::ItemKind::Tag: {
         const model::Tag& tag = design.tags[item.index];
+        const std::int32_t half = placing.tagHalves[item.index];
         std::int64_t middle = std::int64_t{tag.from.x} + (std::int64_t{tag.to.x} - tag.from.x) / 2;
-        row(rows.tags, tagOutline(tag), middle, std::int64_t{tag.from.y} + 4, tag.name,
-            netOf(tag.group), busGroupOf(tag.group));
+        row(rows.tags, tagOutline(tag, half), middle, std::int64_t{tag.from.y} + half / 2, tag.name,
+            netOf(tag.group), busGroupOf(tag.group), half);
         break;
     }
     }
@@ -135,7 +137,7 @@ void appendBox(std::string& out, const char* key, const Box& box) {
 
 void appendSheets(const model::Design& design, const std::vector<DrawnSheet>& sheets,
                   const std::vector<SheetColors>& colors, const EndNets& ends, std::string& out) {
-    Placing placing{pinNumberPlaces(design), ends.junctions};
+    Placing placing{pinNumberPlaces(design), ends.junctions, tagHalfHeights(design)};
     std::array<int, sheetSlots> slot;
     slot.fill(-1);
     for (std::size_t i = 0; i < sheets.size(); ++i)
@@ -192,6 +194,18 @@ void appendSheets(const model::Design& design, const std::vector<DrawnSheet>& sh
         sheet = SheetRows();
     }
     out += ']';
+}
+
+// A power symbol: a part without a reference whose pins all carry its
+// power name.
+bool isPowerPart(const model::Design& design, const model::Part& part) {
+    if (!part.ref.empty() || part.pins.empty())
+        return false;
+    for (std::uint32_t pin : part.pins) {
+        if (design.pins[pin].listed)
+            return false;
+    }
+    return true;
 }
 
 // The sheets on which a net has members, in ascending order.
@@ -281,6 +295,7 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
             .text("name", part.name)
             .text("lib", part.libName)
             .flag("found", part.found)
+            .flag("power", isPowerPart(design, part))
             .number("sheet", part.sheet)
             .number("block", part.block)
             .number("blocks", part.blockCount)

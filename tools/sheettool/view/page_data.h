@@ -16,15 +16,15 @@
 // being the text of a JSON object that holds them as rows of numbers: "wires": [x1, y1, x2, y2,
 // net], "buses": [x1, y1, x2, y2, bus group], "entries": [x1, y1, x2, y2, net, bus group],
 // "junctions": [x, y, net], "labels": [x, y, text, net, vertical, bus group], "tags": [outline, x,
-// y, text, net, bus group], "parts": [part, box..., found], "pins": [pin, x1, y1, x2, y2, numberX,
-// numberY, net], and "colors": [net, "#rrggbb", ...], the colour of each net drawn there, a box
-// being minX, minY, maxX, maxY. A net or bus group is an index into "nets" or "busGroups", or -1
-// for none. A net: {"key", "names", "color" (in the lists; "" for a net without lines), "pins",
-// "sheets"}; a part: {"ref",
-// "label" (with its block), "link" (its address, unique), "name", "lib", "found", "sheet", "block",
-// "blocks", "pins"}; a pin: [key, text, number, sheet, part, net, name]; a bus group: [sheets, nets
-// crossing it]; a finding: {"sheet", "at", "kind", "severity", "message"}. Texts are the files'
-// bytes, each standing as the character of its code.
+// y, text, net, bus group, half height], "parts": [part, box..., found], "pins": [pin, x1, y1, x2,
+// y2, numberX, numberY, net], and "colors": [net, "#rrggbb", ...], the colour of each net drawn
+// there, a box being minX, minY, maxX, maxY. A net or bus group is an index into "nets" or
+// "busGroups", or -1 for none. A net: {"key", "names", "color" (in the lists; "" for a net without
+// lines), "pins", "sheets"}; a part: {"ref", "label" (with its block), "link" (its address,
+// unique), "name", "lib", "found", "power" (a power symbol), "sheet", "block", "blocks", "pins"}; a
+// pin: [key, text, number, sheet, part, net, name]; a bus group: [sheets, nets crossing it]; a
+// finding: {"sheet", "at", "kind", "severity", "message"}. Texts are the files' bytes, each
+// standing as the character of its code.
 namespace dovla::sheettool::view {
 
 std::string pageData(const model::Design& design, const std::vector<model::Finding>& findings,

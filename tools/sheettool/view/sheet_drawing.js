@@ -3,12 +3,11 @@
 // with the net, part, pin and bus group each stands for in its data-
 // attributes, and its texts written when the view first shows them.
 'use strict';
+/* global partDrawing */
 
 // eslint-disable-next-line no-unused-vars
 const sheetDrawing = (() => {
   const svgNS = 'http://www.w3.org/2000/svg';
-  // Drawing units a character of the part names takes, some.
-  const nameCharWidth = 6;
   // The least scale (screen pixels to a drawing unit) at which texts are
   // legible, by their size: pin numbers and names; part names and tags;
   // references and labels. The style sheet hides them below it.
@@ -20,55 +19,7 @@ const sheetDrawing = (() => {
   // The margin around a whole sheet, a share of its size.
   const wholeMargin = 0.04;
 
-  function escape(text) {
-    return String(text).replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
-  }
-
-  // One element of the drawing as markup: attributes from an object, an
-  // optional text.
-  function tag(name, attributes, text) {
-    let out = `<${name}`;
-    for (const key in attributes) {
-      const value = attributes[key];
-      out += ` ${key}="${typeof value === 'number' ? value : escape(value)}"`;
-    }
-    return text === undefined ? `${out}/>` : `${out}>${escape(text)}</${name}>`;
-  }
-
-
-  // Where a part's name goes: inside the body when it fits, shortened when
-  // it almost does; else outside, right of the body or below it, on a side
-  // without pins; else shortened to what fits.
-  function partNameMarkup(info, box, pinSides, hasPinNames) {
-    const [x1, y1, x2, y2] = box;
-    const room = Math.floor((x2 - x1 - 4) / nameCharWidth);
-    const name = info.name;
-    const inside = (text) => tag('text', { class: 'name-text', x: (x1 + x2) / 2,
-      y: (y1 + y2) / 2 + 4, 'text-anchor': 'middle' }, text);
-    const shortened = `${name.slice(0, Math.max(1, room - 1))}\u2026`;
-    if (!hasPinNames && name.length <= room) return inside(name);
-    if (!hasPinNames && room >= 4) return inside(shortened);
-    if (!pinSides.has('right')) {
-      return tag('text', { class: 'name-text', x: x2 + 3, y: (y1 + y2) / 2 + 3.5 }, name);
-    }
-    if (!pinSides.has('bottom')) return tag('text', { class: 'name-text', x: x1, y: y2 + 10 }, name);
-    return hasPinNames ? tag('text', { class: 'name-text', x: x1, y: y1 - 16 }, name)
-      : inside(shortened);
-  }
-
-  // A pin's name inside the body, beside the pin, reading away from it.
-  function pinNameMarkup(name, x1, y1, x2, y2) {
-    if (y1 === y2) {
-      const inward = Math.sign(x1 - x2) || 1;
-      return tag('text', { class: 'pin-name', x: x1 + 3 * inward, y: y1 + 2.5,
-        'text-anchor': inward > 0 ? 'start' : 'end' }, name);
-    }
-    const inward = Math.sign(y1 - y2) || 1;
-    const x = x1 + 2.5;
-    const y = y1 + 3 * inward;
-    return tag('text', { class: 'pin-name', x, y, 'text-anchor': inward > 0 ? 'end' : 'start',
-      transform: `rotate(-90 ${x} ${y})` }, name);
-  }
+  const { tag, escape } = partDrawing;
 
   // A design as its JSON holds it, made ready to draw.
   function prepare(design) {
@@ -97,34 +48,51 @@ const sheetDrawing = (() => {
     const colors = new Map();
     for (let i = 0; i < sheet.colors.length; i += 2) colors.set(sheet.colors[i], sheet.colors[i + 1]);
     const colorOf = (net) => colors.get(net) || 'var(--neutral)';
-    const layers = { bodies: [], buses: [], lines: [], names: [], dots: [], marks: [] };
+    // Finding marks lie under the texts, which stay readable over them.
+    const layers = { bodies: [], buses: [], lines: [], dots: [], marks: [], names: [] };
     // Texts are written when the view first shows them (see addTexts):
     // each with its place, the zoom it needs and its markup's maker.
     const texts = [];
     const text = (x, y, level, make) => texts.push({ x, y, level, make, built: false });
-    // The parts with pin names, and the sides of each body that have pins.
-    const named = new Set();
-    const sides = new Map();
-    const boxes = new Map(sheet.parts.map((row) => [row[0], row.slice(1, 5)]));
-    for (const [pin, x1, y1, x2, y2] of sheet.pins) {
-      const part = design.pins[pin].part;
-      if (design.pins[pin].name) named.add(part);
-      const box = boxes.get(part);
-      if (!box) continue;
-      if (!sides.has(part)) sides.set(part, new Set());
-      if (x2 > x1 && x1 >= box[2]) sides.get(part).add('right');
-      if (y2 > y1 && y1 >= box[3]) sides.get(part).add('bottom');
+    // Each part's pins on the sheet, and where its texts go.
+    const pinsOf = new Map();
+    for (const row of sheet.pins) {
+      const part = design.pins[row[0]].part;
+      if (!pinsOf.has(part)) pinsOf.set(part, []);
+      pinsOf.get(part).push(row);
     }
+    const pinNames = new Map();
+    const nameOf = (pin) => design.pins[pin].name;
+    // A part's texts: its reference chooses it when clicked; its name
+    // and power name are lit with it.
+    const textMarkup = (className, at, part, owner) => tag('text', { class: className,
+      x: at.x, y: at.y, 'text-anchor': at.anchor, [owner ? 'data-owner' : 'data-part']: part },
+    at.text);
     for (const [part, x1, y1, x2, y2, found] of sheet.parts) {
       const info = design.parts[part];
+      const box = [x1, y1, x2, y2];
+      const pins = pinsOf.get(part) || [];
+      if (info.power) {
+        // The body stays, unseen, to be clicked.
+        layers.bodies.push(tag('rect', { class: 'item body power-body', x: x1, y: y1,
+          width: x2 - x1, height: y2 - y1, 'data-part': part }));
+        const symbol = partDrawing.powerSymbol(info, part, pins);
+        layers.bodies.push(symbol.marks);
+        if (symbol.name) {
+          text(x1, y1, legible.middle, () => textMarkup('power-text', symbol.name, part, true));
+        }
+        continue;
+      }
       layers.bodies.push(tag('rect', { class: found ? 'item body' : 'item body unknown', x: x1,
         y: y1, width: x2 - x1, height: y2 - y1, 'data-part': part }));
+      const named = partDrawing.pinNames(box, pins, nameOf);
+      for (const [pin, name] of named) pinNames.set(pin, name);
+      const place = partDrawing.partTexts(info, box, partDrawing.sidesOf(pins), named.size > 0);
       if (info.label) {
-        text(x1, y1, legible.large, () => tag('text', { class: 'ref-text', x: x1, y: y1 - 4,
-          'data-part': part }, info.label));
+        text(x1, y1, legible.large, () => textMarkup('ref-text', { ...place.ref,
+          text: info.label }, part, false));
       }
-      text(x1, y1, legible.middle, () => partNameMarkup(info, [x1, y1, x2, y2],
-        sides.get(part) || new Set(), named.has(part)));
+      text(x1, y1, legible.middle, () => textMarkup('name-text', place.name, part, true));
     }
     for (const [x1, y1, x2, y2, bus] of sheet.buses) {
       layers.buses.push(tag('line', { class: 'item bus', x1, y1, x2, y2, 'data-bus': bus }));
@@ -145,13 +113,17 @@ const sheetDrawing = (() => {
         ` data-pin="${pin}" data-owner="${info.part}"`));
       text(nx, ny, legible.small, () => `<text class="number-text" x="${nx}" y="${ny}">` +
         `${escape(info.number)}</text>`);
-      if (info.name) text(x1, y1, legible.small, () => pinNameMarkup(info.name, x1, y1, x2, y2));
+      const name = pinNames.get(pin);
+      if (name) text(x1, y1, legible.small, () => partDrawing.pinNameMarkup(name));
     }
-    for (const [outline, tx, ty, name, net, bus] of sheet.tags) {
+    for (const [outline, tx, ty, name, net, bus, half] of sheet.tags) {
       layers.lines.push(tag('polygon', { class: 'item tag', points: outline.join(' '),
         stroke: colorOf(net), 'data-net': net, 'data-bus': bus }));
+      // A tag drawn lower than most, stacked close to another, has its
+      // text sized to its outline.
+      const size = half < 8 ? { style: `font-size:${Math.max(2, 2 * half - 1.5)}px` } : {};
       text(tx, ty, legible.middle, () => tag('text', { class: 'item tag-text', x: tx, y: ty,
-        'text-anchor': 'middle', 'data-net': net, 'data-bus': bus }, name));
+        'text-anchor': 'middle', 'data-net': net, 'data-bus': bus, ...size }, name));
     }
     for (const [x, y, name, net, vertical, bus] of sheet.labels) {
       const attributes = { class: 'item label-text', x, y: y - 4, 'data-net': net,

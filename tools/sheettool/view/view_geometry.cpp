@@ -71,17 +71,54 @@ std::vector<DrawnSheet> drawnSheets(const model::Design& design) {
     return sheets;
 }
 
-std::vector<std::int64_t> tagOutline(const model::Tag& tag) {
+std::vector<std::int64_t> tagOutline(const model::Tag& tag, std::int32_t half) {
     std::int64_t left = std::min(tag.from.x, tag.to.x);
     std::int64_t right = std::max(tag.from.x, tag.to.x);
     std::int64_t y = tag.from.y;
     // The points reach in by half the height, or by half the length of a
     // tag too short for that.
-    std::int64_t in = std::min<std::int64_t>(tagHalfHeight, (right - left) / 2);
-    std::int64_t top = y - tagHalfHeight;
-    std::int64_t bottom = y + tagHalfHeight;
+    std::int64_t in = std::min<std::int64_t>(half, (right - left) / 2);
+    std::int64_t top = y - half;
+    std::int64_t bottom = y + half;
     return {left,  y, left + in,  top,    right - in, top,
             right, y, right - in, bottom, left + in,  bottom};
+}
+
+std::vector<std::int32_t> tagHalfHeights(const model::Design& design) {
+    std::vector<std::int32_t> half(design.tags.size(), tagHalfHeight);
+    // The tags by sheet and height: each looks at those just above it, as
+    // far as a full height reaches (and no further than a few dozen, for a
+    // damaged file's heap of tags on one line).
+    std::vector<std::uint32_t> order(design.tags.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    auto place = [&](std::uint32_t i) {
+        return std::pair(design.tags[i].sheet, design.tags[i].from.y);
+    };
+    std::sort(order.begin(), order.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return place(a) < place(b); });
+    auto span = [&](const model::Tag& tag) {
+        return std::pair(std::min(tag.from.x, tag.to.x), std::max(tag.from.x, tag.to.x));
+    };
+    constexpr std::size_t lookBack = 32;
+    constexpr std::int64_t gap = 2;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const model::Tag& tag = design.tags[order[k]];
+        for (std::size_t j = k; j-- > 0 && k - j <= lookBack;) {
+            const model::Tag& above = design.tags[order[j]];
+            const std::int64_t apart = std::int64_t{tag.from.y} - above.from.y;
+            if (above.sheet != tag.sheet || apart >= 2 * tagHalfHeight + gap)
+                break;
+            auto [left, right] = span(tag);
+            auto [aboveLeft, aboveRight] = span(above);
+            if (right < aboveLeft || aboveRight < left)
+                continue;
+            auto fit = static_cast<std::int32_t>(std::max<std::int64_t>(1, (apart - gap) / 2));
+            half[order[k]] = std::min(half[order[k]], fit);
+            half[order[j]] = std::min(half[order[j]], fit);
+        }
+    }
+    return half;
 }
 
 model::Point pinNumberAt(const model::Pin& pin, bool across) {

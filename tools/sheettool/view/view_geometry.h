@@ -39,9 +39,16 @@ struct DrawnSheet {
 std::vector<DrawnSheet> drawnSheets(const model::Design& design);
 
 // The outline of a tag, a flat list of x, y pairs: a hexagon around the
-// line from `from` to `to`, pointed at both ends where the tag connects.
-std::vector<std::int64_t> tagOutline(const model::Tag& tag);
+// line from `from` to `to`, `half` high above and below it, pointed at both
+// ends where the tag connects.
 constexpr std::int32_t tagHalfHeight = 8;
+std::vector<std::int64_t> tagOutline(const model::Tag& tag, std::int32_t half = tagHalfHeight);
+
+// How high each tag is drawn, half its height, in the order of the design's
+// tags: tagHalfHeight, or less for a tag stacked closer than that to
+// another on its sheet, so that their outlines stay apart (tags drawn
+// every grid step are half as high).
+std::vector<std::int32_t> tagHalfHeights(const model::Design& design);
 
 // Where a pin's number is written: beside the middle of its line, above a
 // horizontal pin and to the left of a vertical one; on the other side when
