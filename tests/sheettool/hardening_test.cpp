@@ -109,6 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SweepCase{"ExportBom", {"export", "bom-csv", "a.sch", "-o", "out"}},
                       SweepCase{"NetsJson", {"nets", "a.sch", "--json", "-o", "out"}},
                       SweepCase{"Diff", {"diff", "a.sch", "b.sch", "-o", "out"}},
+                      SweepCase{"DiffHtml", {"diff", "a.sch", "b.sch", "--html", "-o", "out"}},
                       SweepCase{"View", {"view", "a.sch", "-o", "out"}}),
     [](const ::testing::TestParamInfo<SweepCase>& info) { return std::string(info.param.name); });
 

@@ -139,7 +139,7 @@ TEST_F(ViewCommand, PageHoldsTheDesignAsTheModelHasIt) {
     // are not.
     EXPECT_EQ(page["parts"][2]["power"], true);
     EXPECT_EQ(page["parts"][0]["power"], false);
-    EXPECT_EQ(page["pins"][0], json::parse(R"(["R1.1","R1 RES [1]","1",1,0,1,""])"));
+    EXPECT_EQ(page["pins"][0], json::parse(R"(["R1.1","1",1,0,1,""])"));
     ASSERT_EQ(page["findings"].size(), model["findings"].size());
     for (std::size_t i = 0; i < model["findings"].size(); ++i) {
         EXPECT_EQ(page["findings"][i]["at"], model["findings"][i]["at"]);
@@ -189,8 +189,8 @@ TEST_F(ViewCommand, PageNamesBlocksPartsBusesAndColoursNeighbours) {
     // The 7400's pins carry the library's names.
     std::vector<std::string> names;
     for (const json& pin : page["pins"]) {
-        if (pin[4] == 0)
-            names.push_back(pin[6]);
+        if (pin[3] == 0)
+            names.push_back(pin[5]);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"A", "B", "Y"}));
 
@@ -206,7 +206,7 @@ TEST_F(ViewCommand, PageNamesBlocksPartsBusesAndColoursNeighbours) {
     int crossing = -2;
     for (const json& pin : page["pins"]) {
         if (pin[0] == "R5.1")
-            crossing = pin[5];
+            crossing = pin[4];
     }
     EXPECT_EQ(page["busGroups"][0], json::parse("[[1],[" + std::to_string(crossing) + "]]"));
     ASSERT_EQ(sheet["junctions"].size(), 1u);

@@ -1,5 +1,6 @@
 #include "memory_reserve.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -13,7 +14,9 @@ namespace {
 // Enough for the JSON library to free a design of many thousands of nets.
 constexpr std::size_t reserveSize = std::size_t{4} << 20;
 
-void* reserve = nullptr;
+// Taken by whichever thread runs out first (the review page draws two
+// revisions at once).
+std::atomic<void*> reserve{nullptr};
 // The last pending output registered; the list runs back through previous_.
 PendingOutput* lastPending = nullptr;
 
@@ -28,9 +31,8 @@ void removePendingOutputs() {
 namespace {
 
 void outOfMemory() {
-    if (reserve != nullptr) {
-        std::free(reserve);
-        reserve = nullptr;
+    if (void* kept = reserve.exchange(nullptr)) {
+        std::free(kept);
         return;
     }
     // Nothing here may take memory: there is none.
@@ -40,8 +42,8 @@ void outOfMemory() {
 }
 
 void takeReserve() {
-    if (reserve == nullptr)
-        reserve = std::malloc(reserveSize);
+    if (reserve.load() == nullptr)
+        reserve.store(std::malloc(reserveSize));
     std::set_new_handler(outOfMemory);
 }
 
@@ -63,8 +65,7 @@ MemoryReserve::MemoryReserve() {
 
 MemoryReserve::~MemoryReserve() {
     std::set_new_handler(nullptr);
-    std::free(reserve);
-    reserve = nullptr;
+    std::free(reserve.exchange(nullptr));
 }
 
 PendingOutput::PendingOutput(const std::string& name) : name_(name), previous_(lastPending) {

@@ -48,9 +48,11 @@
     first += file.changes.length;
     return entry;
   });
-  // Every change, counted across the files.
+  // Every change, counted across the files, with what it names on each
+  // side in full (the page leaves out what names nothing).
+  const inFull = (side) => ({ parts: [], nets: [], pins: [], lib: '', libPins: [], ...side });
   const changes = files.flatMap((file) => file.changes.map((change) => ({ ...change,
-    file: file.index })));
+    old: inFull(change.old), new: inFull(change.new), file: file.index })));
   let sides = files.length > 0 ? files[0].sides : [];
   const sheetBar = document.getElementById('sheets');
   const detail = document.getElementById('detail');
@@ -121,21 +123,30 @@
   }
 
   // The elements of a drawing by what they stand for.
-  function findElements(side) {
-    const found = { part: new Map(), net: new Map(), pin: new Map() };
+  // The elements of a drawing by what they stand for: all of them when it
+  // is built, the texts added since when texts are written.
+  function findElements(side, texts = false) {
+    if (!texts) side.found = { part: new Map(), net: new Map(), pin: new Map(), texts: 0 };
+    const found = side.found;
     const add = (map, key, element) => {
       if (!map.has(key)) map.set(key, []);
       map.get(key).push(element);
     };
-    const selector = '[data-part], [data-owner], [data-net], [data-pin]';
-    for (const element of side.drawing.svg.querySelectorAll(selector)) {
+    const take = (element) => {
       const data = element.dataset;
       if (data.part !== undefined) add(found.part, Number(data.part), element);
       if (data.owner !== undefined) add(found.part, Number(data.owner), element);
       if (data.net !== undefined && Number(data.net) >= 0) add(found.net, Number(data.net), element);
       if (data.pin !== undefined) add(found.pin, Number(data.pin), element);
+    };
+    const written = side.drawing.names.children;
+    if (texts) {
+      for (let i = found.texts; i < written.length; i += 1) take(written[i]);
+    } else {
+      const selector = '[data-part], [data-owner], [data-net], [data-pin]';
+      for (const element of side.drawing.svg.querySelectorAll(selector)) take(element);
     }
-    side.found = found;
+    found.texts = written.length;
   }
 
   // The elements a change names on a side, with the mark each takes: parts
@@ -161,9 +172,34 @@
     return out;
   }
 
-  // Every change's marks on the drawings, and the chosen change lit. An
-  // element named by several changes takes the weightiest mark: a part's
-  // or pin's own over the light of its net.
+  // The changes of the shown file that name something on a sheet, by
+  // sheet, made when first asked: a sheet is marked without going through
+  // the changes of every other.
+  function changesOn(sheet) {
+    const file = shownFile();
+    if (!file.bySheet) {
+      file.bySheet = new Map();
+      for (let index = file.first; index < file.first + file.changes.length; index += 1) {
+        const sheets = new Set();
+        for (const side of file.sides) {
+          const { parts, nets, pins } = namesOn(changes[index], side);
+          const design = side.design;
+          for (const part of parts) sheets.add(design.parts[part].sheet);
+          for (const pin of pins) sheets.add(design.pins[pin].sheet);
+          for (const net of nets) design.nets[net].sheets.forEach((each) => sheets.add(each));
+        }
+        for (const each of sheets) {
+          if (!file.bySheet.has(each)) file.bySheet.set(each, []);
+          file.bySheet.get(each).push(index);
+        }
+      }
+    }
+    return file.bySheet.get(sheet) || [];
+  }
+
+  // Every change's marks on the drawings of the shown sheet. An element
+  // named by several changes takes the weightiest mark: a part's or pin's
+  // own over the light of its net.
   const markNames = ['mark-net', 'mark-changed', 'mark-added', 'mark-removed'];
   const weight = (name) => (name === 'mark-net' ? 1 : 2);
   function mark() {
@@ -171,18 +207,27 @@
       if (!side.drawing) continue;
       const svg = side.drawing.svg;
       for (const element of svg.querySelectorAll('.mark-net, .mark-changed, .mark-added, ' +
-        '.mark-removed, .chosen')) element.classList.remove(...markNames, 'chosen');
+        '.mark-removed')) element.classList.remove(...markNames);
       const marks = new Map();
-      for (const change of shownFile().changes) {
-        for (const [element, name] of marksOf(change, side)) {
+      for (const index of changesOn(state.sheet)) {
+        for (const [element, name] of marksOf(changes[index], side)) {
           const had = marks.get(element);
           if (!had || weight(name) > weight(had)) marks.set(element, name);
         }
       }
       for (const [element, name] of marks) element.classList.add(name);
       svg.classList.toggle('reviewed', marks.size > 0);
-      // A change that names nothing drawn (the configuration) fades
-      // nothing.
+    }
+    light();
+  }
+
+  // The chosen change lit on both sides, the rest faded; a change that
+  // names nothing drawn (the configuration) fades nothing.
+  function light() {
+    for (const side of sides) {
+      if (!side.drawing) continue;
+      const svg = side.drawing.svg;
+      for (const element of svg.querySelectorAll('.chosen')) element.classList.remove('chosen');
       const chosen = state.change >= 0 && changes[state.change].file === state.file
         ? marksOf(changes[state.change], side) : [];
       for (const [element] of chosen) element.classList.add('chosen');
@@ -207,11 +252,17 @@
     svg.appendChild(ring);
   }
 
+  // Where the canvas shown lies on the screen (the old side's, side by
+  // side: both are the same size), measured when the layout or its size
+  // changes: measuring it after each drawing would lay the drawings out.
+  let canvasBox = null;
   function shownCanvas() {
-    const side = state.layout === 'overlaid' ? sides.find((s) => s.name === state.shown)
-      : sides[0];
-    const box = side.canvas.getBoundingClientRect();
-    return { left: box.left, top: box.top, width: box.width || 1, height: box.height || 1 };
+    if (!canvasBox) {
+      const name = state.layout === 'overlaid' ? state.shown : 'old';
+      const box = document.getElementById(name).getBoundingClientRect();
+      canvasBox = { left: box.left, top: box.top, width: box.width || 1, height: box.height || 1 };
+    }
+    return canvasBox;
   }
 
   // One view box on both sides; texts legible at its scale written.
@@ -231,7 +282,7 @@
       const margin = Math.max(view.w, view.h) * 0.25;
       if (sheetDrawing.addTexts(side.drawing, { x: view.x - margin, y: view.y - margin,
         w: view.w + 2 * margin, h: view.h + 2 * margin }, scale)) {
-        findElements(side);
+        findElements(side, true);
         added = true;
       }
       const ring = svg.querySelector('.change-place');
@@ -276,7 +327,9 @@
     return sheetDrawing.union(...boxes);
   }
 
-  function drawSheet(number) {
+  // Draws a sheet on both sides, whole unless `whole` is false (the view
+  // is set next).
+  function drawSheet(number, whole = true) {
     state.sheet = number;
     for (const side of sides) {
       const index = sheetIndex(side, number);
@@ -295,12 +348,12 @@
     }
     document.body.dataset.sheet = String(number);
     mark();
-    wholeSheet();
+    if (whole) wholeSheet();
   }
 
-  function showSheet(number) {
+  function showSheet(number, whole = true) {
     if (number !== null && number !== state.sheet && shownFile().sheetNumbers.includes(number)) {
-      drawSheet(number);
+      drawSheet(number, whole);
     }
   }
 
@@ -318,15 +371,16 @@
   function choose(index, { zoom = true } = {}) {
     state.change = index;
     showFile(changes[index].file, changeSheets[index]);
-    showSheet(changeSheets[index]);
-    mark();
+    showSheet(changeSheets[index], !zoom);
+    light();
     for (const item of document.querySelectorAll('#changes li.active')) {
       item.classList.remove('active');
     }
     const entry = document.querySelector(`#changes li[data-change="${index + 1}"]`);
     if (entry) {
       entry.classList.add('active');
-      entry.scrollIntoView({ block: 'nearest' });
+      // Brought into sight once the drawings are laid out anyway.
+      requestAnimationFrame(() => entry.scrollIntoView({ block: 'nearest' }));
     }
     showDetail(index);
     if (zoom) {
@@ -344,7 +398,7 @@
 
   function clearChoice() {
     state.change = -1;
-    mark();
+    light();
     for (const item of document.querySelectorAll('#changes li.active')) {
       item.classList.remove('active');
     }
@@ -586,6 +640,7 @@
 
   // The layout: side by side, or one over the other with the switch.
   function applyLayout() {
+    canvasBox = null;
     sidesBox.classList.toggle('overlaid', state.layout === 'overlaid');
     for (const side of sides) side.figure.classList.toggle('shown', side.name === state.shown);
     document.getElementById('layout').textContent = state.layout === 'overlaid'
@@ -597,6 +652,7 @@
   }
 
   function keepView() {
+    canvasBox = null;
     if (!state.view) return;
     if (state.fitted) fit(state.fitted.box, state.fitted.margin);
     else setView(state.view);

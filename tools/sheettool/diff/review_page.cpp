@@ -1,5 +1,6 @@
 #include "review_page.h"
 
+#include <future>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -38,29 +39,41 @@ class Names {
 
     // The indices of what a line names, in the line's order; what this
     // revision does not hold is left out.
+    // Lists left empty are left out.
     void write(model::JsonWriter& json, const model::DiffMentions& mentions) const {
-        json.open('{').key("parts").open('[');
+        std::vector<std::uint32_t> parts, nets, pins;
         for (const model::PartMention& part : mentions.parts) {
             if (auto found = part.ref.empty()
                                  ? find(unnamed_, std::tuple(part.place.sheet, part.place.at.x,
                                                              part.place.at.y))
                                  : find(parts_, std::pair(part.ref, part.block)))
-                json.value(*found);
+                parts.push_back(*found);
         }
-        json.close(']').key("nets").open('[');
         for (const std::string& net : mentions.nets) {
             if (auto found = find(nets_, net))
-                json.value(*found);
+                nets.push_back(*found);
         }
-        json.close(']').key("pins").open('[');
         for (const std::string& pin : mentions.pins) {
             if (auto found = find(pins_, pin))
-                json.value(*found);
+                pins.push_back(*found);
         }
-        json.close(']').text("lib", mentions.libName).key("libPins").open('[');
-        for (const std::string& pin : mentions.libraryPins)
-            json.bytes(pin);
-        json.close(']').close('}');
+        json.open('{');
+        for (const auto& [key, list] :
+             {std::pair("parts", &parts), {"nets", &nets}, {"pins", &pins}}) {
+            if (list->empty())
+                continue;
+            json.key(key).open('[');
+            for (std::uint32_t index : *list)
+                json.value(index);
+            json.close(']');
+        }
+        if (!mentions.libName.empty()) {
+            json.text("lib", mentions.libName).key("libPins").open('[');
+            for (const std::string& pin : mentions.libraryPins)
+                json.bytes(pin);
+            json.close(']');
+        }
+        json.close('}');
     }
 
   private:
@@ -91,12 +104,8 @@ void appendChanges(model::JsonWriter& json, const ReviewFile& file) {
             .number("sheet", -1)
             .key("at")
             .null();
-        for (const char* side : {"old", "new"}) {
-            json.key(side).open('{');
-            for (const char* names : {"parts", "nets", "pins", "libPins"})
-                json.key(names).open('[').close(']');
-            json.text("lib", "").close('}');
-        }
+        for (const char* side : {"old", "new"})
+            json.key(side).open('{').close('}');
         json.close('}');
     }
     // What changes nothing by itself is not reported, and not listed.
@@ -128,9 +137,21 @@ void appendChanges(model::JsonWriter& json, const ReviewFile& file) {
     json.close(']');
 }
 
+// A revision's drawing as the page holds it, or null for a file that the
+// revision does not have. The drawings carry no findings: the page is
+// about what changed.
+std::string drawing(const model::Design* design, const std::string& name) {
+    return design != nullptr ? view::pageData(*design, {}, name, view::PageUse::Review) : "null";
+}
+
 std::string reviewData(const std::vector<ReviewFile>& files) {
     std::string out = "{\"files\":[";
     for (const ReviewFile& file : files) {
+        // The old revision's drawing is made beside the new one's: the
+        // page then costs little more than the comparison and one drawing.
+        std::future<std::string> before = std::async(
+            std::launch::async, [&file] { return drawing(file.oldDesign, file.oldName); });
+        const std::string after = drawing(file.newDesign, file.newName);
         if (&file != files.data())
             out += ',';
         out += '{';
@@ -138,13 +159,7 @@ std::string reviewData(const std::vector<ReviewFile>& files) {
             .text("path", file.path)
             .text("oldName", file.oldName)
             .text("newName", file.newName);
-        // The drawings carry no findings: the page is about what changed.
-        out += ",\"old\":";
-        out +=
-            file.oldDesign != nullptr ? view::pageData(*file.oldDesign, {}, file.oldName) : "null";
-        out += ",\"new\":";
-        out +=
-            file.newDesign != nullptr ? view::pageData(*file.newDesign, {}, file.newName) : "null";
+        out += ",\"old\":" + before.get() + ",\"new\":" + after;
         model::JsonWriter json(out, true);
         appendChanges(json, file);
         out += '}';

@@ -16,8 +16,8 @@
 // "kind", "text", "sheet" (-1: none), "at" ([x, y] or null), "old": names,
 // "new": names}, its names {"parts", "nets", "pins"} being indices into
 // that revision's lists, "lib" the library part whose every placed part it
-// names ("" for none) and "libPins" the numbers of that library part's
-// pins it names. "group" is one of files, configuration, library, parts,
+// names and "libPins" the numbers of that library part's pins it names,
+// each left out where it names none. "group" is one of files, configuration, library, parts,
 // nets and pins; "kind" changed, added (only the new revision has it) or
 // removed. The changes are the report's lines but its headers.
 namespace dovla::sheettool::review {

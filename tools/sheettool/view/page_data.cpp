@@ -252,7 +252,7 @@ void appendBusGroups(const model::Design& design, const EndNets& ends, std::stri
 } // namespace
 
 std::string pageData(const model::Design& design, const std::vector<model::Finding>& findings,
-                     const std::string& title) {
+                     const std::string& title, PageUse use) {
     std::vector<DrawnSheet> sheets = drawnSheets(design);
     std::vector<SheetColors> colors = colorNets(design, sheets);
     // A net's colour in the lists: its colour on the first sheet it has
@@ -285,22 +285,23 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
         json.close('}');
     }
     json.close(']');
-    std::vector<std::string> links = partLinks(design);
+    const bool view = use == PageUse::View;
+    std::vector<std::string> links = view ? partLinks(design) : std::vector<std::string>();
     json.key("parts").open('[');
     for (const model::Part& part : design.parts) {
-        json.open('{')
-            .text("ref", part.ref)
-            .text("label", blockName(part))
-            .text("link", links[&part - design.parts.data()])
-            .text("name", part.name)
-            .text("lib", part.libName)
-            .flag("found", part.found)
-            .flag("power", isPowerPart(design, part))
-            .number("sheet", part.sheet)
-            .number("block", part.block)
-            .number("blocks", part.blockCount)
-            .key("pins")
-            .open('[');
+        json.open('{');
+        if (view)
+            json.text("ref", part.ref);
+        json.text("label", blockName(part));
+        if (view)
+            json.text("link", links[&part - design.parts.data()]);
+        json.text("name", part.name).text("lib", part.libName);
+        if (view)
+            json.flag("found", part.found);
+        json.flag("power", isPowerPart(design, part)).number("sheet", part.sheet);
+        if (view)
+            json.number("block", part.block).number("blocks", part.blockCount);
+        json.key("pins").open('[');
         for (std::uint32_t pin : part.pins)
             json.value(pin);
         json.close(']').close('}');
@@ -308,8 +309,8 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
     json.close(']');
     std::string pins;
     for (const model::Pin& pin : design.pins)
-        row(pins, model::pinKey(design, pin), model::shownPin(pin), pinNumberText(pin), pin.sheet,
-            pin.part, netOf(pin.group), pin.name);
+        row(pins, model::pinKey(design, pin), pinNumberText(pin), pin.sheet, pin.part,
+            netOf(pin.group), pin.name);
     appendRows(out, "pins", pins);
     appendBusGroups(design, ends, out);
     json.key("findings").open('[');

@@ -27,7 +27,12 @@
 // standing as the character of its code.
 namespace dovla::sheettool::view {
 
+// What a page reads its parts for: view's page lists them and gives each
+// an address; diff's review page only draws them and tells their pins, so
+// its parts are {"label", "name", "lib", "power", "sheet", "pins"}.
+enum class PageUse { View, Review };
+
 std::string pageData(const model::Design& design, const std::vector<model::Finding>& findings,
-                     const std::string& title);
+                     const std::string& title, PageUse use = PageUse::View);
 
 } // namespace dovla::sheettool::view

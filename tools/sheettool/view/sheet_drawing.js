@@ -24,8 +24,8 @@ const sheetDrawing = (() => {
   // A design as its JSON holds it, made ready to draw.
   function prepare(design) {
     // The pins come as rows, the one list of the design as long as its items.
-    design.pins = design.pins.map(([key, pinText, number, sheet, part, net, name]) => ({
-      key, text: pinText, number, sheet, part, net, name,
+    design.pins = design.pins.map(([key, number, sheet, part, net, name]) => ({
+      key, number, sheet, part, net, name,
     }));
     return design;
   }
