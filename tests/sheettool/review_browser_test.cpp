@@ -7,6 +7,7 @@
 // in view-screenshots of the build.
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -21,12 +22,24 @@ namespace {
 using nlohmann::json;
 
 // Sheet 1 is the LED board (U1.1 on IN, U1.3 and D1.1 on LEDA, D1.2 on
-// RET); on sheet 2 a second MCU4 takes IN on U2.1 and RET on U2.4.
+// RET); on sheet 2 two more MCU4s, U2.3 and U3.1 on IN2, U2.4 and U3.2 on
+// RET2.
 const std::string sheetOne = ledBoard.substr(std::string("sheet-file\n").size());
 const std::string sheetTwo = "sheet code=4\n"
                              "part at=300,300 ref=\"U2\" name=\"MCU4\" lib=\"MCU4\"\n"
-                             "wire from=150,260 to=250,260\nlabel at=180,260 text=\"IN\"\n"
-                             "wire from=310,270 to=400,270\nlabel at=350,270 text=\"RET\"\n";
+                             "part at=500,300 ref=\"U3\" name=\"MCU4\" lib=\"MCU4\"\n"
+                             "wire from=310,260 to=450,260\nlabel at=350,260 text=\"IN2\"\n"
+                             "wire from=310,270 to=450,270\nlabel at=350,270 text=\"RET2\"\n";
+
+// U3's two pins trade nets: the wires cross over on their way.
+const std::string crossedOver =
+    replaced(replaced(sheetTwo, "wire from=310,260 to=450,260\n",
+                      "wire from=310,260 to=420,260\nwire from=420,260 to=420,280\n"
+                      "wire from=420,280 to=440,280\nwire from=440,280 to=440,270\n"
+                      "wire from=440,270 to=450,270\n"),
+             "wire from=310,270 to=450,270\n",
+             "wire from=310,270 to=400,270\nwire from=400,270 to=400,250\n"
+             "wire from=400,250 to=450,250\nwire from=450,250 to=450,260\n");
 
 struct ReviewCase {
     const char* name;
@@ -36,6 +49,11 @@ struct ReviewCase {
     // ("old" or "new"), and with `alone` not on the other; empty for none.
     std::string side, mark;
     bool alone = false;
+    // The start of a line the report must have: the case is what it says.
+    std::string line;
+    // What the detail of some change must tell, its table's cells run
+    // together ("U2.3IN2IN2": U2.3 on IN2 before and after).
+    std::string detail;
 };
 
 void PrintTo(const ReviewCase& c, std::ostream* out) {
@@ -106,6 +124,13 @@ TEST_P(ReviewInBrowser, ListsEveryLineAndShowsEachChangeOnBothSides) {
     std::vector<std::string> lines = linesOf(text.out);
     if (!lines.empty())
         lines.erase(lines.begin());
+    const std::string& expectedLine = GetParam().line;
+    EXPECT_EQ(expectedLine.empty(), lines.empty()) << text.out;
+    if (!expectedLine.empty()) {
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.rfind(expectedLine, 0) == 0;
+        })) << text.out;
+    }
     ASSERT_EQ(results["entries"].size(), lines.size()) << text.out;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(results["entries"][i]["text"], lines[i]);
@@ -159,6 +184,15 @@ TEST_P(ReviewInBrowser, ListsEveryLineAndShowsEachChangeOnBothSides) {
         }
     }
 
+    if (!revision.detail.empty()) {
+        bool told = false;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const json& detail = results["steps"][i]["detail"];
+            told = told || (detail.is_string() &&
+                            detail.get<std::string>().find(revision.detail) != std::string::npos);
+        }
+        EXPECT_TRUE(told) << revision.detail;
+    }
     if (lines.size() > 1) {
         EXPECT_EQ(results["steps"][lines.size()]["change"], "2") << "n steps to the next";
         EXPECT_EQ(results["steps"][lines.size() + 1]["change"], std::to_string(lines.size()))
@@ -177,29 +211,36 @@ TEST_P(ReviewInBrowser, ListsEveryLineAndShowsEachChangeOnBothSides) {
 INSTANTIATE_TEST_SUITE_P(
     Revisions, ReviewInBrowser,
     ::testing::Values(
-        ReviewCase{"MovedPin", sheetOne, replaced(sheetTwo, "text=\"RET\"", "text=\"LEDA\""), "",
-                   "new", "mark-changed:pin"},
+        ReviewCase{"MovedPin", sheetOne, crossedOver, "", "new", "mark-changed:pin", false,
+                   "pin moved: U3.1 from IN2 to RET2", "U3.1IN2RET2U2.3IN2IN2"},
         ReviewCase{"AddedPart", sheetOne,
                    sheetTwo + "part at=700,300 ref=\"D2\" name=\"LED\" lib=\"LED\"\n", "", "new",
-                   "mark-added:body", true},
-        ReviewCase{"Merge", replaced(sheetOne, "text=\"RET\"", "text=\"IN\""), sheetTwo, "", "old",
-                   "mark-changed:label-text"},
+                   "mark-added:body", true, "part added: D2 LED", "1A(no net)"},
+        // LEDA's wire runs on to the end of RET's.
+        ReviewCase{"Merge",
+                   sheetOne + "wire from=600,290 to=600,260\nwire from=460,260 to=600,260\n"
+                              "junction at=460,260\n",
+                   sheetTwo, "", "old", "mark-changed:label-text", false,
+                   "nets merged: LEDA into RET", "D1.2RETRET"},
         // D1's anode keeps a wire of its own, short of LEDA's.
         ReviewCase{
             "Split",
             replaced(sheetOne, "wire from=460,260 to=460,290", "wire from=460,270 to=460,290"),
-            sheetTwo, "", "new", "mark-changed:wire"},
+            sheetTwo, "", "new", "mark-changed:wire", false, "net split: LEDA into LEDA, D1.1",
+            "D1.1LEDAD1.1"},
         ReviewCase{"Disconnected", replaced(sheetOne, "wire from=460,260 to=460,290\n", ""),
-                   sheetTwo, "", "new", "mark-changed:pin"},
+                   sheetTwo, "", "new", "mark-changed:pin", false,
+                   "pin disconnected: D1.1 from LEDA", "D1.1LEDA(no net)"},
         ReviewCase{"LibraryPinRenamed", sheetOne, sheetTwo,
                    replaced(partsLibrary, "name=\"PA0\"", "name=\"RX\""), "new",
-                   "mark-changed:body"},
+                   "mark-changed:body", false, "library part MCU4: pin 1 renamed PA0 -> RX",
+                   "1PA0RX"},
         ReviewCase{"Reannotated", replaced(sheetOne, "ref=\"D1\"", "ref=\"D7\""), sheetTwo, "",
-                   "new", "mark-changed:body"},
+                   "new", "mark-changed:body", false, "part renamed: D1 -> D7", "D7 LED"},
         ReviewCase{"Redraw",
                    replaced(sheetOne, "wire from=510,290 to=600,290\nlabel at=560,290",
                             "wire from=510,290 to=650,290\nlabel at=620,290"),
-                   sheetTwo, "", "", ""}),
+                   sheetTwo, "", "", "", false, "", ""}),
     [](const ::testing::TestParamInfo<ReviewCase>& info) { return info.param.name; });
 
 } // namespace

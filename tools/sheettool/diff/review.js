@@ -460,30 +460,36 @@
     ]));
   }
 
-  // The pins of the nets a change names, before and after.
+  // A revision's pins by their keys (R1.2), made when first asked.
+  function pinsByKey(side) {
+    if (!side.byKey) {
+      side.byKey = new Map(side.design.pins.map((pin, index) => [pin.key, index]));
+    }
+    return side.byKey;
+  }
+
+  // The pins of the nets a change names on either side, each with its net
+  // in both revisions.
   function netDetail(change) {
+    const keys = new Set();
+    for (const side of sides) {
+      for (const net of change[side.name].nets) {
+        for (const pin of side.design.nets[net].pins) keys.add(side.design.pins[pin].key);
+      }
+    }
+    if (keys.size === 0) return;
+    const netOn = (side, key) => {
+      const pin = pinsByKey(side).get(key);
+      return pin === undefined ? null : netKey(side, side.design.pins[pin].net);
+    };
     const [before, after] = sides;
-    const rows = new Map();
-    for (const net of change.old.nets) {
-      for (const pin of before.design.nets[net].pins) {
-        rows.set(before.design.pins[pin].key, { before: before.design.nets[net].key, after: null });
-      }
-    }
-    for (const net of change.new.nets) {
-      for (const pin of after.design.nets[net].pins) {
-        const key = after.design.pins[pin].key;
-        const row = rows.get(key) || { before: null };
-        row.after = after.design.nets[net].key;
-        rows.set(key, row);
-      }
-    }
-    if (rows.size === 0) return;
     html('h3', 'Pins of its nets', detail);
-    table(['pin', 'before', 'after'], [...rows].map(([key, row]) => [
-      key,
-      row.before === null ? '' : [row.before, row.after === null ? 'gone' : ''],
-      row.after === null ? '' : [row.after, row.before === null ? 'new' : ''],
-    ]));
+    table(['pin', 'before', 'after'], [...keys].map((key) => {
+      const was = netOn(before, key);
+      const is = netOn(after, key);
+      return [key, was === null ? '' : [was, is === null ? 'gone' : ''],
+        is === null ? '' : [is, was === null ? 'new' : was !== is ? 'moved' : '']];
+    }));
   }
 
   // A library part's pins as the first part placed of it has them, old and
