@@ -45,4 +45,25 @@ inline std::string swappedLed() {
                     "numbers=2 name=\"K\"", "numbers=1 name=\"K\"");
 }
 
+// Sheet 1 is the LED board (U1.1 on IN, U1.3 and D1.1 on LEDA, D1.2 on
+// RET); on sheet 2 two more MCU4s, U2.3 and U3.1 on IN2, U2.4 and U3.2 on
+// RET2.
+inline const std::string sheetOne = ledBoard.substr(std::string("sheet-file\n").size());
+inline const std::string sheetTwo =
+    "sheet code=4\n"
+    "part at=300,300 ref=\"U2\" name=\"MCU4\" lib=\"MCU4\"\n"
+    "part at=500,300 ref=\"U3\" name=\"MCU4\" lib=\"MCU4\"\n"
+    "wire from=310,260 to=450,260\nlabel at=350,260 text=\"IN2\"\n"
+    "wire from=310,270 to=450,270\nlabel at=350,270 text=\"RET2\"\n";
+
+// U3's two pins trade nets: the wires cross over on their way.
+inline const std::string crossedOver =
+    replaced(replaced(sheetTwo, "wire from=310,260 to=450,260\n",
+                      "wire from=310,260 to=420,260\nwire from=420,260 to=420,280\n"
+                      "wire from=420,280 to=440,280\nwire from=440,280 to=440,270\n"
+                      "wire from=440,270 to=450,270\n"),
+             "wire from=310,270 to=450,270\n",
+             "wire from=310,270 to=400,270\nwire from=400,270 to=400,250\n"
+             "wire from=400,250 to=450,250\nwire from=450,250 to=450,260\n");
+
 } // namespace dovla::sheettool::testing
