@@ -8,6 +8,7 @@
 #
 #   bench/command_table.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
+source "$(cd "$(dirname "$0")" && pwd)/timing.sh"
 build=$(cd "${1:-build}" && pwd)
 bench=$(cd "$(dirname "$0")" && pwd)
 runs=${2:-5}
@@ -39,8 +40,6 @@ commands=(
   "export bom-csv|$tool export bom-csv DESIGN -o out"
   "export kicad-project|$tool export kicad-project DESIGN -o project"
 )
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 for design in 32 nets; do
   cd "$work/$design"

@@ -10,6 +10,7 @@
 #
 #   bench/review_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
+source "$(cd "$(dirname "$0")" && pwd)/timing.sh"
 build=$(cd "${1:-build}" && pwd)
 pages=$(cd "$(dirname "$0")/../tests/sheettool/pages" && pwd)
 runs=${2:-5}
@@ -26,17 +27,6 @@ cd "$work"
          }
          print }' >renumbered.txt
 "$tool" build renumbered.txt -o renumbered.sch
-
-median() {
-  sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
-}
-milliseconds() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1 || true
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000000))
-}
 
 view=() review=()
 for ((i = 0; i < runs; i++)); do
@@ -62,10 +52,8 @@ fi
 cp "$pages"/* "$work/"
 cp review.html page.html
 for ((i = 0; i < runs; i++)); do
-  "$chromium" --headless --no-sandbox --disable-gpu --no-first-run \
-    --disable-background-networking --disable-component-update --disable-sync \
-    --user-data-dir="$work/profile" --window-size=1400,900 --allow-file-access-from-files \
-    --virtual-time-budget=60000 --dump-dom "file://$work/drive.html?reviewing" 2>/dev/null |
+  browse --allow-file-access-from-files --virtual-time-budget=60000 --dump-dom \
+    "file://$work/drive.html?reviewing" |
     python3 -c '
 import html, json, re, sys
 found = re.search(r"data-results=\"([^\"]*)\"", sys.stdin.read())
@@ -76,9 +64,4 @@ print("first sheet drawn\t%d" % results["readyMs"])
 for step in results["steps"]:
     print("%s\t%.1f" % (step["name"], step["ms"]))'
 done >"$work/steps.tsv"
-echo "headless Chromium, script time (median and largest of $runs runs):"
-cut -f1 "$work/steps.tsv" | awk '!seen[$0]++' | while IFS= read -r step; do
-  times=$(awk -F'\t' -v s="$step" '$1 == s { print $2 }' "$work/steps.tsv" | sort -n)
-  printf "  %-42s %7s ms, at most %s ms\n" "$step" "$(echo "$times" | median)" \
-    "$(echo "$times" | tail -1)"
-done
+step_table "$work/steps.tsv" "$runs"

@@ -9,6 +9,7 @@
 #
 #   bench/run_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
+source "$(cd "$(dirname "$0")" && pwd)/timing.sh"
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-7}
 program="$build/dovla32"
@@ -19,8 +20,6 @@ for tool in "$program" "$generator" "$floor"; do
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # The median wall time of a command in microseconds, run in a directory.
 timeRuns() {

@@ -11,6 +11,7 @@
 #
 #   bench/view_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
+source "$(cd "$(dirname "$0")" && pwd)/timing.sh"
 build=$(cd "${1:-build}" && pwd)
 pages=$(cd "$(dirname "$0")/../tests/sheettool/pages" && pwd)
 runs=${2:-5}
@@ -19,17 +20,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/bench/make_design" 32 "$work" >/dev/null
 cd "$work"
-
-median() {
-  sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
-}
-milliseconds() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1 || true
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000000))
-}
 
 check=() view=()
 for ((i = 0; i < runs; i++)); do
@@ -46,11 +36,6 @@ if [[ -z "$chromium" ]]; then
   echo "Chromium is not installed: the page is not opened"
   exit 0
 fi
-browse() {
-  "$chromium" --headless --no-sandbox --disable-gpu --no-first-run \
-    --disable-background-networking --disable-component-update --disable-sync \
-    --user-data-dir="$work/profile" --window-size=1400,900 "$@" 2>/dev/null
-}
 # The page measures when its first sheet is drawn; a screenshot is the
 # whole way from starting the browser to the pixels, timed in turn with
 # one of an empty page (the browser's own start and end).
@@ -77,9 +62,4 @@ found = re.search(r"data-results=\"([^\"]*)\"", sys.stdin.read())
 for step in json.loads(html.unescape(found.group(1)))["steps"]:
     print("%s\t%.1f" % (step["name"], step["ms"]))'
 done >"$work/steps.tsv"
-echo "script time in headless Chromium (median and largest of $runs runs):"
-cut -f1 "$work/steps.tsv" | awk '!seen[$0]++' | while IFS= read -r step; do
-  times=$(awk -F'\t' -v s="$step" '$1 == s { print $2 }' "$work/steps.tsv" | sort -n)
-  printf "  %-42s %6s ms, at most %s ms\n" "$step" "$(echo "$times" | median)" \
-    "$(echo "$times" | tail -1)"
-done
+step_table "$work/steps.tsv" "$runs"

@@ -37,6 +37,10 @@ const char previous[] = "the file the user had\n";
 struct SweepCase {
     const char* name;
     std::vector<std::string> arguments; // "out" is the output file, if any
+    // Blocks a complete run may leave behind beyond its output's buffer:
+    // a thread's block that the C library keeps with the thread's stack,
+    // for the next thread.
+    unsigned long kept = 0;
 };
 
 void PrintTo(const SweepCase& c, std::ostream* out) {
@@ -73,7 +77,8 @@ TEST_P(AllocationSweep, EveryFailedAllocationEndsInTrouble) {
     // The buffer of the standard output is the C library's, and stays.
     AllocationReport whole = readAllocationReport(books);
     ASSERT_GT(whole.calls, 10u);
-    EXPECT_LE(whole.live, normal.out.empty() ? 0 : 1) << "a complete run leaves blocks behind";
+    EXPECT_LE(whole.live, (normal.out.empty() ? 0 : 1) + GetParam().kept)
+        << "a complete run leaves blocks behind";
 
     int failedRuns = 0;
     for (unsigned long n = 1; n <= whole.calls && failedRuns < 5; ++n) {
@@ -109,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SweepCase{"ExportBom", {"export", "bom-csv", "a.sch", "-o", "out"}},
                       SweepCase{"NetsJson", {"nets", "a.sch", "--json", "-o", "out"}},
                       SweepCase{"Diff", {"diff", "a.sch", "b.sch", "-o", "out"}},
-                      SweepCase{"DiffHtml", {"diff", "a.sch", "b.sch", "--html", "-o", "out"}},
+                      SweepCase{"DiffHtml", {"diff", "a.sch", "b.sch", "--html", "-o", "out"}, 1},
                       SweepCase{"View", {"view", "a.sch", "-o", "out"}}),
     [](const ::testing::TestParamInfo<SweepCase>& info) { return std::string(info.param.name); });
 

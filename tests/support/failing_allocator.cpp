@@ -9,11 +9,13 @@
 //     calls=<calls counted> failed=<0 or 1> live=<blocks never given back>
 //
 // The blocks are found in the C library's own allocator; only the books
-// are kept here, in a fixed table, so that keeping them takes no memory.
+// are kept here, in a fixed table, so that keeping them takes no memory,
+// under a lock, so that threads keep them one at a time.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +31,20 @@ void __libc_free(void* block);
 }
 
 namespace {
+
+// A lock that takes no memory: the books are kept for one thread at a time.
+std::atomic_flag booksInUse = ATOMIC_FLAG_INIT;
+
+class Books {
+  public:
+    Books() {
+        while (booksInUse.test_and_set(std::memory_order_acquire)) {
+        }
+    }
+    ~Books() { booksInUse.clear(std::memory_order_release); }
+    Books(const Books&) = delete;
+    Books& operator=(const Books&) = delete;
+};
 
 bool counting = false;
 // Blocks are kept from main on: a static object may outlive the report
@@ -129,40 +145,53 @@ int keepingMain(int argc, char** argv, char** environment) {
 extern "C" {
 
 void* malloc(std::size_t size) {
-    if (failsNow())
+    if (Books books; failsNow())
         return nullptr;
     void* block = __libc_malloc(size);
+    Books books;
     remember(block);
     return block;
 }
 
 void* calloc(std::size_t count, std::size_t size) {
-    if (failsNow())
+    if (Books books; failsNow())
         return nullptr;
     void* block = __libc_calloc(count, size);
+    Books books;
     remember(block);
     return block;
 }
 
 void* realloc(void* block, std::size_t size) {
-    if (failsNow())
+    if (Books books; failsNow())
         return nullptr;
-    void* moved = __libc_realloc(block, size);
-    if (moved != nullptr || size == 0)
+    // Forgotten first: another thread may be handed the same address as
+    // soon as it is given back.
+    {
+        Books books;
         forget(block);
+    }
+    void* moved = __libc_realloc(block, size);
+    Books books;
+    if (moved == nullptr && size != 0)
+        remember(block);
     remember(moved);
     return moved;
 }
 
 void free(void* block) {
-    forget(block);
+    {
+        Books books;
+        forget(block);
+    }
     __libc_free(block);
 }
 
 void* memalign(std::size_t alignment, std::size_t size) {
-    if (failsNow())
+    if (Books books; failsNow())
         return nullptr;
     void* block = __libc_memalign(alignment, size);
+    Books books;
     remember(block);
     return block;
 }
@@ -172,11 +201,12 @@ void* aligned_alloc(std::size_t alignment, std::size_t size) {
 }
 
 int posix_memalign(void** result, std::size_t alignment, std::size_t size) {
-    if (failsNow())
+    if (Books books; failsNow())
         return ENOMEM;
     void* block = __libc_memalign(alignment, size);
     if (block == nullptr)
         return ENOMEM;
+    Books books;
     remember(block);
     *result = block;
     return 0;

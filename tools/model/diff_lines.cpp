@@ -149,32 +149,29 @@ void configurationLines(const DesignDiff& diff, LineWriter& out) {
 // pins follow it, each with its net.
 void partLines(const DesignDiff& diff, LineWriter& out) {
     const auto group = DiffLine::Parts;
-    for (const PartChange& part : diff.partsAdded) {
-        out.add(group, DiffLine::Added, "part added: " + partText(part) + placeText(part.place),
-                part.place)
-            .after.parts.push_back(mention(part, part.ref));
-        for (const PartPin& pin : part.pins) {
-            DiffLine& line = out.add(
-                group, DiffLine::Added,
-                "    " + pin.pin + " on " + (pin.net.empty() ? "no net" : pin.net), part.place);
-            line.after.pins.push_back(pin.pin);
-            if (!pin.net.empty())
-                line.after.nets.push_back(pin.net);
+    // An added part is named in the new revision, a removed one in the old.
+    auto oneSide = [&](const std::vector<PartChange>& parts, bool gone) {
+        const auto kind = gone ? DiffLine::Removed : DiffLine::Added;
+        DiffMentions DiffLine::*side = gone ? &DiffLine::before : &DiffLine::after;
+        for (const PartChange& part : parts) {
+            DiffLine& line = out.add(group, kind,
+                                     (gone ? "part removed: " : "part added: ") + partText(part) +
+                                         placeText(part.place, gone),
+                                     part.place);
+            (line.*side).parts.push_back(mention(part, part.ref));
+            for (const PartPin& pin : part.pins) {
+                DiffLine& pinLine = out.add(group, kind,
+                                            "    " + pin.pin + (gone ? " was on " : " on ") +
+                                                (pin.net.empty() ? "no net" : pin.net),
+                                            part.place);
+                (pinLine.*side).pins.push_back(pin.pin);
+                if (!pin.net.empty())
+                    (pinLine.*side).nets.push_back(pin.net);
+            }
         }
-    }
-    for (const PartChange& part : diff.partsRemoved) {
-        out.add(group, DiffLine::Removed,
-                "part removed: " + partText(part) + placeText(part.place, true), part.place)
-            .before.parts.push_back(mention(part, part.ref));
-        for (const PartPin& pin : part.pins) {
-            DiffLine& line = out.add(
-                group, DiffLine::Removed,
-                "    " + pin.pin + " was on " + (pin.net.empty() ? "no net" : pin.net), part.place);
-            line.before.pins.push_back(pin.pin);
-            if (!pin.net.empty())
-                line.before.nets.push_back(pin.net);
-        }
-    }
+    };
+    oneSide(diff.partsAdded, false);
+    oneSide(diff.partsRemoved, true);
     for (std::size_t i = 0; i < diff.powerSymbols.size();) {
         const int sheet = diff.powerSymbols[i].sheet;
         std::string counts;

@@ -3,6 +3,7 @@
 #include <future>
 #include <map>
 #include <optional>
+#include <system_error>
 #include <tuple>
 #include <unordered_map>
 #include <vector>
@@ -149,8 +150,15 @@ std::string reviewData(const std::vector<ReviewFile>& files) {
     for (const ReviewFile& file : files) {
         // The old revision's drawing is made beside the new one's: the
         // page then costs little more than the comparison and one drawing.
-        std::future<std::string> before = std::async(
-            std::launch::async, [&file] { return drawing(file.oldDesign, file.oldName); });
+        auto old = [&file] { return drawing(file.oldDesign, file.oldName); };
+        std::future<std::string> before;
+        try {
+            before = std::async(std::launch::async, old);
+        } catch (const std::system_error&) {
+            // No thread to be had (the system is out of them, or of the
+            // memory for one): drawn here, after the new one.
+            before = std::async(std::launch::deferred, old);
+        }
         const std::string after = drawing(file.newDesign, file.newName);
         if (&file != files.data())
             out += ',';
