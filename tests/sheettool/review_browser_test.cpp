@@ -183,6 +183,19 @@ TEST_P(ReviewInBrowser, ListsEveryLineAndShowsEachChangeOnBothSides) {
     EXPECT_EQ(results["layout"]["shown"], json::array({"none", "flex"}));
     EXPECT_EQ(results["layout"]["swapped"], json::array({"flex", "none"}));
 
+    // The wheel zooms both sides as one; a click on a marked pin or body
+    // chooses a change.
+    const json& wheel = results["wheel"];
+    EXPECT_NE(wheel["before"], wheel["after"]);
+    ASSERT_EQ(wheel["sides"].size(), 2u);
+    EXPECT_EQ(wheel["sides"][0], wheel["sides"][1]);
+    if (revision.mark.empty()) {
+        EXPECT_TRUE(results["clicked"].is_null());
+    } else {
+        ASSERT_TRUE(results["clicked"].is_object());
+        EXPECT_NE(results["clicked"]["change"], "") << results["clicked"]["what"];
+    }
+
     Screenshot shot;
     EXPECT_TRUE(chromium.screenshot(dir, "file://" + dir.file("page.html") + "#change=1", 1400, 800,
                                     std::string("review-") + revision.name + ".png", shot));

@@ -82,4 +82,30 @@ drive((view, results) => {
   results.layout.swapped = Array.from(doc.querySelectorAll('.side'),
     (side) => getComputedStyle(side).display);
   key('l');
+
+  // The mouse: the wheel zooms both sides as one; a click on something
+  // marked chooses a change that names it.
+  open('#change=1');
+  const oldCanvas = doc.getElementById('old');
+  const unzoomed = doc.body.dataset.view;
+  const middle = oldCanvas.getBoundingClientRect();
+  oldCanvas.dispatchEvent(new view.WheelEvent('wheel', { bubbles: true, cancelable: true,
+    deltaY: -300, clientX: middle.left + middle.width / 2, clientY: middle.top + middle.height / 2 }));
+  const viewBoxes = () => Array.from(doc.querySelectorAll('.canvas svg'),
+    (svg) => svg.getAttribute('viewBox'));
+  results.wheel = { before: unzoomed, after: doc.body.dataset.view, sides: viewBoxes() };
+  view.location.hash = '';
+  key('Escape');
+  const marked = doc.querySelector('#new .pin[class*="mark-"], #old .pin[class*="mark-"], ' +
+    '#new .body[class*="mark-"], #old .body[class*="mark-"]');
+  results.clicked = null;
+  if (marked) {
+    const canvas = marked.closest('.canvas');
+    const rect = marked.getBoundingClientRect();
+    const at = { clientX: rect.left + rect.width / 2, clientY: rect.top + rect.height / 2,
+      bubbles: true, pointerId: 1, isPrimary: true };
+    canvas.dispatchEvent(new view.PointerEvent('pointerdown', at));
+    canvas.dispatchEvent(new view.PointerEvent('pointerup', at));
+    results.clicked = { change: doc.body.dataset.change, what: marked.getAttribute('class') };
+  }
 });

@@ -12,7 +12,7 @@
 
 (() => {
   const review = JSON.parse(document.getElementById('review').textContent);
-  const { legible, wholeMargin } = sheetDrawing;
+  const { legible, wholeMargin, html, count } = sheetDrawing;
   const groupTitles = {
     files: 'Sheet files',
     configuration: 'Configuration',
@@ -66,17 +66,6 @@
     layout: 'side',
     shown: 'new', // the side shown one over the other
   };
-
-  function html(name, text, parent) {
-    const element = document.createElement(name);
-    if (text !== undefined) element.textContent = text;
-    if (parent) parent.appendChild(element);
-    return element;
-  }
-
-  function count(number, noun) {
-    return `${number} ${noun}${number === 1 ? '' : 's'}`;
-  }
 
   function partsOfLib(side, lib) {
     if (!side.byLib) {
@@ -680,14 +669,6 @@
     applyLayout();
   }
 
-  function toSheet(clientX, clientY, canvas) {
-    const box = canvas.getBoundingClientRect();
-    return {
-      x: state.view.x + ((clientX - box.left) / box.width) * state.view.w,
-      y: state.view.y + ((clientY - box.top) / box.height) * state.view.h,
-    };
-  }
-
   // The first change that names an element of a side's drawing.
   function changeOf(side, element) {
     const data = element.dataset;
@@ -702,42 +683,21 @@
 
   for (const name of ['old', 'new']) {
     const canvas = document.getElementById(name);
-    canvas.addEventListener('wheel', (event) => {
-      event.preventDefault();
-      if (!state.view) return;
-      state.fitted = null;
-      const factor = Math.exp(event.deltaY * 0.0015);
-      const at = toSheet(event.clientX, event.clientY, canvas);
-      const view = state.view;
-      setView({ x: at.x - (at.x - view.x) * factor, y: at.y - (at.y - view.y) * factor,
-        w: view.w * factor, h: view.h * factor });
-    }, { passive: false });
-    let drag = null;
-    canvas.addEventListener('pointerdown', (event) => {
-      drag = { x: event.clientX, y: event.clientY, view: state.view, moved: false };
-      canvas.setPointerCapture(event.pointerId);
-    });
-    canvas.addEventListener('pointermove', (event) => {
-      if (!drag || !drag.view) return;
-      const dx = event.clientX - drag.x;
-      const dy = event.clientY - drag.y;
-      if (Math.abs(dx) + Math.abs(dy) > 3) drag.moved = true;
-      if (!drag.moved) return;
-      state.fitted = null;
-      canvas.classList.add('dragging');
-      const scale = drag.view.w / canvas.getBoundingClientRect().width;
-      setView({ ...drag.view, x: drag.view.x - dx * scale, y: drag.view.y - dy * scale });
-    });
-    canvas.addEventListener('pointerup', (event) => {
-      canvas.classList.remove('dragging');
-      const moved = drag && drag.moved;
-      drag = null;
-      const side = sides.find((each) => each.name === name);
-      if (moved || !side || !side.drawing) return;
-      const target = document.elementFromPoint(event.clientX, event.clientY);
-      const index = target && side.drawing.svg.contains(target) ? changeOf(side, target) : -1;
-      if (index >= 0) choose(index, { zoom: false });
-      else clearChoice();
+    sheetDrawing.panAndZoom(canvas, {
+      view: () => state.view,
+      setView,
+      moved: () => {
+        state.fitted = null;
+      },
+      box: () => canvas.getBoundingClientRect(),
+      click: (event) => {
+        const side = sides.find((each) => each.name === name);
+        if (!side || !side.drawing) return;
+        const target = document.elementFromPoint(event.clientX, event.clientY);
+        const index = target && side.drawing.svg.contains(target) ? changeOf(side, target) : -1;
+        if (index >= 0) choose(index, { zoom: false });
+        else clearChoice();
+      },
     });
     new ResizeObserver(keepView).observe(canvas);
   }

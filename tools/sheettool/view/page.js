@@ -16,7 +16,7 @@
   const findingSpan = 400;
   // A click this many pixels beside a thin line still takes it.
   const reach = 4;
-  const { svgNS, legible, addTexts, wholeMargin } = sheetDrawing;
+  const { svgNS, legible, addTexts, wholeMargin, html, count } = sheetDrawing;
 
   const canvas = document.getElementById('canvas');
   const sheetBar = document.getElementById('sheets');
@@ -39,17 +39,6 @@
   // Where the canvas lies on the screen, measured when its size changes:
   // measuring it after each drawing would lay the whole drawing out.
   let canvasBox = null;
-
-  function html(name, text, parent) {
-    const element = document.createElement(name);
-    if (text !== undefined) element.textContent = text;
-    if (parent) parent.appendChild(element);
-    return element;
-  }
-
-  function count(number, noun) {
-    return `${number} ${noun}${number === 1 ? '' : 's'}`;
-  }
 
   function partName(part) {
     const info = design.parts[part];
@@ -114,59 +103,25 @@
   }
 
 
-  function toSheet(clientX, clientY) {
-    const box = measureCanvas();
-    return {
-      x: state.view.x + ((clientX - box.left) / box.width) * state.view.w,
-      y: state.view.y + ((clientY - box.top) / box.height) * state.view.h,
-    };
-  }
-
-  canvas.addEventListener('wheel', (event) => {
-    event.preventDefault();
-    state.fitted = null;
-    const factor = Math.exp(event.deltaY * 0.0015);
-    const at = toSheet(event.clientX, event.clientY);
-    const view = state.view;
-    setView({
-      x: at.x - (at.x - view.x) * factor,
-      y: at.y - (at.y - view.y) * factor,
-      w: view.w * factor,
-      h: view.h * factor,
-    });
-  }, { passive: false });
-
-  let drag = null;
-  canvas.addEventListener('pointerdown', (event) => {
-    drag = { x: event.clientX, y: event.clientY, view: state.view, moved: false };
-    canvas.setPointerCapture(event.pointerId);
-  });
-  canvas.addEventListener('pointermove', (event) => {
-    if (!drag) return;
-    const dx = event.clientX - drag.x;
-    const dy = event.clientY - drag.y;
-    if (Math.abs(dx) + Math.abs(dy) > 3) drag.moved = true;
-    if (!drag.moved) return;
-    state.fitted = null;
-    canvas.classList.add('dragging');
-    const scale = drag.view.w / measureCanvas().width;
-    setView({ ...drag.view, x: drag.view.x - dx * scale, y: drag.view.y - dy * scale });
-  });
-  canvas.addEventListener('pointerup', (event) => {
-    canvas.classList.remove('dragging');
-    const moved = drag && drag.moved;
-    drag = null;
-    if (moved) return;
-    const target = itemAt(event.clientX, event.clientY);
-    if (!target) {
-      clearChoice();
-      return;
-    }
-    const data = target.dataset;
-    if (data.finding !== undefined) choose('finding', Number(data.finding), { zoom: false });
-    else if (Number(data.net) >= 0) choose('net', Number(data.net), { zoom: false });
-    else if (Number(data.bus) >= 0) choose('bus', Number(data.bus), { zoom: false });
-    else choose('part', Number(data.part), { zoom: false });
+  sheetDrawing.panAndZoom(canvas, {
+    view: () => state.view,
+    setView,
+    moved: () => {
+      state.fitted = null;
+    },
+    box: () => canvasBox || measureCanvas(),
+    click: (event) => {
+      const target = itemAt(event.clientX, event.clientY);
+      if (!target) {
+        clearChoice();
+        return;
+      }
+      const data = target.dataset;
+      if (data.finding !== undefined) choose('finding', Number(data.finding), { zoom: false });
+      else if (Number(data.net) >= 0) choose('net', Number(data.net), { zoom: false });
+      else if (Number(data.bus) >= 0) choose('bus', Number(data.bus), { zoom: false });
+      else choose('part', Number(data.part), { zoom: false });
+    },
   });
 
   // What an element of the drawing chooses, from the most particular: a

@@ -1,7 +1,9 @@
 // The drawing of a sheet of a design (see page_data.h for its form) as SVG,
 // shared by the pages of sheettool view and of sheettool diff: the items
 // with the net, part, pin and bus group each stands for in its data-
-// attributes, and its texts written when the view first shows them.
+// attributes, and its texts written when the view first shows them; and
+// what else both pages do alike (the mouse on a drawing, the views it
+// fits, elements of the panel).
 'use strict';
 /* global partDrawing */
 
@@ -254,6 +256,59 @@ const sheetDrawing = (() => {
     return { box: grown, margin: focusMargin };
   }
 
+  // An element of the page, with a text and a parent if given.
+  function html(name, text, parent) {
+    const element = document.createElement(name);
+    if (text !== undefined) element.textContent = text;
+    if (parent) parent.appendChild(element);
+    return element;
+  }
+
+  function count(number, noun) {
+    return `${number} ${noun}${number === 1 ? '' : 's'}`;
+  }
+
+  // The mouse on a canvas: the wheel zooms about the pointer, a drag pans,
+  // a press and release that did not move is a click. `view()` is the view
+  // box shown, `setView(view)` shows another, `moved()` tells that the
+  // user moved it, `box()` is where the canvas lies on the screen.
+  function panAndZoom(canvas, { view, setView, moved, box, click }) {
+    canvas.addEventListener('wheel', (event) => {
+      event.preventDefault();
+      const shown = view();
+      if (!shown) return;
+      moved();
+      const factor = Math.exp(event.deltaY * 0.0015);
+      const { left, top, width, height } = box();
+      const x = shown.x + ((event.clientX - left) / width) * shown.w;
+      const y = shown.y + ((event.clientY - top) / height) * shown.h;
+      setView({ x: x - (x - shown.x) * factor, y: y - (y - shown.y) * factor,
+        w: shown.w * factor, h: shown.h * factor });
+    }, { passive: false });
+    let drag = null;
+    canvas.addEventListener('pointerdown', (event) => {
+      drag = { x: event.clientX, y: event.clientY, view: view(), moved: false };
+      canvas.setPointerCapture(event.pointerId);
+    });
+    canvas.addEventListener('pointermove', (event) => {
+      if (!drag || !drag.view) return;
+      const dx = event.clientX - drag.x;
+      const dy = event.clientY - drag.y;
+      if (Math.abs(dx) + Math.abs(dy) > 3) drag.moved = true;
+      if (!drag.moved) return;
+      moved();
+      canvas.classList.add('dragging');
+      const scale = drag.view.w / box().width;
+      setView({ ...drag.view, x: drag.view.x - dx * scale, y: drag.view.y - dy * scale });
+    });
+    canvas.addEventListener('pointerup', (event) => {
+      canvas.classList.remove('dragging');
+      const dragged = drag && drag.moved;
+      drag = null;
+      if (!dragged) click(event);
+    });
+  }
+
   return { svgNS, legible, wholeMargin, escape, tag, prepare, sheetItems, build, addTexts, boxOf,
-    union, netBox, partBox, busBox, scaleOf, viewOf, focusOf };
+    union, netBox, partBox, busBox, viewOf, focusOf, html, count, panAndZoom };
 })();
