@@ -94,6 +94,8 @@ class LineWriter {
             oldRefs_[part.ref] = part.oldRef;
     }
 
+    // A new line, to be filled in before the next is added (which may move
+    // it).
     DiffLine& add(DiffLine::Group group, DiffLine::Kind kind, std::string text) {
         DiffLine& line = lines_.emplace_back();
         line.group = group;
@@ -233,11 +235,14 @@ void netLines(const DesignDiff& diff, LineWriter& out) {
         line.after.nets.push_back(net.key);
     }
     auto flow = [&](const NetFlow& flow, std::string text) {
+        // The line is filled in before the next is added: a line added
+        // may move the ones before it.
         DiffLine& line = out.add(group, DiffLine::Changed, std::move(text), flow.place);
         line.before.nets = flow.from;
         line.after.nets = flow.into;
-        for (const PinChange& pin : flow.pins) {
+        for (const PinChange& pin : flow.pins)
             out.pin(line, pin.pin);
+        for (const PinChange& pin : flow.pins) {
             DiffLine& pinLine =
                 out.add(group, DiffLine::Changed,
                         "    " + pin.pin + " from " + pin.from + " to " + pin.to, pin.place);
