@@ -87,6 +87,22 @@ TEST_P(ReviewPage, HoldsTheReportsLinesAndWhatEachNames) {
     for (const std::string& start : revision.lines)
         EXPECT_NE(report.out.find("\n" + start), std::string::npos) << start << "\n" << report.out;
 
+    // A merge or split names the pins of the lines that follow it.
+    const json& changes = file["changes"];
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const std::string line = changes[i]["text"];
+        if (line.rfind("nets merged: ", 0) != 0 && line.rfind("net split: ", 0) != 0)
+            continue;
+        std::vector<std::string> pins;
+        for (std::size_t j = i + 1; j < changes.size(); ++j) {
+            const std::string pin = changes[j]["text"];
+            if (pin.rfind("    ", 0) != 0)
+                break;
+            pins.push_back(pin.substr(4, pin.find(' ', 4) - 4));
+        }
+        EXPECT_EQ(named(file["new"], changes[i]["new"], "pins"), pins) << line;
+    }
+
     // What each line names, in each revision's own terms.
     for (const json& change : file["changes"]) {
         const std::string line = change["text"];
