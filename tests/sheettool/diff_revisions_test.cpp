@@ -170,6 +170,9 @@ TEST_F(DiffRevisions, ReviewPageOfARangeListsEverySheetsLines) {
             lines += change["text"].get<std::string>() + "\n";
         // The side a sheet file came to is drawn; the other has none.
         EXPECT_EQ(file["old"].is_null(), file["path"] == "board/second.sch");
+        if (file["old"].is_null()) {
+            EXPECT_EQ(file["changes"][0]["kind"], "added");
+        }
         EXPECT_TRUE(file["new"].is_object());
     }
     EXPECT_EQ(paths, (std::vector<std::string>{"board/board.sch", "board/second.sch"}));

@@ -156,6 +156,14 @@ TEST_P(ReviewInBrowser, ListsEveryLineAndShowsEachChangeOnBothSides) {
                 y >= view[1].get<double>() && y <= view[1].get<double>() + view[3].get<double>())
                 << view;
         }
+        // A library pin's change lights that pin of each part placed (one
+        // on the sheet here), not the others.
+        if (lines[i].rfind("library part MCU4: pin 1 ", 0) == 0) {
+            for (const char* side : {"old", "new"}) {
+                const json& chosen = step["sides"][side]["chosen"];
+                EXPECT_EQ(std::count(chosen.begin(), chosen.end(), "pin"), 1) << side << chosen;
+            }
+        }
         const bool namesNothing = results["entries"][i]["group"] == "Configuration" ||
                                   lines[i].rfind("pins not compared", 0) == 0;
         if (!namesNothing) {

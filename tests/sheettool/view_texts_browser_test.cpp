@@ -39,7 +39,17 @@ const std::string textsLibrary = "library-file\nheader\n"
                                  "  pin side=bottom offset=6 numbers=8 name=\"SUPPLY\"\n"
                                  "part name=\"TIGHT\" width=4 height=4 blocks=1\n"
                                  "  pin side=left offset=1 numbers=1 name=\"DATA\"\n"
-                                 "  pin side=top offset=1 numbers=2 name=\"RESET\"\n";
+                                 "  pin side=top offset=1 numbers=2 name=\"RESET\"\n"
+                                 // A long name and a short one at a corner, the short
+                                 // one giving way; a name that would turn across its
+                                 // pin into another's.
+                                 "part name=\"CORNER\" width=7 height=5 blocks=1\n"
+                                 "  pin side=left offset=2 numbers=1 name=\"ENABLEINPUT\"\n"
+                                 "  pin side=top offset=5 numbers=2 name=\"RST\"\n"
+                                 "part name=\"SQUEEZE\" width=4 height=2 blocks=1\n"
+                                 "  pin side=top offset=1 numbers=1 name=\"VCC\"\n"
+                                 "  pin side=bottom offset=1 numbers=2 name=\"GND\"\n"
+                                 "  pin side=left offset=1 numbers=3 name=\"IN\"\n";
 
 // Resistors in all eight orientations, the gate in four, the rest once;
 // every pin left open, so that a finding stands at each pin's end beside
@@ -58,6 +68,8 @@ std::string textsSheet() {
                 "\" name=\"HC04\" lib=\"HC04\" dir=" + std::to_string(turns[d]) + "\n";
     return text + "part at=900,350 ref=\"U5\" name=\"CTRL\" lib=\"CTRL\"\n"
                   "part at=1100,300 ref=\"U6\" name=\"TIGHT\" lib=\"TIGHT\"\n"
+                  "part at=1300,350 ref=\"U7\" name=\"CORNER\" lib=\"CORNER\"\n"
+                  "part at=1500,300 ref=\"U8\" name=\"SQUEEZE\" lib=\"SQUEEZE\"\n"
                   "part at=200,500 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
                   "part at=300,520 ref=\"\" name=\"GND\" lib=\"GND\"\n"
                   "wire from=190,510 to=290,510\n"

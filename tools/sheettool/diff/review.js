@@ -78,9 +78,10 @@
     return side.byLib.get(lib) || [];
   }
 
-  // What a change names on one side: {parts, nets, pins}, a library part's
-  // placed parts among the parts and the pins it names of them among the
-  // pins.
+  // What a change names on one side: {parts, nets, pins, bodies}, a
+  // library part's placed parts among the parts and the pins it names of
+  // them among the pins. With `bodies`, the parts are named by their
+  // bodies and texts alone, so that the pins named stand out.
   function namesOn(change, side) {
     const names = change[side.name];
     if (!names.lib) return names;
@@ -88,7 +89,7 @@
     const numbers = new Set(names.libPins);
     const pins = names.pins.concat(parts.flatMap((part) => side.design.parts[part].pins
       .filter((pin) => numbers.has(String(side.design.pins[pin].number)))));
-    return { parts, nets: names.nets, pins };
+    return { parts, nets: names.nets, pins, bodies: numbers.size > 0 };
   }
 
   // The sheet a change is shown on: its place's, else the first that holds
@@ -112,10 +113,13 @@
   }
 
   // The elements of a drawing by what they stand for.
-  // The elements of a drawing by what they stand for: all of them when it
-  // is built, the texts added since when texts are written.
+  // The elements of a drawing by what they stand for (a part's with and
+  // without its pins): all of them when it is built, the texts added since
+  // when texts are written.
   function findElements(side, texts = false) {
-    if (!texts) side.found = { part: new Map(), net: new Map(), pin: new Map(), texts: 0 };
+    if (!texts) {
+      side.found = { part: new Map(), body: new Map(), net: new Map(), pin: new Map(), texts: 0 };
+    }
     const found = side.found;
     const add = (map, key, element) => {
       if (!map.has(key)) map.set(key, []);
@@ -125,6 +129,10 @@
       const data = element.dataset;
       if (data.part !== undefined) add(found.part, Number(data.part), element);
       if (data.owner !== undefined) add(found.part, Number(data.owner), element);
+      if (data.owner !== undefined && data.pin === undefined) {
+        add(found.body, Number(data.owner), element);
+      }
+      if (data.part !== undefined) add(found.body, Number(data.part), element);
       if (data.net !== undefined && Number(data.net) >= 0) add(found.net, Number(data.net), element);
       if (data.pin !== undefined) add(found.pin, Number(data.pin), element);
     };
@@ -156,7 +164,7 @@
       }
     };
     take(side.found.net, names.nets, change.group === 'nets' ? kind : 'mark-net');
-    take(side.found.part, names.parts, kind);
+    take(names.bodies ? side.found.body : side.found.part, names.parts, kind);
     take(side.found.pin, names.pins, kind);
     return out;
   }

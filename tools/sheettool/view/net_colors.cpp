@@ -186,12 +186,10 @@ std::vector<SheetColors> colorNets(const model::Design& design,
     // Each net's neighbours on every sheet, and the nets each sheet draws.
     std::vector<std::vector<std::uint32_t>> near(design.nets.size());
     std::vector<std::vector<std::uint32_t>> drawn(sheets.size());
-    std::vector<bool> drawnAnywhere(design.nets.size());
     for (std::size_t sheet = 0; sheet < cells.size(); ++sheet) {
         cells[sheet].forEachNet(design.nets.size(),
                                 [&](std::uint32_t net, const std::vector<std::uint32_t>& around) {
                                     drawn[sheet].push_back(net);
-                                    drawnAnywhere[net] = true;
                                     near[net].insert(near[net].end(), around.begin(), around.end());
                                 });
         cells[sheet] = SheetCells();
@@ -201,8 +199,6 @@ std::vector<SheetColors> colorNets(const model::Design& design,
     std::vector<const char*> color(design.nets.size(), nullptr);
     for (std::uint32_t net = 0; net < design.nets.size(); ++net) {
         std::vector<std::uint32_t>& around = near[net];
-        if (!drawnAnywhere[net])
-            continue;
         std::sort(around.begin(), around.end());
         around.erase(std::unique(around.begin(), around.end()), around.end());
         color[net] = colorOf(design, net, around, chosen);
