@@ -42,14 +42,14 @@ const std::string textsLibrary = "library-file\nheader\n"
                                  "  pin side=top offset=1 numbers=2 name=\"RESET\"\n"
                                  // A long name and a short one at a corner, the short
                                  // one giving way; a name that would turn across its
-                                 // pin into another's.
+                                 // pin into its neighbour's.
                                  "part name=\"CORNER\" width=7 height=5 blocks=1\n"
                                  "  pin side=left offset=2 numbers=1 name=\"ENABLEINPUT\"\n"
                                  "  pin side=top offset=5 numbers=2 name=\"RST\"\n"
                                  "part name=\"SQUEEZE\" width=4 height=2 blocks=1\n"
-                                 "  pin side=top offset=1 numbers=1 name=\"VCC\"\n"
-                                 "  pin side=bottom offset=1 numbers=2 name=\"GND\"\n"
-                                 "  pin side=left offset=1 numbers=3 name=\"IN\"\n";
+                                 "  pin side=top offset=1 numbers=1 name=\"VCCIO\"\n"
+                                 "  pin side=top offset=2 numbers=2 name=\"X\"\n"
+                                 "  pin side=bottom offset=1 numbers=3 name=\"GND\"\n";
 
 // Resistors in all eight orientations, the gate in four, the rest once;
 // every pin left open, so that a finding stands at each pin's end beside
