@@ -288,10 +288,10 @@ TEST_F(ViewCommand, ANetHasOneColourOnEverySheetAndInTheList) {
         int sheet, net;
         std::string colour;
     } expected[] = {
-        {0, 0, first},   {0, 1, second}, {0, 2, first},  // B beside A
-        {1, 0, first},   {1, 1, second},                 // the same again
-        {2, 0, first},   {2, 1, second}, {2, 2, first},  // C beside B, not beside A
-        {3, 132, first},                                 // D beside a crowded cell
+        {0, 0, first},   {0, 1, second}, {0, 2, first}, // B beside A
+        {1, 0, first},   {1, 1, second},                // the same again
+        {2, 0, first},   {2, 1, second}, {2, 2, first}, // C beside B, not beside A
+        {3, 132, first},                                // D beside a crowded cell
     };
     for (const auto& e : expected) {
         EXPECT_EQ(colourOn(e.sheet, e.net), e.colour)

@@ -143,12 +143,17 @@
   }
   around.sort((a, b) => Math.hypot(...a) - Math.hypot(...b));
 
-  // What a click at a point of the screen takes: what lies under it, else
-  // the nearest line within reach; a part's body only when right under it.
+  // What a click at a point of the screen takes: what lies under it (a
+  // finding's mark before all), else the nearest line within reach; a part's
+  // body only when right under it.
   function itemAt(clientX, clientY) {
     let best = null;
     for (const [dx, dy] of around) {
-      const target = document.elementFromPoint(clientX + dx, clientY + dy);
+      // A finding's mark lies under the texts: under a text, it is still
+      // what the click takes.
+      const stack = document.elementsFromPoint(clientX + dx, clientY + dy);
+      const target = stack.find((element) => element.dataset &&
+        element.dataset.finding !== undefined) || stack[0];
       if (!target || !drawing.svg.contains(target)) continue;
       const value = rank(target);
       if (value === 0 || (value === 1 && (dx !== 0 || dy !== 0))) continue;
