@@ -369,26 +369,27 @@ class Checks:
 
     def names(self):
         """Three nets each labelled TX, kept apart by dovla32 (labels join only
-        through a bus): the first keeps TX, the others TX_2 and TX_3, listed."""
+        through a bus), and a fourth labelled TX_3: the first keeps TX, the
+        others TX_2 and TX_4 (TX_3 is the designer's), listed."""
         folder = self.folder('names')
         body = ['sheet-file', 'sheet code=4']
-        for n in range(3):
+        for n, name in enumerate(('TX', 'TX', 'TX_3', 'TX')):
             y = 100 * n
             body += ['part at=60,%d ref="R%d" name="RES" lib="RES"' % (y + 20, n + 1),
-                     'wire from=10,%d to=-60,%d' % (y + 10, y + 10), 'label at=-30,%d text="TX"' % (y + 10)]
+                     'wire from=10,%d to=-60,%d' % (y + 10, y + 10), 'label at=-30,%d text="%s"' % (y + 10, name)]
         sheet = self.design(folder, '\n'.join(body) + '\n')
         self.export_all(folder, sheet, [], 'one name on three nets')
         done = self.run(['export', 'kicad-project', sheet, '-o', 'names'], folder)
         text = open(os.path.join(folder, 'names', 'd-sheet1.kicad_sch'), encoding='utf-8').read()
         labels = sorted(re.findall(r'\(label "([^"]*)"', text))
-        if labels != ['TX', 'TX_2', 'TX_3']:
+        if labels != ['TX', 'TX_2', 'TX_3', 'TX_4']:
             self.fail('names: the labels are %s' % labels)
         for line in ('renamed: TX of net TX[R2.1] is TX_2 in KiCad: another net is TX',
-                     'renamed: TX of net TX[R3.1] is TX_3 in KiCad: another net is TX'):
+                     'renamed: TX of net TX[R4.1] is TX_4 in KiCad: another net is TX'):
             if line not in done.stdout.decode():
                 self.fail('names: the summary lacks "%s"' % line)
         netlist = self.run(['export', 'kicad-netlist', sheet], folder).stdout.decode()
-        if sorted(re.findall(r'\(name "(TX[^"]*)"\)', netlist)) != ['TX', 'TX_2', 'TX_3']:
+        if sorted(re.findall(r'\(name "(TX[^"]*)"\)', netlist)) != ['TX', 'TX_2', 'TX_3', 'TX_4']:
             self.fail('names: the net list names the nets otherwise than the project')
 
     PAPERS = {'A4': (297, 210), 'A3': (420, 297), 'A2': (594, 420), 'A1': (841, 594), 'A0': (1189, 841)}

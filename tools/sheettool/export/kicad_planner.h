@@ -51,12 +51,45 @@ inline std::string where(int sheet, Point at) {
     return std::to_string(sheet) + ":" + std::to_string(at.x) + "," + std::to_string(at.y);
 }
 
-inline std::string uniqueIn(std::set<std::string>& taken, const std::string& base) {
-    std::string name = base.empty() ? "N" : base;
-    for (int n = 2; !taken.insert(name).second; ++n)
-        name = (base.empty() ? "N" : base) + "_" + std::to_string(n);
-    return name;
-}
+// The suffixed forms of a name ("TX_2", "TX_3", ...), tried in that order.
+// Names are only ever taken, never given back, so every suffix below the
+// one that served a base last is still taken: its next try starts there,
+// and a name that thousands of nets share costs one try each, not all the
+// tries before it.
+class Suffixes {
+  public:
+    template <typename Taken> std::string firstFree(const std::string& base, Taken taken) {
+        int& n = next_.try_emplace(base, 2).first->second;
+        std::string name = base + "_" + std::to_string(n);
+        while (taken(name))
+            name = base + "_" + std::to_string(++n);
+        return name;
+    }
+
+  private:
+    std::map<std::string, int> next_;
+};
+
+// Names given out once each: a name as it is while it is free, else its
+// first free suffixed form; an empty name is "N".
+class UniqueNames {
+  public:
+    UniqueNames() = default;
+    template <typename Names>
+    explicit UniqueNames(const Names& names) : taken_(names.begin(), names.end()) {}
+    std::string claim(const std::string& base) {
+        std::string name = base.empty() ? "N" : base;
+        if (!taken_.insert(name).second) {
+            name = suffixes_.firstFree(name, [&](const std::string& s) { return taken_.count(s); });
+            taken_.insert(name);
+        }
+        return name;
+    }
+
+  private:
+    std::set<std::string> taken_;
+    Suffixes suffixes_;
+};
 
 class Planner {
   public:
@@ -158,12 +191,13 @@ class Planner {
     int nextLoose_ = 0;
     int addedPower_ = 0;
     int powerParts_ = 0;
-    std::set<std::string> symbolNames_;
+    UniqueNames symbolNames_;
     std::map<std::tuple<int, int, std::string>, int> uses_;
     std::vector<int> pinOwner_;
     std::vector<int> lineOwner_;
     std::vector<std::pair<Point, Point>> lineSource_;
     std::map<std::string, std::set<int>> claims_;
+    Suffixes claimSuffixes_;
     std::set<int> renamed_;                    // nets named anew to keep a name apart
     std::map<std::string, int> keepers_;       // the net that keeps a name several carry
     std::map<std::uint32_t, KPoint> shift_;    // parts moved, by how far

@@ -41,9 +41,9 @@ int Planner::ownerOf(GroupRef group) {
 }
 
 void Planner::names() {
-    std::set<std::string> taken;
+    UniqueNames taken;
     for (const model::Net& net : design_.nets)
-        plan_.netNames.push_back(uniqueIn(taken, netText(net.key)));
+        plan_.netNames.push_back(taken.claim(netText(net.key)));
     // A text may stand as it is only where one net alone carries it.
     auto claim = [&](const std::string& name, GroupRef group) {
         if (group.kind == GroupRef::Net)
@@ -86,9 +86,8 @@ void Planner::keepApart(const std::string& name, GroupRef group) {
     }
     if (keeper->second == net || !renamed_.insert(net).second)
         return;
-    std::string changed;
-    for (int n = 2; changed.empty() || claims_.count(changed) != 0; ++n)
-        changed = text + "_" + std::to_string(n);
+    std::string changed =
+        claimSuffixes_.firstFree(text, [&](const std::string& s) { return claims_.count(s); });
     plan_.renamedNets.push_back({net, text, changed});
     plan_.netNames[net] = changed;
     claims_[changed].insert(net);

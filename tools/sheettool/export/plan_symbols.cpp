@@ -33,7 +33,7 @@ int Planner::use(SymbolUse::Kind kind, int symbol, const std::string& libName,
         base = idText(powerName);
     else if (kind == SymbolUse::PowerFlag)
         base = "PWR_FLAG";
-    made.name = uniqueIn(symbolNames_, base);
+    made.name = symbolNames_.claim(base);
     int index = static_cast<int>(plan_.symbols.size());
     plan_.symbols.push_back(made);
     uses_[key] = index;
@@ -43,7 +43,7 @@ int Planner::use(SymbolUse::Kind kind, int symbol, const std::string& libName,
 void Planner::symbols() {
     int powerCount = 0;
     int otherCount = 0;
-    std::set<std::string> netTexts(plan_.netNames.begin(), plan_.netNames.end());
+    UniqueNames netTexts(plan_.netNames);
     for (std::uint32_t i = 0; i < design_.parts.size(); ++i) {
         const model::Part& part = design_.parts[i];
         PlacedSymbol placed;
@@ -55,7 +55,7 @@ void Planner::symbols() {
             // A power symbol of no net must not share a net's name.
             placed.value = owner >= 0 && owner < static_cast<int>(design_.nets.size())
                                ? textFor(part.name, owner)
-                               : uniqueIn(netTexts, netText(part.name));
+                               : netTexts.claim(netText(part.name));
         }
         if (power && part.pins.size() == 1) {
             // Drawn where its pin ends, pointing where its body was.
