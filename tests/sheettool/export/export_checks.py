@@ -511,8 +511,8 @@ part name="TIGHT" width=4 height=4 blocks=1 pins=2
 
     def texts(self):
         """A small gate with its supply pins facing each other, a part with
-        names at every corner, resistors turned every way, a wire where a
-        reference would go and a label on crossing wires: in KiCad, every
+        names at every corner, resistors turned every way, a short and a long
+        wire where a reference would go and a label on crossing wires: in KiCad, every
         name, reference, value and text stands clear of the rest."""
         folder = self.folder('texts')
         with open(os.path.join(folder, 'texts.lib.txt'), 'w') as out:
@@ -537,7 +537,10 @@ part name="TIGHT" width=4 height=4 blocks=1 pins=2
                  'part at=1100,100 ref="R9" name="RES" lib="RES"',
                  'part at=1100,133 ref="R10" name="RES" lib="RES"',
                  'wire from=100,500 to=300,500', 'wire from=200,450 to=200,550',
-                 'label at=200,500 text="CROSS"']
+                 'label at=200,500 text="CROSS"',
+                 # A wire as long as a sheet where R11's reference would go.
+                 'part at=1500,700 ref="R11" name="RES" lib="RES"',
+                 'wire from=700,674 to=2000,674']
         sheet = self.design(folder, '\n'.join(body) + '\n')
         self.export_all(folder, sheet, [], 'texts')
         clashes, shown, where = self.text_clashes(os.path.join(folder, 'kicad', 'd-sheet1.kicad_sch'))
@@ -549,8 +552,8 @@ part name="TIGHT" width=4 height=4 blocks=1 pins=2
         top, bottom = r7['body'][1], r7['body'][3]
         if not (top - 2.54 < r7['Reference'] < top and bottom < r7['Value'] < bottom + 2.54):
             self.fail('texts: R7\'s reference and value are not just above and below it: %s' % r7)
-        if shown != 32:
-            self.fail('texts: %d references and values shown, not 32' % shown)
+        if shown != 34:
+            self.fail('texts: %d references and values shown, not 34' % shown)
 
     def text_clashes(self, path):
         """What a sheet's texts stand on, as KiCad draws them, how many

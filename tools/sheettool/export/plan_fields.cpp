@@ -40,53 +40,74 @@ Box textBox(const std::string& text, KPoint at, Fields::Justify justify) {
 }
 
 // What a field's text should keep clear of on one sheet, each with how
-// much it matters, found by the cells of a coarse grid that it covers.
+// much it matters, found by the cells of a coarse grid that it covers. A
+// long slanted line's box would cover thousands of cells of the finest
+// grid, so each box goes to the finest of a few grids, each eight times as
+// coarse as the one before, where it covers a handful of cells; a look-up
+// visits its cells in every grid.
 class Crowd {
   public:
     void add(const Box& box, int weight) {
         auto index = static_cast<std::uint32_t>(boxes_.size());
         boxes_.push_back({box, weight});
         seen_.push_back(0);
-        cells(box, [&](Key key) { cells_[key].push_back(index); });
+        int level = levelOf(box);
+        levels_ = std::max(levels_, level + 1);
+        cells(level, box, [&](Key key) { cells_[key].push_back(index); });
     }
 
     int cost(const Box& box) {
         ++round_;
         int total = 0;
-        cells(box, [&](Key key) {
-            auto found = cells_.find(key);
-            if (found == cells_.end())
-                return;
-            for (std::uint32_t index : found->second)
-                if (seen_[index] != round_ && boxes_[index].first.meets(box)) {
-                    seen_[index] = round_;
-                    total += boxes_[index].second;
-                }
-        });
+        for (int level = 0; level < levels_; ++level)
+            cells(level, box, [&](Key key) {
+                auto found = cells_.find(key);
+                if (found == cells_.end())
+                    return;
+                for (std::uint32_t index : found->second)
+                    if (seen_[index] != round_ && boxes_[index].first.meets(box)) {
+                        seen_[index] = round_;
+                        total += boxes_[index].second;
+                    }
+            });
         return total;
     }
 
   private:
-    static constexpr std::int64_t cell = 100000; // 10 mm
+    static constexpr std::int64_t cell = 100000; // 10 mm in the finest grid
+    static constexpr int coarsest = 6;
+    static constexpr std::int64_t span = 4; // cells a box may cover across
     struct Key {
+        int level;
         std::int64_t x, y;
         bool operator==(const Key&) const = default;
     };
     struct Hash {
         std::size_t operator()(const Key& key) const {
-            return std::hash<std::int64_t>()(key.x * 1000003 + key.y);
+            return std::hash<std::int64_t>()((key.x * 1000003 + key.y) * 8 + key.level);
         }
     };
-    static std::int64_t cellOf(std::int64_t v) { return v >= 0 ? v / cell : (v + 1) / cell - 1; }
-    template <typename Visit> static void cells(const Box& box, Visit visit) {
-        for (std::int64_t x = cellOf(box.left); x <= cellOf(box.right); ++x)
-            for (std::int64_t y = cellOf(box.top); y <= cellOf(box.bottom); ++y)
-                visit(Key{x, y});
+    static std::int64_t cellOf(int level, std::int64_t v) {
+        const std::int64_t size = cell << (3 * level);
+        return v >= 0 ? v / size : (v + 1) / size - 1;
+    }
+    static int levelOf(const Box& box) {
+        int level = 0;
+        while (level < coarsest && (cellOf(level, box.right) - cellOf(level, box.left) >= span ||
+                                    cellOf(level, box.bottom) - cellOf(level, box.top) >= span))
+            ++level;
+        return level;
+    }
+    template <typename Visit> static void cells(int level, const Box& box, Visit visit) {
+        for (std::int64_t x = cellOf(level, box.left); x <= cellOf(level, box.right); ++x)
+            for (std::int64_t y = cellOf(level, box.top); y <= cellOf(level, box.bottom); ++y)
+                visit(Key{level, x, y});
     }
 
     std::vector<std::pair<Box, int>> boxes_;
     std::vector<unsigned> seen_;
     unsigned round_ = 0;
+    int levels_ = 0;
     std::unordered_map<Key, std::vector<std::uint32_t>, Hash> cells_;
 };
 
