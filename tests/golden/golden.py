@@ -48,6 +48,8 @@ DESIGNS = {
     'board': ['tests/golden/designs/board', 'examples/logic.lib.txt'],
     'crowded': ['tests/golden/designs/crowded', 'examples/basic.lib.txt',
                 'examples/logic.lib.txt'],
+    'stacked': ['tests/golden/designs/stacked', 'examples/basic.lib.txt',
+                'examples/logic.lib.txt'],
     'large': [],  # made by bench/make_design
 }
 HASHED = {'large'}
