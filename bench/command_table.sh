@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Prints, for every sheettool command, its median time and median peak
 # memory beside dovla32's on the same design, and both as multiples of
-# dovla32's: on the 32-sheet benchmark design and on a design of 40,000
-# nets that share one label name (so that every net key needs its place).
+# dovla32's: on the 32-sheet benchmark design, on a design of 40,000 nets
+# that share one label name (so that every net key needs its place), and
+# on two hostile shapes: 40,000 slanting wires from one crowded cell, and
+# 15,000 resistors placed on one place.
 # Runs are interleaved (dovla32, then each command, then again), so that a
 # busy moment of this shared machine falls on all of them alike.
 #
@@ -20,13 +22,16 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-mkdir "$work/32" "$work/nets"
+mkdir "$work/32" "$work/nets" "$work/slanting" "$work/stacked"
 "$build/bench/make_design" 32 "$work/32" >/dev/null
 awk -f "$bench/label_nets.awk" >"$work/nets/design.txt"
 "$tool" build "$work/nets/design.txt" -o "$work/nets/design.sch"
 cp "$work/32/TAVEL.INI" "$work/32/design.lib" "$work/nets/"
-cp "$work/32/design.sch" "$work/32/other.sch"
-cp "$work/nets/design.sch" "$work/nets/other.sch"
+"$build/bench/make_design" --crowded ends 40000 "$work/slanting" >/dev/null
+"$build/bench/make_design" --crowded stacked 15000 "$work/stacked" >/dev/null
+for design in 32 nets slanting stacked; do
+  cp "$work/$design/design.sch" "$work/$design/other.sch"
+done
 
 # Each row: a label, then the command's words; DESIGN stands for the sheet.
 commands=(
@@ -41,7 +46,13 @@ commands=(
   "export kicad-project|$tool export kicad-project DESIGN -o project"
 )
 
-for design in 32 nets; do
+declare -A titles=(
+  [32]="32-sheet benchmark design"
+  [nets]="40,000 nets sharing one label name"
+  [slanting]="40,000 slanting wires from one crowded cell"
+  [stacked]="15,000 resistors on one place"
+)
+for design in 32 nets slanting stacked; do
   cd "$work/$design"
   declare -A times=() memory=()
   for ((r = 0; r < runs; r++)); do
@@ -58,11 +69,7 @@ for design in 32 nets; do
   done
   base_ms=$(printf "%s\n" ${times[dovla32]} | median)
   base_kb=$(printf "%s\n" ${memory[dovla32]} | median)
-  if [[ $design == 32 ]]; then
-    echo "32-sheet benchmark design ($(stat -c %s design.sch) bytes), medians of $runs runs"
-  else
-    echo "40,000 nets sharing one label name ($(stat -c %s design.sch) bytes), medians of $runs runs"
-  fi
+  echo "${titles[$design]} ($(stat -c %s design.sch) bytes), medians of $runs runs"
   printf "| %-22s | %8s | %10s | %9s | %8s |\n" command time "× dovla32" "peak MB" "× memory"
   printf "|%s|%s|%s|%s|%s|\n" ------------------------ ---------- ------------ ----------- ----------
   for entry in "${commands[@]}"; do

@@ -114,6 +114,7 @@ void writeBus(SheetWriter& sheet, Counter& count, int sheetIndex) {
 //   collinear:  N wires on one line from one point, each ending 10 further
 //               than the one before, so that each is cut at every end the
 //               longer ones pass
+//   stacked:    N resistors placed on one place, their pins on one another
 bool writeCrowded(const std::string& shape, int count, SheetWriter& sheet) {
     constexpr int x0 = 1000;
     constexpr int y0 = 1000;
@@ -127,6 +128,9 @@ bool writeCrowded(const std::string& shape, int count, SheetWriter& sheet) {
     } else if (shape == "collinear") {
         for (int i = 0; i < count; ++i)
             sheet.wire(x0, y0, x0 + 10 * (i + 1), y0);
+    } else if (shape == "stacked") {
+        for (int i = 0; i < count; ++i)
+            sheet.part(x0 + 300, y0 + 300, "R" + std::to_string(i + 2), "RES", "RES");
     } else {
         return false;
     }
@@ -162,7 +166,7 @@ int main(int argc, char** argv) {
     }
     if (argc != 3) {
         std::fprintf(stderr, "usage: make_design SHEETS DIRECTORY\n"
-                             "       make_design --crowded ends|zero|collinear COUNT DIRECTORY\n");
+                             "       make_design --crowded ends|zero|collinear|stacked COUNT DIRECTORY\n");
         return 2;
     }
     int sheets = std::atoi(argv[1]);
