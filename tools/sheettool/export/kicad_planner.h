@@ -11,6 +11,7 @@
 #include "design.h"
 #include "export/kicad_plan.h"
 #include "export/power_parts.h"
+#include "export/slant_index.h"
 
 // The planner of an exported KiCad project: one object that holds what the
 // stages learn, each stage in a file of its own (plan_*.cpp), run in the
@@ -40,6 +41,36 @@ struct Touch {
 };
 
 using Place = std::tuple<int, std::int32_t, std::int32_t>; // sheet, x, y in units
+
+// The touches at one point, and for each owner how many of them are not
+// drawn short: who owns a point is asked for every label, junction and tag
+// on it, and thousands of them may lie on one point.
+class PointTouches {
+  public:
+    void add(const Touch& touch) {
+        list_.push_back(touch);
+        ++live_[touch.owner];
+    }
+    // The touch, one of this point's, drawn short of the point.
+    void drop(Touch& touch) {
+        if (touch.gone)
+            return;
+        touch.gone = true;
+        if (--live_[touch.owner] == 0)
+            live_.erase(touch.owner);
+    }
+    std::vector<Touch>& list() { return list_; }
+    const std::vector<Touch>& list() const { return list_; }
+    // The owners of the touches not gone, each once, in ascending order.
+    template <typename Visit> void forEachOwner(Visit visit) const {
+        for (const auto& [owner, count] : live_)
+            visit(owner);
+    }
+
+  private:
+    std::vector<Touch> list_;
+    std::map<int, std::uint32_t> live_;
+};
 
 struct Segment {
     int owner;
@@ -126,7 +157,7 @@ class Planner {
 
     // the index of lines by the points they pass (plan_line_index.cpp)
     void segmentIndex();
-    void add(Place place, Touch touch) { touches_[place].push_back(touch); }
+    void add(Place place, Touch touch) { touches_[place].add(touch); }
     // Every line that passes through the point, its ends left out.
     template <typename Visit> void throughLines(int sheet, Point at, Visit visit) const {
         auto inside = [](std::int32_t a, std::int32_t b, std::int32_t v) {
@@ -141,12 +172,13 @@ class Planner {
                 if (inside(s.from.y, s.to.y, at.y))
                     visit(s);
         if (auto slants = slants_.find(sheet); slants != slants_.end())
-            for (const Segment& s : slants->second) {
+            slantIndex_.forEachAround(sheet, at, [&](std::uint32_t number) {
+                const Segment& s = slants->second[number];
                 std::int64_t cross = std::int64_t{s.to.x - s.from.x} * (at.y - s.from.y) -
                                      std::int64_t{s.to.y - s.from.y} * (at.x - s.from.x);
                 if (cross == 0 && inside(s.from.x, s.to.x, at.x) && inside(s.from.y, s.to.y, at.y))
                     visit(s);
-            }
+            });
     }
     std::set<int> ownersAt(int sheet, Point at) const;
     bool onlyNet(int sheet, Point at, int net) const;
@@ -159,11 +191,11 @@ class Planner {
 
     // ends of different nets at one point (plan_ends.cpp)
     void wireEnds();
-    void separatePins(std::vector<Touch>& list);
+    void separatePins(const std::vector<Touch>& list);
     void movePart(std::uint32_t part, int steps);
     KPoint pinPoint(const model::Pin& pin) const;
     static int pickKeeper(const std::vector<Touch>& list);
-    void shorten(Touch& touch);
+    void shorten(PointTouches& at, Touch& touch);
 
     // bus entries (plan_entries.cpp)
     void entries();
@@ -203,10 +235,11 @@ class Planner {
     std::map<std::uint32_t, KPoint> shift_;    // parts moved, by how far
     std::set<std::pair<int, KPoint>> offGrid_; // the pins moved and the stubs' ends
     std::map<std::uint32_t, std::vector<std::uint32_t>> piecesLabels_; // local labels by piece
-    std::map<Place, std::vector<Touch>> touches_;
+    std::map<Place, PointTouches> touches_;
     std::map<std::pair<int, std::int32_t>, std::vector<Segment>> rows_;
     std::map<std::pair<int, std::int32_t>, std::vector<Segment>> columns_;
     std::map<int, std::vector<Segment>> slants_;
+    SlantIndex slantIndex_; // the lines of slants_, by the points they may pass
 };
 
 } // namespace dovla::sheettool::kicad::planning

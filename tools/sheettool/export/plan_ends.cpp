@@ -21,24 +21,22 @@ namespace dovla::sheettool::kicad::planning {
 // it, else the first wire's) and the wire and bus ends of the others are
 // drawn a hair short of it.
 void Planner::wireEnds() {
-    for (auto& [place, list] : touches_)
-        separatePins(list);
-    for (auto& [place, list] : touches_) {
-        std::set<int> owners;
-        for (const Touch& touch : list)
-            if (!touch.gone)
-                owners.insert(touch.owner);
-        if (owners.size() < 2)
+    for (auto& [place, at] : touches_)
+        separatePins(at.list());
+    for (auto& [place, at] : touches_) {
+        int owners = 0;
+        at.forEachOwner([&](int) { ++owners; });
+        if (owners < 2)
             continue;
-        int keeper = pickKeeper(list);
-        for (Touch& touch : list)
+        int keeper = pickKeeper(at.list());
+        for (Touch& touch : at.list())
             if (!touch.gone && touch.owner != keeper &&
                 (touch.kind == Touch::WireEnd || touch.kind == Touch::BusEnd))
-                shorten(touch);
+                shorten(at, touch);
     }
 }
 
-void Planner::separatePins(std::vector<Touch>& list) {
+void Planner::separatePins(const std::vector<Touch>& list) {
     std::set<int> owners;
     int keeper = -2;
     for (const Touch& touch : list)
@@ -84,9 +82,10 @@ void Planner::movePart(std::uint32_t part, int steps) {
         offGrid_.insert({design_.pins[pin].sheet, pinPoint(design_.pins[pin])});
     for (std::uint32_t pin : moved.pins) {
         const model::Pin& p = design_.pins[pin];
-        for (Touch& touch : touches_[{p.sheet, p.end.x, p.end.y}])
+        PointTouches& at = touches_[{p.sheet, p.end.x, p.end.y}];
+        for (Touch& touch : at.list())
             if (touch.kind == Touch::PinEnd && touch.index == pin)
-                touch.gone = true;
+                at.drop(touch);
     }
     ++plan_.partsMoved;
 }
@@ -107,7 +106,7 @@ int Planner::pickKeeper(const std::vector<Touch>& list) {
     return list.front().owner;
 }
 
-void Planner::shorten(Touch& touch) {
+void Planner::shorten(PointTouches& at, Touch& touch) {
     DrawnLine& line = plan_.lines[touch.index];
     KPoint& end = touch.end == 0 ? line.from : line.to;
     const KPoint& other = touch.end == 0 ? line.to : line.from;
@@ -115,7 +114,7 @@ void Planner::shorten(Touch& touch) {
         return from < to ? nudge : from > to ? -nudge : 0;
     };
     end = {end.x + step(end.x, other.x), end.y + step(end.y, other.y)};
-    touch.gone = true;
+    at.drop(touch);
     ++plan_.shortenedEnds;
 }
 

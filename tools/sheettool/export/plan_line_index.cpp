@@ -25,8 +25,10 @@ void Planner::segmentIndex() {
             rows_[{line.sheet, from.y}].push_back(segment);
         else if (from.x == to.x)
             columns_[{line.sheet, from.x}].push_back(segment);
-        else
+        else {
             slants_[line.sheet].push_back(segment);
+            slantIndex_.add(line.sheet, from, to);
+        }
         add({line.sheet, from.x, from.y},
             {line.bus ? Touch::BusEnd : Touch::WireEnd, lineOwner_[i], i, 0});
         add({line.sheet, to.x, to.y},
@@ -43,9 +45,7 @@ void Planner::segmentIndex() {
 std::set<int> Planner::ownersAt(int sheet, Point at) const {
     std::set<int> owners;
     if (auto found = touches_.find({sheet, at.x, at.y}); found != touches_.end())
-        for (const Touch& touch : found->second)
-            if (!touch.gone)
-                owners.insert(touch.owner);
+        found->second.forEachOwner([&](int owner) { owners.insert(owner); });
     throughLines(sheet, at, [&](const Segment& s) { owners.insert(s.owner); });
     return owners;
 }

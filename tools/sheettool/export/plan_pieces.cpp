@@ -25,7 +25,7 @@ void Planner::joinPieces() {
     std::iota(pieces.parent.begin(), pieces.parent.end(), 0u);
     // What ends at a point joins there; labels and entry ends also join
     // the wires they lie on, and junctions what passes them.
-    for (auto& [place, list] : touches_) {
+    for (const auto& [place, at] : touches_) {
         auto [sheet, x, y] = place;
         std::int64_t first = -1;
         auto joinNode = [&](std::uint32_t node) {
@@ -35,7 +35,7 @@ void Planner::joinPieces() {
                 pieces.join(node, static_cast<std::uint32_t>(first));
         };
         bool reachesInside = false;
-        for (const Touch& touch : list) {
+        for (const Touch& touch : at.list()) {
             if (touch.gone)
                 continue;
             switch (touch.kind) {
