@@ -33,7 +33,7 @@ TEST(PointTouches, OwnersAreThoseOfTheTouchesNotGone) {
     };
     for (int round = 0; round < 200; ++round) {
         PointTouches at;
-        for (int step = 0; step < 12; ++step) {
+        for (int step = 0; step < 24; ++step) {
             if (at.list().empty() || next(3) != 0) {
                 at.add({Touch::WireEnd, static_cast<int>(next(4)) - 1, 0, 0});
             } else {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
@@ -32,44 +34,88 @@ constexpr std::int64_t nudge = 254;
 constexpr int busOwner = -1;
 
 struct Touch {
-    enum Kind { WireEnd, BusEnd, PinEnd, LabelAt, JunctionAt, EntryEnd };
+    enum Kind : std::uint8_t { WireEnd, BusEnd, PinEnd, LabelAt, JunctionAt, EntryEnd };
     Kind kind;
     int owner;
     std::uint32_t index; // a line, pin, label or junction of the plan
-    int end;             // of a line: 0 from, 1 to
+    std::uint8_t end;    // of a line: 0 from, 1 to
     bool gone = false;   // the end was drawn short of the point
 };
 
 using Place = std::tuple<int, std::int32_t, std::int32_t>; // sheet, x, y in units
 
-// The touches at one point, and for each owner how many of them are not
-// drawn short: who owns a point is asked for every label, junction and tag
-// on it, and thousands of them may lie on one point.
+// The touches at one point. Who owns a point is asked for every label,
+// junction and tag on it, and thousands of them may lie on one point: where
+// many touches lie, the point keeps for each owner how many of its touches
+// are not drawn short, sorted by owner; where few lie, they are read again.
 class PointTouches {
   public:
     void add(const Touch& touch) {
         list_.push_back(touch);
-        ++live_[touch.owner];
+        if (live_ != nullptr)
+            count(touch.owner);
+        else if (list_.size() > few)
+            countAll();
     }
     // The touch, one of this point's, drawn short of the point.
     void drop(Touch& touch) {
-        if (touch.gone)
+        if (std::exchange(touch.gone, true))
             return;
-        touch.gone = true;
-        if (--live_[touch.owner] == 0)
-            live_.erase(touch.owner);
+        if (live_ == nullptr)
+            return;
+        auto at = find(touch.owner);
+        if (--at->second == 0)
+            live_->erase(at);
     }
     std::vector<Touch>& list() { return list_; }
     const std::vector<Touch>& list() const { return list_; }
     // The owners of the touches not gone, each once, in ascending order.
     template <typename Visit> void forEachOwner(Visit visit) const {
-        for (const auto& [owner, count] : live_)
-            visit(owner);
+        if (live_ != nullptr) {
+            for (const auto& [owner, count] : *live_)
+                visit(owner);
+            return;
+        }
+        // At most `few` touches: sorted as they come.
+        int owners[few];
+        std::size_t count = 0;
+        for (const Touch& touch : list_) {
+            if (touch.gone)
+                continue;
+            std::size_t at = count++;
+            for (; at > 0 && owners[at - 1] > touch.owner; --at)
+                owners[at] = owners[at - 1];
+            owners[at] = touch.owner;
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            if (i == 0 || owners[i] != owners[i - 1])
+                visit(owners[i]);
     }
 
   private:
+    static constexpr std::size_t few = 8;
+    using Counts = std::vector<std::pair<int, std::uint32_t>>; // owner, touches not gone
+
+    Counts::iterator find(int owner) {
+        return std::lower_bound(
+            live_->begin(), live_->end(), owner,
+            [](const std::pair<int, std::uint32_t>& entry, int o) { return entry.first < o; });
+    }
+    void count(int owner) {
+        auto at = find(owner);
+        if (at == live_->end() || at->first != owner)
+            at = live_->insert(at, {owner, 0});
+        ++at->second;
+    }
+    void countAll() {
+        live_ = std::make_unique<Counts>();
+        for (const Touch& touch : list_)
+            if (!touch.gone)
+                count(touch.owner);
+    }
+
     std::vector<Touch> list_;
-    std::map<int, std::uint32_t> live_;
+    std::unique_ptr<Counts> live_;
 };
 
 struct Segment {

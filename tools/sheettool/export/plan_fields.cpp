@@ -45,20 +45,24 @@ Box textBox(const std::string& text, KPoint at, Fields::Justify justify) {
 // long slanted line's box would cover thousands of cells of the finest
 // grid, so each box goes to the finest of a few grids, each eight times as
 // coarse as the one before, where it covers a handful of cells; a look-up
-// visits its cells in every grid. Equal boxes (parts stacked on one place)
-// are one box of their summed weights, which a text meets or not as one.
+// visits its cells in every grid. A box equal to one of the last few filed
+// in its first cell (parts stacked on one place) adds its weight to that
+// one: a text meets both or neither, so the costs are the sums they were.
 class Crowd {
   public:
     void add(const Box& box, int weight) {
-        auto [same, added] = index_.try_emplace(box, static_cast<std::uint32_t>(boxes_.size()));
-        if (!added) {
-            boxes_[same->second].second += weight;
-            return;
-        }
-        const std::uint32_t index = same->second;
+        const int level = levelOf(box);
+        std::vector<std::uint32_t>& first =
+            cells_[Key{level, cellOf(level, box.left), cellOf(level, box.top)}];
+        const std::size_t recent = std::min<std::size_t>(first.size(), 16);
+        for (std::size_t i = first.size() - recent; i < first.size(); ++i)
+            if (boxes_[first[i]].first == box) {
+                boxes_[first[i]].second += weight;
+                return;
+            }
+        const auto index = static_cast<std::uint32_t>(boxes_.size());
         boxes_.push_back({box, weight});
         seen_.push_back(0);
-        int level = levelOf(box);
         levels_ = std::max(levels_, level + 1);
         cells(level, box, [&](Key key) { cells_[key].push_back(index); });
     }
@@ -111,17 +115,7 @@ class Crowd {
                 visit(Key{level, x, y});
     }
 
-    struct BoxHash {
-        std::size_t operator()(const Box& box) const {
-            std::uint64_t h = static_cast<std::uint64_t>(box.left) * 0x9E3779B97F4A7C15u;
-            for (std::int64_t v : {box.top, box.right, box.bottom})
-                h = (h ^ static_cast<std::uint64_t>(v)) * 0x100000001B3u;
-            return static_cast<std::size_t>(h ^ (h >> 29));
-        }
-    };
-
     std::vector<std::pair<Box, int>> boxes_;
-    std::unordered_map<Box, std::uint32_t, BoxHash> index_;
     std::vector<unsigned> seen_;
     unsigned round_ = 0;
     int levels_ = 0;
