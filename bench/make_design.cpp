@@ -165,8 +165,9 @@ int main(int argc, char** argv) {
         return writeIni(directory);
     }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_design SHEETS DIRECTORY\n"
-                             "       make_design --crowded ends|zero|collinear|stacked COUNT DIRECTORY\n");
+        std::fprintf(stderr,
+                     "usage: make_design SHEETS DIRECTORY\n"
+                     "       make_design --crowded ends|zero|collinear|stacked COUNT DIRECTORY\n");
         return 2;
     }
     int sheets = std::atoi(argv[1]);
