@@ -3,6 +3,7 @@
 
 #include "export/kicad_planner.h"
 #include "export/kicad_text.h"
+#include "export/level_grids.h"
 
 // Where each symbol's reference and value stand: of the places beside its
 // body, the one whose texts cover the fewest pins, bodies, texts and lines.
@@ -41,19 +42,16 @@ Box textBox(const std::string& text, KPoint at, Fields::Justify justify) {
 }
 
 // What a field's text should keep clear of on one sheet, each with how
-// much it matters, found by the cells of a coarse grid that it covers. A
-// long slanted line's box would cover thousands of cells of the finest
-// grid, so each box goes to the finest of a few grids, each eight times as
-// coarse as the one before, where it covers a handful of cells; a look-up
-// visits its cells in every grid. A box equal to one of the last few filed
+// much it matters, found by the cells of the grids (LevelGrids, the finest
+// of 10 mm) that it covers. A box equal to one of the last few filed
 // in its first cell (parts stacked on one place) adds its weight to that
 // one: a text meets both or neither, so the costs are the sums they were.
 class Crowd {
   public:
     void add(const Box& box, int weight) {
-        const int level = levelOf(box);
+        const int level = Grids::levelOf(box.left, box.top, box.right, box.bottom);
         std::vector<std::uint32_t>& first =
-            cells_[Key{level, cellOf(level, box.left), cellOf(level, box.top)}];
+            cells_[Key{level, Grids::cellOf(level, box.left), Grids::cellOf(level, box.top)}];
         const std::size_t recent = std::min<std::size_t>(first.size(), 16);
         for (std::size_t i = first.size() - recent; i < first.size(); ++i)
             if (boxes_[first[i]].first == box) {
@@ -85,9 +83,7 @@ class Crowd {
     }
 
   private:
-    static constexpr std::int64_t cell = 100000; // 10 mm in the finest grid
-    static constexpr int coarsest = 6;
-    static constexpr std::int64_t span = 4; // cells a box may cover across
+    using Grids = LevelGrids<100000>; // 10 mm in the finest grid
     struct Key {
         int level;
         std::int64_t x, y;
@@ -98,21 +94,11 @@ class Crowd {
             return std::hash<std::int64_t>()((key.x * 1000003 + key.y) * 8 + key.level);
         }
     };
-    static std::int64_t cellOf(int level, std::int64_t v) {
-        const std::int64_t size = cell << (3 * level);
-        return v >= 0 ? v / size : (v + 1) / size - 1;
-    }
-    static int levelOf(const Box& box) {
-        int level = 0;
-        while (level < coarsest && (cellOf(level, box.right) - cellOf(level, box.left) >= span ||
-                                    cellOf(level, box.bottom) - cellOf(level, box.top) >= span))
-            ++level;
-        return level;
-    }
     template <typename Visit> static void cells(int level, const Box& box, Visit visit) {
-        for (std::int64_t x = cellOf(level, box.left); x <= cellOf(level, box.right); ++x)
-            for (std::int64_t y = cellOf(level, box.top); y <= cellOf(level, box.bottom); ++y)
-                visit(Key{level, x, y});
+        Grids::forEachCell(level, box.left, box.top, box.right, box.bottom,
+                           [&](std::int64_t x, std::int64_t y) {
+                               visit(Key{level, x, y});
+                           });
     }
 
     std::vector<std::pair<Box, int>> boxes_;
