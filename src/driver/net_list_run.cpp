@@ -18,8 +18,9 @@ int NetListRun::runNetList(const char* sheetName) {
     else
         reports.writePartList(parts.instances());
     // The part list is written before the pins exist, the net list once the
-    // nets are complete.
-    connectDesign();
+    // nets are complete. Nothing reads the placed parts once their pins are
+    // made, so their table makes room for the nets.
+    connectDesign(nullptr, nullptr, PartTable::Drop);
     if (options.packageFormat) {
         reports.writePackageNets(store);
         std::fputs("$END\n", options.outputStream);
@@ -41,8 +42,10 @@ void NetListRun::readDesign(const char* sheetName, SheetRecordSink* records) {
     parts.resolvePartInstances();
 }
 
-void NetListRun::connectDesign(PinObjectSink* pins, WirePieceSink* pieces) {
+void NetListRun::connectDesign(PinObjectSink* pins, WirePieceSink* pieces, PartTable table) {
     parts.createPinObjects(store, options.packageFormat, pins);
+    if (table == PartTable::Drop)
+        parts.instances().resetPartInstances();
     NetBuilder(store, excluded, options.scanStep, pieces).buildNets();
 }
 

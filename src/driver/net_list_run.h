@@ -29,9 +29,12 @@ class NetListRun {
     // The stages of the run that make no output: the library list, the
     // sheet, the libraries and the binding; then the pins and the nets.
     // The sinks, when given, are told of each record read, each pin object
-    // made and each wire piece cut.
+    // made and each wire piece cut. The table of placed parts is kept for
+    // readers after the run unless it is dropped once the pins are made.
+    enum class PartTable { Keep, Drop };
     void readDesign(const char* sheetName, SheetRecordSink* records = nullptr);
-    void connectDesign(PinObjectSink* pins = nullptr, WirePieceSink* pieces = nullptr);
+    void connectDesign(PinObjectSink* pins = nullptr, WirePieceSink* pieces = nullptr,
+                       PartTable table = PartTable::Keep);
 
     ExcludedNameList& excluded;
     RunOptions options;
