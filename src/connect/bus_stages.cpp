@@ -81,7 +81,7 @@ void NetBuilder::joinAtBusPointBySearch(std::int32_t x, std::int32_t y, std::uin
             continue;
         bool join = false;
         if (p->kind == BusEntry)
-            join = (p->attr & wireEntryBit) == 0 || p->net == nullptr;
+            join = (p->attr & wireEntryBit) == 0 || p->net == noGroup;
         else if (p->kind == Bus)
             join = sameOrientation(*p, *bus);
         if (join) {
@@ -152,7 +152,8 @@ void NetBuilder::learnTags(CrowdedPoint& point, std::int32_t x, std::int32_t y) 
 }
 
 SheetObject* NetBuilder::firstTag(const Group& group) {
-    for (SheetObject* member = group.first; member != nullptr; member = member->nextMember) {
+    for (ObjectId id = group.first; id != noObject; id = store_.object(id).nextMember) {
+        SheetObject* member = &store_.object(id);
         if (member->kind == Tag)
             return member;
     }
@@ -171,7 +172,8 @@ void NetBuilder::joinByTagName(GroupList& ring) {
         SheetObject* tag = firstTag(ring[i]);
         if (tag == nullptr)
             continue;
-        auto [found, inserted] = earliest.try_emplace(std::string_view(tag->name), tag);
+        auto [found, inserted] =
+            earliest.try_emplace(std::string_view(store_.text(tag->name)), tag);
         if (!inserted)
             joinObjects(ring, found->second, tag);
     }

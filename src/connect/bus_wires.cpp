@@ -17,7 +17,7 @@ void NetBuilder::joinBusWires() {
     // entry's group.
     GroupList& nets = store_.nets();
     for (std::uint32_t i = 0; i < nets.size(); ++i) {
-        forEachMember(nets[i], [&](SheetObject* m) {
+        forEachMember(store_, nets[i], [&](SheetObject* m) {
             if (m->kind == Wire || m->kind == Tag) {
                 recordEntryNets(m->x1, m->y1, m);
                 if (m->hasEnd2)
@@ -31,10 +31,10 @@ void NetBuilder::joinBusWires() {
     // same name become one.
     GroupList& groups = store_.busGroups();
     for (std::uint32_t g = 0; g < groups.size(); ++g) {
-        auto found = attachedNets_.find(&groups[g]);
+        auto found = attachedNets_.find(groups.idOf(g));
         if (found == attachedNets_.end())
             continue;
-        std::vector<Group*>& attached = found->second;
+        std::vector<GroupId>& attached = found->second;
         std::vector<bool> removed(attached.size());
         for (std::size_t e = 0; e < attached.size(); ++e) {
             if (removed[e])
@@ -47,8 +47,10 @@ void NetBuilder::joinBusWires() {
                     continue;
                 SheetObject* namedF = firstNamedMember(attached[f]);
                 if (namedF != nullptr &&
-                    (namedF == namedE || std::strcmp(namedF->name, namedE->name) == 0)) {
-                    joinObjects(nets, attached[e]->first, attached[f]->first);
+                    (namedF == namedE ||
+                     std::strcmp(store_.text(namedF->name), store_.text(namedE->name)) == 0)) {
+                    joinObjects(nets, &store_.object(store_.group(attached[e]).first),
+                                &store_.object(store_.group(attached[f]).first));
                     removed[f] = true;
                 }
             }
@@ -76,7 +78,7 @@ void NetBuilder::recordEntryNets(std::int32_t x, std::int32_t y, SheetObject* me
     }
     PointSearch search(store_, x, y, point);
     while (SheetObject* p = search.next()) {
-        if (p != member && isWireEntry(*p) && p->net != nullptr)
+        if (p != member && isWireEntry(*p) && p->net != noGroup)
             recordNet(p, member->net);
     }
 }
@@ -86,7 +88,7 @@ void NetBuilder::recordEntryNets(std::int32_t x, std::int32_t y, SheetObject* me
 void NetBuilder::learnEntries(CrowdedPoint& point, std::int32_t x, std::int32_t y) {
     PointSearch search(store_, x, y);
     while (SheetObject* p = search.next()) {
-        if (isWireEntry(*p) && p->net != nullptr)
+        if (isWireEntry(*p) && p->net != noGroup)
             point.wireEntries.push_back(p);
     }
     point.entriesKnown = true;
@@ -97,16 +99,17 @@ void NetBuilder::learnEntries(CrowdedPoint& point, std::int32_t x, std::int32_t 
 // second names nothing; when it is not, the second is not either; and when
 // the first is the one compared against the rest, the second is joined with
 // its own net, which does nothing, and dropped. So it is not recorded.
-void NetBuilder::recordNet(SheetObject* entry, Group* net) {
-    std::vector<Group*>& attached = attachedNets_[entry->net];
+void NetBuilder::recordNet(SheetObject* entry, GroupId net) {
+    std::vector<GroupId>& attached = attachedNets_[entry->net];
     if (attached.empty() || attached.back() != net)
         attached.push_back(net);
 }
 
-SheetObject* NetBuilder::firstNamedMember(const Group* net) {
-    if (net == nullptr)
+SheetObject* NetBuilder::firstNamedMember(GroupId net) {
+    if (net == noGroup)
         return nullptr;
-    for (SheetObject* member = net->first; member != nullptr; member = member->nextMember) {
+    for (ObjectId id = store_.group(net).first; id != noObject; id = store_.object(id).nextMember) {
+        SheetObject* member = &store_.object(id);
         if (member->kind == Label || member->kind == Tag)
             return member;
     }

@@ -53,7 +53,7 @@ struct CrowdedPoint {
     // met at the point, in search order, and the net last recorded there.
     bool entriesKnown = false;
     std::vector<SheetObject*> wireEntries;
-    Group* lastNet = nullptr;
+    GroupId lastNet = noGroup;
 };
 
 class CrowdedPoints {

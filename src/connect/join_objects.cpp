@@ -4,38 +4,43 @@ namespace dovla {
 
 namespace {
 
-void appendMember(Group& group, SheetObject* member) {
-    member->net = &group;
-    member->nextMember = nullptr;
-    if (group.last != nullptr)
-        group.last->nextMember = member;
+void appendMember(ObjectStore& store, GroupId id, SheetObject* member) {
+    Group& group = store.group(id);
+    const ObjectId memberId = store.idOf(*member);
+    member->net = id;
+    member->nextMember = noObject;
+    if (group.last != noObject)
+        store.object(group.last).nextMember = memberId;
     else
-        group.first = member;
-    group.last = member;
+        group.first = memberId;
+    group.last = memberId;
 }
 
 } // namespace
 
 void NetBuilder::joinObjects(GroupList& ring, SheetObject* a, SheetObject* b) {
-    if (a->net == nullptr && b->net == nullptr) {
+    if (a->net == noGroup && b->net == noGroup) {
         Group& group = ring.append();
-        group.first = group.last = nullptr;
-        appendMember(group, a);
-        appendMember(group, b);
-    } else if (a->net == nullptr) {
-        appendMember(*b->net, a);
-    } else if (b->net == nullptr) {
-        appendMember(*a->net, b);
+        group.first = group.last = noObject;
+        const GroupId id = ring.idOf(ring.size() - 1);
+        appendMember(store_, id, a);
+        appendMember(store_, id, b);
+    } else if (a->net == noGroup) {
+        appendMember(store_, b->net, a);
+    } else if (b->net == noGroup) {
+        appendMember(store_, a->net, b);
     } else if (a->net != b->net) {
         // b's group moves behind a's members, in its own order; the emptied
         // group stays where it stands.
-        Group* into = a->net;
-        Group* from = b->net;
-        for (SheetObject* member = from->first; member != nullptr; member = member->nextMember)
-            member->net = into;
-        into->last->nextMember = from->first;
-        into->last = from->last;
-        from->first = from->last = nullptr;
+        const GroupId intoId = a->net;
+        Group& into = store_.group(intoId);
+        Group& from = store_.group(b->net);
+        for (ObjectId member = from.first; member != noObject;
+             member = store_.object(member).nextMember)
+            store_.object(member).net = intoId;
+        store_.object(into.last).nextMember = from.first;
+        into.last = from.last;
+        from.first = from.last = noObject;
     }
 }
 

@@ -42,7 +42,7 @@ class NetBuilder {
     static void markJoinedEnd(std::int32_t x, std::int32_t y, SheetObject* object);
     void tagBusEnds(SheetObject* bus);
     void joinByTagName(GroupList& ring);
-    static SheetObject* firstTag(const Group& group);
+    SheetObject* firstTag(const Group& group);
 
     // Stages 4 and 5: wires, junctions, labels.
     void scanWire(SheetObject* wire);
@@ -56,7 +56,7 @@ class NetBuilder {
     // Stages 6 and 8: nets joined through buses, power pins.
     void joinBusWires();
     void recordEntryNets(std::int32_t x, std::int32_t y, SheetObject* member);
-    static SheetObject* firstNamedMember(const Group* net);
+    SheetObject* firstNamedMember(GroupId net);
     void joinPowerPins();
 
   private:
@@ -85,7 +85,7 @@ class NetBuilder {
     void learnScan(CrowdedPoint& point, std::int32_t x, std::int32_t y);
     void learnEnds(CrowdedPoint& point, std::int32_t x, std::int32_t y);
     void learnEntries(CrowdedPoint& point, std::int32_t x, std::int32_t y);
-    void recordNet(SheetObject* entry, Group* net);
+    void recordNet(SheetObject* entry, GroupId net);
 
     ObjectStore& store_;
     const ExcludedNameList& excluded_;
@@ -93,7 +93,7 @@ class NetBuilder {
     WirePieceSink* pieces_;
     CrowdedPoints crowded_;
     // The nets met at each group's wire entries during stage 6.
-    std::unordered_map<const Group*, std::vector<Group*>> attachedNets_;
+    std::unordered_map<GroupId, std::vector<GroupId>> attachedNets_;
 };
 
 // The label test: a label belongs to the vertical objects when its bit 3 is

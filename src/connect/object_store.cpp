@@ -21,7 +21,7 @@ std::int8_t directionAt(std::int32_t x, std::int32_t y, const SheetObject& objec
 }
 
 void ObjectStore::createPointGrid() {
-    lastName_ = "";
+    lastName_ = 0;
     objects_.clear();
     nets_.clear();
     busGroups_.clear();
@@ -43,7 +43,7 @@ SheetObject* ObjectStore::addObject(std::int32_t kind, std::int32_t attr, std::i
     object.y2 = y2;
     // Objects made one after the other mostly share their name: the pins
     // of one part, the pieces of one wire. Such a name is stored once.
-    if (std::strcmp(name, lastName_) != 0)
+    if (std::strcmp(name, texts_.at(lastName_)) != 0)
         lastName_ = texts_.store(name);
     object.name = lastName_;
     object.text = text != nullptr ? texts_.store(text) : object.name;
@@ -51,8 +51,8 @@ SheetObject* ObjectStore::addObject(std::int32_t kind, std::int32_t attr, std::i
     object.joined1 = 0;
     object.joined2 = 0;
     object.sheet = static_cast<std::uint8_t>(sheet);
-    object.net = nullptr;
-    object.nextMember = nullptr;
+    object.net = noGroup;
+    object.nextMember = noObject;
     object.hasEnd2 = secondEnd == SecondEnd::Present;
     std::int32_t targetX = x2;
     std::int32_t targetY = y2;

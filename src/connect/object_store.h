@@ -21,7 +21,8 @@ enum class SecondEnd { Present, Absent };
 class ObjectStore {
   public:
     explicit ObjectStore(AllocPool& pool)
-        : objects_(pool), nets_(pool), busGroups_(pool), texts_(pool), grid_(pool) {}
+        : objects_(pool), nets_(pool, 0), busGroups_(pool, GroupList::busGroupBit), texts_(pool),
+          grid_(pool) {}
     ObjectStore(const ObjectStore&) = delete;
     ObjectStore& operator=(const ObjectStore&) = delete;
 
@@ -44,8 +45,19 @@ class ObjectStore {
     void moveEnd2(SheetObject& object, std::int32_t x, std::int32_t y);
 
     std::uint32_t objectCount() const { return objects_.size(); }
-    SheetObject& object(std::uint32_t index) { return objects_[index]; }
-    const SheetObject& object(std::uint32_t index) const { return objects_[index]; }
+    SheetObject& object(ObjectId index) { return objects_[index]; }
+    const SheetObject& object(ObjectId index) const { return objects_[index]; }
+    // An object's place in creation order: its end 1's record names it.
+    ObjectId idOf(const SheetObject& object) const { return grid_.node(object.node1).object; }
+
+    const char* text(TextId id) const { return texts_.at(id); }
+
+    Group& group(GroupId id) {
+        return (id & GroupList::busGroupBit ? busGroups_ : nets_)[GroupList::indexOf(id)];
+    }
+    const Group& group(GroupId id) const {
+        return (id & GroupList::busGroupBit ? busGroups_ : nets_)[GroupList::indexOf(id)];
+    }
 
     GroupList& nets() { return nets_; }
     const GroupList& nets() const { return nets_; }
@@ -59,9 +71,16 @@ class ObjectStore {
     GroupList nets_;
     GroupList busGroups_;
     TextArena texts_;
-    const char* lastName_ = "";
+    TextId lastName_ = 0;
     PointGrid grid_;
 };
+
+// Every member of a group, in joining order.
+template <typename Store, typename Visit>
+void forEachMember(Store& store, const Group& group, Visit visit) {
+    for (ObjectId id = group.first; id != noObject; id = store.object(id).nextMember)
+        visit(&store.object(id));
+}
 
 template <typename Visit> void forEachObject(ObjectStore& store, Visit visit) {
     for (std::uint32_t i = 0; i < store.objectCount(); ++i)

@@ -20,11 +20,12 @@ void NetBuilder::joinPowerPins() {
         SheetObject* object = &store_.object(i);
         if (object->kind != Pin)
             continue;
-        auto found = pinsByName.find(std::string_view(object->name));
+        const char* name = store_.text(object->name);
+        auto found = pinsByName.find(std::string_view(name));
         if (found != pinsByName.end()) {
             found->second.push_back(object);
-        } else if (excluded_.isExcluded(object->name)) {
-            auto& pins = pinsByName[std::string_view(object->name)];
+        } else if (excluded_.isExcluded(name)) {
+            auto& pins = pinsByName[std::string_view(name)];
             pins.push_back(object);
             namesInOrder.push_back(&pins);
         }

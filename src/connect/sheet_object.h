@@ -4,7 +4,13 @@
 
 namespace dovla {
 
-struct Group;
+// Objects name their texts, groups and neighbours by 32-bit numbers, not
+// pointers, so that one takes 48 bytes: designs hold hundreds of thousands.
+using TextId = std::uint32_t;   // a text of the store's arena; 0 is the empty text
+using GroupId = std::uint32_t;  // a net or bus group of the store, or noGroup
+using ObjectId = std::uint32_t; // an object's place in creation order, or noObject
+constexpr GroupId noGroup = 0;
+constexpr ObjectId noObject = 0xFFFFFFFFu;
 
 // Object kinds; each equals the type of the sheet record that creates it.
 enum ObjectKind : std::uint8_t {
@@ -31,8 +37,8 @@ enum DirectionCode : std::int8_t {
 constexpr std::uint8_t wireEntryBit = 2;     // BusEntry: links wires to its bus
 constexpr std::uint8_t verticalLabelBit = 8; // Label: belongs to vertical wires
 
-// One connectable item with one or two end points: 64 bytes, whose texts
-// live in the store's text arena.
+// One connectable item with one or two end points, whose texts live in the
+// store's text arena.
 struct SheetObject {
     std::int32_t x1, y1;
     // For an object without end 2, (-x2, -y2) is only the point toward which
@@ -49,11 +55,12 @@ struct SheetObject {
     // The point grid's records of end 1 and end 2 (none without end 2).
     std::uint32_t node1;
     std::uint32_t node2;
-    const char* name; // at most 79 characters
-    const char* text; // the same string as name unless the object has a text of its own
-    Group* net;       // the net or bus group; none until joined
-    SheetObject* nextMember;
+    TextId name;         // at most 79 characters
+    TextId text;         // the same text as name unless the object has a text of its own
+    GroupId net;         // the net or bus group; noGroup until joined
+    ObjectId nextMember; // the next member of its group, or noObject
 };
+static_assert(sizeof(SheetObject) == 48);
 
 // Whether an object's end 1 or end 2 lies at a point.
 inline bool endsAt(const SheetObject& object, std::int32_t x, std::int32_t y) {

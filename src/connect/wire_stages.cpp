@@ -79,8 +79,8 @@ void NetBuilder::splitWire(std::int32_t x, std::int32_t y, SheetObject* wire) {
     const std::int32_t oldX2 = wire->x2;
     const std::int32_t oldY2 = wire->y2;
     store_.moveEnd2(*wire, x, y);
-    store_.addObject(Wire, wire->attr, x, y, oldX2, oldY2, SecondEnd::Present, wire->name,
-                     wire->text, wire->sheet);
+    store_.addObject(Wire, wire->attr, x, y, oldX2, oldY2, SecondEnd::Present,
+                     store_.text(wire->name), store_.text(wire->text), wire->sheet);
     if (pieces_ != nullptr)
         pieces_->pieceCut(store_.objectCount() - 1, store_.grid().node(wire->node1).object);
 }

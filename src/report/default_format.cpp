@@ -62,16 +62,17 @@ void ReportWriter::writeNetList(ObjectStore& store) {
     for (std::uint32_t i = 0; i < nets.size(); ++i) {
         const Group& net = nets[i];
         bool written = false;
-        for (const SheetObject* pin = net.first; pin != nullptr; pin = pin->nextMember) {
-            if (!isListedPin(*pin))
+        for (ObjectId id = net.first; id != noObject; id = store.object(id).nextMember) {
+            const SheetObject* pin = &store.object(id);
+            if (!isListedPin(store, *pin))
                 continue;
             if (!written) {
-                writeNetNames(net);
+                writeNetNames(store, net);
                 std::fputs("{\n", out_);
                 written = true;
             }
             std::fputc('\t', out_);
-            std::fputs(pin->text, out_);
+            std::fputs(store.text(pin->text), out_);
             if (longListing_) {
                 std::fputs("\t<", out_);
                 putPoint(pin->x1, pin->y1, out_);
@@ -82,7 +83,8 @@ void ReportWriter::writeNetList(ObjectStore& store) {
         if (!written)
             continue;
         if (longListing_) {
-            for (const SheetObject* wire = net.first; wire != nullptr; wire = wire->nextMember) {
+            for (ObjectId id = net.first; id != noObject; id = store.object(id).nextMember) {
+                const SheetObject* wire = &store.object(id);
                 if (wire->kind != Wire)
                     continue;
                 std::fputs("\t\tWire\t\t<", out_);

@@ -3,15 +3,15 @@
 
 namespace dovla {
 
-bool ReportWriter::isListedPin(const SheetObject& member) const {
-    return member.kind == Pin && !excluded_.isExcluded(member.name);
+bool ReportWriter::isListedPin(const ObjectStore& store, const SheetObject& member) const {
+    return member.kind == Pin && !excluded_.isExcluded(store.text(member.name));
 }
 
 // A comma and a blank before the second name, a comma alone before each
 // later one: A, B,C.
-int ReportWriter::writeNameSources(const Group& net) {
+int ReportWriter::writeNameSources(const ObjectStore& store, const Group& net) {
     int count = 0;
-    return forEachNetName(net, excluded_, [&](const char* written, const SheetObject&) {
+    return forEachNetName(store, net, excluded_, [&](const char* written, const SheetObject&) {
         if (count > 0)
             std::fputc(',', out_);
         if (count == 1)
@@ -21,13 +21,13 @@ int ReportWriter::writeNameSources(const Group& net) {
     });
 }
 
-void ReportWriter::writeNetNames(const Group& net) {
-    if (writeNameSources(net) > 0)
+void ReportWriter::writeNetNames(const ObjectStore& store, const Group& net) {
+    if (writeNameSources(store, net) > 0)
         std::fputc('\n', out_);
 }
 
-void ReportWriter::writePackageNetName(const Group& net) {
-    if (writeNameSources(net) == 0)
+void ReportWriter::writePackageNetName(const ObjectStore& store, const Group& net) {
+    if (writeNameSources(store, net) == 0)
         std::fprintf(out_, "N%05d", netNumber_++);
     std::fputs("; ", out_);
 }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "connect/group.h"
+#include "connect/object_store.h"
 #include "report/excluded_names.h"
 
 namespace dovla {
@@ -12,22 +12,25 @@ namespace dovla {
 // member order; a name is passed over only when it repeats the one just
 // taken, so A, A, B, A gives A, B, A. visit(written, source) for each.
 template <typename Visit>
-int forEachNetName(const Group& net, const ExcludedNameList& excluded, Visit visit) {
+int forEachNetName(const ObjectStore& store, const Group& net, const ExcludedNameList& excluded,
+                   Visit visit) {
     const char* lastName = "";
     int count = 0;
-    for (const SheetObject* member = net.first; member != nullptr; member = member->nextMember) {
+    for (ObjectId id = net.first; id != noObject; id = store.object(id).nextMember) {
+        const SheetObject& member = store.object(id);
+        const char* name = store.text(member.name);
         const char* written;
-        if (member->kind == Label || member->kind == Tag)
-            written = member->text;
-        else if (member->kind == Pin && excluded.isExcluded(member->name))
-            written = member->name;
+        if (member.kind == Label || member.kind == Tag)
+            written = store.text(member.text);
+        else if (member.kind == Pin && excluded.isExcluded(name))
+            written = name;
         else
             continue;
-        if (count > 0 && std::strcmp(member->name, lastName) == 0)
+        if (count > 0 && std::strcmp(name, lastName) == 0)
             continue;
-        visit(written, *member);
+        visit(written, member);
         // The stored names are lasting, so the last one need not be copied.
-        lastName = member->name;
+        lastName = name;
         ++count;
     }
     return count;

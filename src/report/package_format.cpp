@@ -30,15 +30,16 @@ void ReportWriter::writePackageNets(ObjectStore& store) {
     for (std::uint32_t i = 0; i < nets.size(); ++i) {
         const Group& net = nets[i];
         int pins = 0;
-        for (const SheetObject* pin = net.first; pin != nullptr; pin = pin->nextMember) {
-            if (!isListedPin(*pin))
+        for (ObjectId id = net.first; id != noObject; id = store.object(id).nextMember) {
+            const SheetObject* pin = &store.object(id);
+            if (!isListedPin(store, *pin))
                 continue;
             if (pins == 0)
-                writePackageNetName(net);
+                writePackageNetName(store, net);
             else if (pins % 4 == 0)
                 std::fputs(",\n\t", out_);
             std::fputc(' ', out_);
-            std::fputs(pin->text, out_);
+            std::fputs(store.text(pin->text), out_);
             ++pins;
         }
         if (pins > 0)

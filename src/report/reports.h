@@ -23,19 +23,19 @@ class ReportWriter {
 
     void writePartList(const PartInstanceTable& instances);
     void writeNetList(ObjectStore& store);
-    void writeNetNames(const Group& net);
+    void writeNetNames(const ObjectStore& store, const Group& net);
 
     void writePackageList(const PartInstanceTable& instances);
     void writePackageNets(ObjectStore& store);
-    void writePackageNetName(const Group& net);
+    void writePackageNetName(const ObjectStore& store, const Group& net);
 
     std::int32_t netNumber() const { return netNumber_; }
 
   private:
-    bool isListedPin(const SheetObject& member) const;
+    bool isListedPin(const ObjectStore& store, const SheetObject& member) const;
     // Writes the names of a net's labels, tags and power pins, adjacent
     // repeats left out; returns how many were written.
-    int writeNameSources(const Group& net);
+    int writeNameSources(const ObjectStore& store, const Group& net);
 
     const ExcludedNameList& excluded_;
     std::FILE* out_ = stdout;

@@ -21,7 +21,7 @@ TEST_F(BusTest, BusesEndToEnd) {
     EXPECT_EQ(b2->joined1, 1);
     EXPECT_EQ(b2->joined2, 0);
     EXPECT_EQ(busGroups(), "[B1 B2 T0 T2]");
-    EXPECT_EQ(t->net, nullptr);
+    EXPECT_EQ(t->net, noGroup);
     EXPECT_EQ(nets(), "");
 }
 
@@ -38,8 +38,8 @@ TEST_F(BusTest, OrientationDecidesWhichBusesAndTagsJoin) {
     tag("TO", 700, 600, "O");
     build();
     EXPECT_EQ(busGroups(), "[H TH] [O TO]");
-    EXPECT_EQ(v->net, nullptr);
-    EXPECT_EQ(w->net, nullptr);
+    EXPECT_EQ(v->net, noGroup);
+    EXPECT_EQ(w->net, noGroup);
     EXPECT_EQ(v->joined2 | w->joined1, 0);
 }
 

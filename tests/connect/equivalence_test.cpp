@@ -279,13 +279,13 @@ class DesignGenerator {
 // literal model's render().
 std::string renderState(ObjectStore& store) {
     std::unordered_map<const SheetObject*, int> index;
-    std::unordered_map<const Group*, std::string> groupName;
+    std::unordered_map<GroupId, std::string> groupName;
     for (std::uint32_t i = 0; i < store.objectCount(); ++i)
         index[&store.object(i)] = static_cast<int>(i);
     for (std::uint32_t i = 0; i < store.nets().size(); ++i)
-        groupName[&store.nets()[i]] = "N" + std::to_string(i);
+        groupName[store.nets().idOf(i)] = "N" + std::to_string(i);
     for (std::uint32_t i = 0; i < store.busGroups().size(); ++i)
-        groupName[&store.busGroups()[i]] = "G" + std::to_string(i);
+        groupName[store.busGroups().idOf(i)] = "G" + std::to_string(i);
 
     std::ostringstream out;
     auto searchAt = [&](std::int32_t x, std::int32_t y) {
@@ -298,8 +298,9 @@ std::string renderState(ObjectStore& store) {
         out << i << ": kind " << int{o.kind} << " attr " << int{o.attr} << " (" << o.x1 << ","
             << o.y1 << ")-(" << o.x2 << "," << o.y2 << ") " << (o.hasEnd2 ? "two" : "one")
             << " dir " << int{o.dir1} << "/" << int{o.dir2} << " joined " << int{o.joined1}
-            << int{o.joined2} << " '" << o.name << "' '" << o.text << "' in "
-            << (o.net ? groupName[o.net] : std::string("-")) << " | at end 1:";
+            << int{o.joined2} << " '" << store.text(o.name) << "' '" << store.text(o.text)
+            << "' in " << (o.net != noGroup ? groupName[o.net] : std::string("-"))
+            << " | at end 1:";
         searchAt(o.x1, o.y1);
         if (o.hasEnd2) {
             out << " | at end 2:";
@@ -309,8 +310,9 @@ std::string renderState(ObjectStore& store) {
     }
     auto groups = [&](const GroupList& list, const char* what) {
         for (std::uint32_t i = 0; i < list.size(); ++i) {
-            out << what << ' ' << groupName[&list[i]] << ":";
-            forEachMember(list[i], [&](SheetObject* member) { out << ' ' << index[member]; });
+            out << what << ' ' << groupName[list.idOf(i)] << ":";
+            forEachMember(store, list[i],
+                          [&](SheetObject* member) { out << ' ' << index[member]; });
             out << '\n';
         }
     };
@@ -338,7 +340,8 @@ void addCoverage(Coverage& coverage, ObjectStore& store, std::size_t designSize)
         const Group& net = store.nets()[i];
         coverage.emptiedNets += net.empty();
         int labels = 0;
-        forEachMember(net, [&](SheetObject* m) { labels += m->kind == Label && m->attr == 8; });
+        forEachMember(store, net,
+                      [&](SheetObject* m) { labels += m->kind == Label && m->attr == 8; });
         coverage.namedBusNets += labels >= 2;
     }
     for (std::uint32_t i = 0; i < store.busGroups().size(); ++i) {

@@ -25,7 +25,7 @@ TEST_F(JoinObjectsTest, TwoLooseObjectsMakeAGroupInTheListPassed) {
     EXPECT_EQ(busGroups(), "[A B]");
     EXPECT_EQ(nets(), "");
     EXPECT_EQ(a->net, b->net);
-    EXPECT_EQ(&store.busGroups()[0], a->net);
+    EXPECT_EQ(store.busGroups().idOf(0), a->net);
 }
 
 // The moved group follows the taking group's members in its own order; the

@@ -87,7 +87,7 @@ class NetFixture : public ::testing::Test {
                 out += ' ';
             out += '[';
             bool first = true;
-            forEachMember(list[i], [&](SheetObject* member) {
+            forEachMember(store, list[i], [&](const SheetObject* member) {
                 if (!first)
                     out += ' ';
                 out += labelOf(member);

@@ -44,7 +44,7 @@ TEST_F(ObjectStoreTest, TwoEndedObjectGetsBothCodesAndAnEnd2Node) {
     EXPECT_TRUE(w->hasEnd2);
     ASSERT_NE(w->node2, PointGrid::none);
     EXPECT_EQ(&store.object(store.grid().node(w->node2).object), w);
-    EXPECT_EQ(w->net, nullptr);
+    EXPECT_EQ(w->net, noGroup);
     EXPECT_EQ(w->joined1 | w->joined2, 0);
     EXPECT_EQ(at(3100, 2100), "W");
     EXPECT_EQ(at(3100, 2300), "W");
@@ -148,14 +148,31 @@ TEST_F(ObjectStoreTest, NamesAndTextsAreCutTo79Characters) {
     std::string longText(100, 't');
     SheetObject* a = add("A", Label, 0, 10, 10, -10, -10, SecondEnd::Absent, longName.c_str());
     SheetObject* b = add("B", Pin, 0, 20, 10, -30, -10, SecondEnd::Absent, "U7", longText.c_str());
-    EXPECT_EQ(std::string(a->name), longName.substr(0, 79));
-    EXPECT_EQ(std::string(a->text), longName.substr(0, 79));
-    EXPECT_EQ(a->name[79], '\0');
-    EXPECT_STREQ(b->name, "U7");
-    EXPECT_EQ(std::string(b->text), longText.substr(0, 79));
+    EXPECT_EQ(std::string(store.text(a->name)), longName.substr(0, 79));
+    EXPECT_EQ(std::string(store.text(a->text)), longName.substr(0, 79));
+    EXPECT_STREQ(store.text(b->name), "U7");
+    EXPECT_EQ(std::string(store.text(b->text)), longText.substr(0, 79));
     SheetObject* c =
         add("C", Tag, 0, 0, 0, 40, 0, SecondEnd::Present, std::string(79, 'x').c_str());
-    EXPECT_EQ(std::strlen(c->name), 79u);
+    EXPECT_EQ(std::strlen(store.text(c->name)), 79u);
+}
+
+// Texts are numbered by their chunk and their place in it: many texts, of
+// every length, over several chunks, each read back by its number, and the
+// empty text shared by all that have none.
+TEST_F(ObjectStoreTest, EveryTextIsReadBackByItsNumber) {
+    std::vector<std::pair<const SheetObject*, std::string>> made;
+    for (int i = 0; i < 6000; ++i) {
+        std::string name = std::to_string(i) + std::string(i % 80, 'a' + i % 26);
+        std::string text = i % 3 == 0 ? "" : "T" + name;
+        const SheetObject& pin =
+            *store.addObject(Pin, 0, i, 0, -i, -10, SecondEnd::Absent, name.c_str(), text.c_str());
+        made.emplace_back(&pin, name);
+        ASSERT_EQ(store.text(pin.text), text.substr(0, 79)) << i;
+        EXPECT_EQ(pin.text == 0, text.empty()) << i;
+    }
+    for (const auto& [object, name] : made)
+        ASSERT_EQ(store.text(object->name), name.substr(0, 79));
 }
 
 } // namespace

@@ -53,7 +53,7 @@ TEST_F(WireTest, BranchWithLabelWithoutJunction) {
     EXPECT_EQ(objects(), "W1(3100,2100-3200,2100) W2(3200,2100-3200,2300) L "
                          "W3(3200,2100-3300,2100)");
     EXPECT_EQ(nets(), "[W1 L W3]");
-    EXPECT_EQ(w2->net, nullptr);
+    EXPECT_EQ(w2->net, noGroup);
 }
 
 TEST_F(WireTest, WiresMeetingEndToEndFormOneNet) {
@@ -76,7 +76,7 @@ TEST_F(WireTest, TJunctionWithoutJunction) {
     piece(2, "H'");
     EXPECT_EQ(objects(), "H(0,100-100,100) V(100,0-100,100) H'(100,100-200,100)");
     EXPECT_EQ(nets(), "[H H']");
-    EXPECT_EQ(v->net, nullptr);
+    EXPECT_EQ(v->net, noGroup);
 }
 
 TEST_F(WireTest, TJunctionWithJunction) {

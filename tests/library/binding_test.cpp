@@ -104,14 +104,24 @@ void PrintTo(const PinObject& p, std::ostream* out) {
          << p.attr;
 }
 
-PinObject pinObject(const SheetObject* o) {
-    return {o->kind, o->attr, o->x1, o->y1, o->x2, o->y2, o->dir1, o->hasEnd2, o->name, o->text};
+PinObject pinObject(const ObjectStore& store, const SheetObject* o) {
+    return {o->kind,
+            o->attr,
+            o->x1,
+            o->y1,
+            o->x2,
+            o->y2,
+            o->dir1,
+            o->hasEnd2,
+            store.text(o->name),
+            store.text(o->text)};
 }
 
-std::vector<PinObject> pinObjects(const std::vector<SheetObject*>& objects) {
+std::vector<PinObject> pinObjects(const ObjectStore& store,
+                                  const std::vector<SheetObject*>& objects) {
     std::vector<PinObject> all;
     for (const SheetObject* o : objects)
-        all.push_back(pinObject(o));
+        all.push_back(pinObject(store, o));
     return all;
 }
 
@@ -152,7 +162,7 @@ TEST_F(Binding, EveryPinOfEveryBoundInstanceBecomesAPinObject) {
             {Pin, 0, 1990, 510, -1990, -500, DirUp, false, "RES-0805",
              text("R1:\tRES-0805 [2]", "R1.2")},
         };
-        EXPECT_EQ(pinObjects(made), expected);
+        EXPECT_EQ(pinObjects(runStore, made), expected);
     }
     EXPECT_EQ(messages.text(), "can't find MISSING\ncan't find MISSING\n");
 }
@@ -170,7 +180,7 @@ TEST_F(Binding, PinObjectsHaveOneEndWhateverTheSignOfTheRoot) {
     EXPECT_EQ(made[0]->x2, 20); // the root of R's pin 1 at x = -20
     EXPECT_EQ(made[2]->x2, 0);
     for (SheetObject* o : made) {
-        SCOPED_TRACE(::testing::PrintToString(pinObject(o)));
+        SCOPED_TRACE(::testing::PrintToString(pinObject(store, o)));
         EXPECT_FALSE(o->hasEnd2);
         EXPECT_EQ(o->node2, PointGrid::none);
         std::vector<SheetObject*> atEnd = objectsAt(o->x1, o->y1);
@@ -192,7 +202,7 @@ TEST_F(Binding, AnInstanceOfABlockThePartLacksGetsNoPins) {
     library.resolvePartInstances();
     library.createPinObjects(store, false);
     EXPECT_EQ(messages.text(), "bad block: RES\nbad block: NAND\nbad block: NAND\n");
-    std::vector<PinObject> made = pinObjects(objects());
+    std::vector<PinObject> made = pinObjects(store, objects());
     ASSERT_EQ(made.size(), 4u);
     EXPECT_EQ(made[0].text, "R2:\tRES [1]");
     EXPECT_EQ(made[1].text, "R2:\tRES [2]");

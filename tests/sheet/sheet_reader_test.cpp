@@ -117,11 +117,11 @@ TEST_F(SheetReading, PointItemsAndEntriesTakeTheirShapeFromTheRecord) {
     EXPECT_EQ(endsOf(all[0]), (Ends{BusEntry, 3100, 2200, 3110, 2190, true}));
     EXPECT_EQ(endsOf(all[1]), (Ends{BusEntry, 3100, 2200, 3090, 2190, true}));
     EXPECT_EQ(endsOf(all[2]), (Ends{Tag, 3100, 2200, 3140, 2200, true}));
-    EXPECT_STREQ(all[2]->name, "CLK");
+    EXPECT_STREQ(store.text(all[2]->name), "CLK");
     EXPECT_EQ(all[3]->x2 - all[3]->x1, 80);
     EXPECT_EQ(all[4]->x2 - all[4]->x1, 80);
     EXPECT_EQ(endsOf(all[5]), (Ends{Label, 3005, 2006, -3005, -2006, false}));
-    EXPECT_STREQ(all[5]->name, "");
+    EXPECT_STREQ(store.text(all[5]->name), "");
     EXPECT_EQ(endsOf(all[6]), (Ends{Junction, 3040, 2050, -3040, -2050, false}));
     EXPECT_EQ(all[6]->dir1, DirPoint);
 }
@@ -288,7 +288,7 @@ TEST_F(SheetReading, LengthsAtTheirLimitsAreRead) {
         .part(0, 0, "SEVENCH", "FIFTEENCHARACTE", "LIBNAMEFIFTEENC");
     EXPECT_EQ(failure(sheet.bytes()), "");
     auto all = objects();
-    EXPECT_STREQ(all[0]->name, "ELEVENCHARS");
+    EXPECT_STREQ(store.text(all[0]->name), "ELEVENCHARS");
     EXPECT_EQ(all[1]->x2, 110);
     EXPECT_STREQ(parts[0].ref, "SEVENCH");
     EXPECT_STREQ(parts[0].name, "FIFTEENCHARACTE");

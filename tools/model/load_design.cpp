@@ -21,12 +21,6 @@ namespace dovla::model {
 
 namespace {
 
-// The index of an object in the store: the grid's record of its end 1
-// names it.
-std::uint32_t indexOf(const ObjectStore& store, const SheetObject& object) {
-    return store.grid().node(object.node1).object;
-}
-
 // Where each object of the store and each part came from, by index, told
 // by the stages as they make them: the record of the sheet file that draws
 // it (a wire piece: the record of the wire it was cut off), and for a pin
@@ -56,7 +50,7 @@ class ObjectOrigins : public SheetRecordSink, public PinObjectSink, public WireP
         }
     }
     void pinMade(const SheetObject& pin, std::uint32_t instance, std::uint32_t libPin) override {
-        std::uint32_t index = indexOf(store_, pin);
+        std::uint32_t index = store_.idOf(pin);
         if (index >= origins.size())
             origins.resize(index + 1);
         origins[index] = {instance, libPin};
@@ -158,8 +152,8 @@ class Builder {
             for (std::uint32_t i = 0; i < list.size(); ++i) {
                 if (list[i].empty())
                     continue;
-                forEachMember(list[i], [&](SheetObject* member) {
-                    groupOf_[indexOf(store, *member)] = GroupRef{kind, count};
+                forEachMember(store, list[i], [&](const SheetObject* member) {
+                    groupOf_[store.idOf(*member)] = GroupRef{kind, count};
                 });
                 ++count;
             }
@@ -167,7 +161,7 @@ class Builder {
         number(store.nets(), GroupRef::Net);
         number(store.busGroups(), GroupRef::BusGroup);
     }
-    GroupRef groupRef(const SheetObject& o) const { return groupOf_[indexOf(run_.store, o)]; }
+    GroupRef groupRef(const SheetObject& o) const { return groupOf_[run_.store.idOf(o)]; }
 
     template <typename List> ItemRef append(List& list, ItemKind kind) {
         return {kind, static_cast<std::uint32_t>(list.size() - 1)};
@@ -201,12 +195,13 @@ class Builder {
                 ref = append(design_.wires, ItemKind::Wire);
                 break;
             case ObjectKind::Label:
-                design_.labels.push_back({o.sheet, end1(o), o.name,
+                design_.labels.push_back({o.sheet, end1(o), store.text(o.name),
                                           (o.attr & verticalLabelBit) != 0, groupRef(o), record});
                 ref = append(design_.labels, ItemKind::Label);
                 break;
             case ObjectKind::Tag:
-                design_.tags.push_back({o.sheet, end1(o), end2(o), o.name, groupRef(o), record});
+                design_.tags.push_back(
+                    {o.sheet, end1(o), end2(o), store.text(o.name), groupRef(o), record});
                 ref = append(design_.tags, ItemKind::Tag);
                 break;
             default:
@@ -220,7 +215,7 @@ class Builder {
     }
 
     void pin(const SheetObject& o) {
-        const ObjectOrigins::Origin& origin = origins_.origins[indexOf(run_.store, o)];
+        const ObjectOrigins::Origin& origin = origins_.origins[run_.store.idOf(o)];
         const PartInstance& instance = run_.parts.instances()[origin.instance];
         const LibPin& libPin = instance.libPart->pins[origin.libPin];
         std::uint16_t word = libPin.numbers[instance.block];
@@ -230,12 +225,12 @@ class Builder {
         int letter = (word >> 10) & 0x1F;
         pin.letter = letter != 0 ? static_cast<char>(letter + 0x40) : 0;
         pin.name = libPin.name;
-        pin.text = o.text;
+        pin.text = run_.store.text(o.text);
         pin.sheet = o.sheet;
         pin.end = end1(o);
         // The pin object keeps its root point negated in place of an end 2.
         pin.root = local(o.sheet, -o.x2, -o.y2);
-        pin.listed = !run_.excluded.isExcluded(o.name);
+        pin.listed = !run_.excluded.isExcluded(run_.store.text(o.name));
         pin.group = groupRef(o);
         design_.parts[origin.instance].pins.push_back(
             static_cast<std::uint32_t>(design_.pins.size()));
@@ -249,15 +244,16 @@ class Builder {
             if (nets[i].empty())
                 continue;
             Net net;
-            forEachNetName(nets[i], run_.excluded, [&](const char* written, const SheetObject& o) {
-                if (!net.names.empty())
-                    net.nameLine += net.names.size() == 1 ? ", " : ",";
-                net.nameLine += written;
-                net.names.push_back(
-                    {written, itemOf_[indexOf(run_.store, o)], o.kind == ObjectKind::Pin});
-            });
-            forEachMember(nets[i], [&](SheetObject* member) {
-                ItemRef ref = itemOf_[indexOf(run_.store, *member)];
+            forEachNetName(run_.store, nets[i], run_.excluded,
+                           [&](const char* written, const SheetObject& o) {
+                               if (!net.names.empty())
+                                   net.nameLine += net.names.size() == 1 ? ", " : ",";
+                               net.nameLine += written;
+                               net.names.push_back({written, itemOf_[run_.store.idOf(o)],
+                                                    o.kind == ObjectKind::Pin});
+                           });
+            forEachMember(run_.store, nets[i], [&](const SheetObject* member) {
+                ItemRef ref = itemOf_[run_.store.idOf(*member)];
                 net.members.push_back(ref);
                 if (ref.kind == ItemKind::Pin && design_.pins[ref.index].listed)
                     net.written = true;
@@ -281,8 +277,8 @@ class Builder {
             if (groups[i].empty())
                 continue;
             BusGroup group;
-            forEachMember(groups[i], [&](SheetObject* member) {
-                group.members.push_back(itemOf_[indexOf(run_.store, *member)]);
+            forEachMember(run_.store, groups[i], [&](const SheetObject* member) {
+                group.members.push_back(itemOf_[run_.store.idOf(*member)]);
             });
             design_.busGroups.push_back(std::move(group));
         }
