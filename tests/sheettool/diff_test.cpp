@@ -341,6 +341,25 @@ TEST_F(Diff, PartsWithoutReferenceArePairedByPlace) {
               nlohmann::json::parse(R"([{"pin":".1","net":null},{"pin":".2","net":null}])"));
 }
 
+// Parts stacked on one place are paired in their order: a second old R1
+// takes the new reference that the first R1 was renamed to, and so does an
+// R1 on another place; R2 then takes the one reference left.
+TEST_F(Diff, StackedPartsAreRenamedInTheirOrder) {
+    auto part = [](const char* at, const char* ref) {
+        return std::string("part at=") + at + " ref=\"" + ref + "\" name=\"RES\" lib=\"RES\"\n";
+    };
+    sheet("old.sch", "sheet code=4\n" + part("400,1010", "R1") + part("400,1010", "R1") +
+                         part("400,1010", "R2") + part("700,1010", "R1"));
+    sheet("new.sch", "sheet code=4\n" + part("400,1010", "R3") + part("400,1010", "R3") +
+                         part("400,1010", "R4") + part("700,1010", "R3"));
+    RunResult run = tool({"diff", "old.sch", "new.sch"});
+    EXPECT_EQ(run.out, "diff old.sch new.sch\n"
+                       "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"
+                       "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"
+                       "part renamed: R1 -> R3 RES (sheet 1 at 700,1010)\n"
+                       "part renamed: R2 -> R4 RES (sheet 1 at 400,1010)\n");
+}
+
 // The same sheet read with a library whose 7400 has two blocks instead of
 // four: each placed block is a changed part.
 TEST_F(Diff, AChangeOfBlockCountChangesThePart) {

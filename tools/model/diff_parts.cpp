@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 
@@ -209,46 +210,90 @@ void pairUnreferenced(const std::vector<const Part*>& was, const std::vector<con
     }
 }
 
+// The referenced parts of the old revision that stand on one place, in its
+// order, and what pairing them needs to find without walking all of them
+// for every new part there: the references among them, and where the first
+// not yet paired of each kind may be.
+struct PlaceParts {
+    std::vector<const Part*> parts;
+    std::vector<bool> paired;
+    struct SameRef {
+        std::vector<std::size_t> at; // the places in parts
+        std::size_t next = 0;        // none before it is free
+    };
+    std::unordered_map<std::string_view, SameRef> byRef;
+    std::size_t nextUnrenamed = 0; // none before it is free with a reference not renamed
+
+    void add(const Part* part) {
+        byRef[part->ref].at.push_back(parts.size());
+        parts.push_back(part);
+        paired.push_back(false);
+    }
+};
+
 // Re-annotation: a part with a reference that has another reference in
 // the new revision, but the same sheet, place, library part and block, is
 // the same part renamed. Its pins are then known by the new reference, so
 // that renumbering moves no pin. Returns the parts paired so.
+//
+// The new part takes the first old part there not yet paired whose
+// reference was not renamed, or was renamed to the new one's. Parts are
+// only ever paired and references only ever renamed, so each search goes on
+// where the last one stopped.
 std::set<const Part*> renamedParts(const Design& oldDesign, const Design& newDesign,
                                    References& renamed, DesignDiff& diff) {
     using Place = std::tuple<int, std::int32_t, std::int32_t, std::string, int>;
     auto placeOf = [](const Part& part) {
         return Place{part.sheet, part.origin.x, part.origin.y, part.libName, part.block};
     };
-    std::map<Place, std::vector<const Part*>> before;
+    std::map<Place, PlaceParts> before;
     for (const Part& part : oldDesign.parts) {
         if (!part.ref.empty())
-            before[placeOf(part)].push_back(&part);
+            before[placeOf(part)].add(&part);
     }
+    // The old references renamed to each new one.
+    std::unordered_map<std::string_view, std::vector<std::string_view>> renamedTo;
     std::set<const Part*> paired;
     for (const Part& part : newDesign.parts) {
         auto found = before.find(placeOf(part));
         if (part.ref.empty() || found == before.end())
             continue;
-        std::vector<const Part*>& there = found->second;
-        if (std::any_of(there.begin(), there.end(),
-                        [&](const Part* was) { return was->ref == part.ref; }))
+        PlaceParts& there = found->second;
+        if (there.byRef.count(part.ref) != 0)
             continue;
-        auto was = std::find_if(there.begin(), there.end(), [&](const Part* candidate) {
-            return paired.count(candidate) == 0 &&
-                   (renamed.count(candidate->ref) == 0 || renamed[candidate->ref] == part.ref);
-        });
-        if (was == there.end())
+        std::size_t& first = there.nextUnrenamed;
+        while (first < there.parts.size() &&
+               (there.paired[first] || renamed.count(there.parts[first]->ref) != 0))
+            ++first;
+        std::size_t chosen = first;
+        if (auto olds = renamedTo.find(part.ref); olds != renamedTo.end()) {
+            for (std::string_view ref : olds->second) {
+                auto same = there.byRef.find(ref);
+                if (same == there.byRef.end())
+                    continue;
+                PlaceParts::SameRef& candidates = same->second;
+                while (candidates.next < candidates.at.size() &&
+                       there.paired[candidates.at[candidates.next]])
+                    ++candidates.next;
+                if (candidates.next < candidates.at.size())
+                    chosen = std::min(chosen, candidates.at[candidates.next]);
+            }
+        }
+        if (chosen == there.parts.size())
             continue;
-        paired.insert(*was);
+        const Part* was = there.parts[chosen];
+        there.paired[chosen] = true;
+        paired.insert(was);
         paired.insert(&part);
-        renamed.emplace((*was)->ref, part.ref);
+        if (renamed.emplace(was->ref, part.ref).second)
+            renamedTo[part.ref].push_back(was->ref);
         PartChange change = partChange(part);
-        change.oldRef = (*was)->ref;
+        change.oldRef = was->ref;
         diff.partsRenamed.push_back(change);
-        if ((*was)->name != part.name || (*was)->blockCount != part.blockCount) {
-            change.oldName = (*was)->name;
-            change.oldLibName = (*was)->libName;
-            change.oldBlockCount = (*was)->blockCount;
+        if (was->name != part.name || was->blockCount != part.blockCount) {
+            change.oldName = was->name;
+            change.oldLibName = was->libName;
+            change.oldBlockCount = was->blockCount;
             diff.partsChanged.push_back(change);
         }
     }
