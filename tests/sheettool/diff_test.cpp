@@ -358,6 +358,45 @@ TEST_F(Diff, StackedPartsAreRenamedInTheirOrder) {
                        "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"
                        "part renamed: R1 -> R3 RES (sheet 1 at 700,1010)\n"
                        "part renamed: R2 -> R4 RES (sheet 1 at 400,1010)\n");
+    // A reference renamed once is not renamed again: the second R1 is not
+    // R4.
+    sheet("twice.sch", "sheet code=4\n" + part("400,1010", "R1") + part("400,1010", "R1"));
+    sheet("two.sch", "sheet code=4\n" + part("400,1010", "R3") + part("400,1010", "R4"));
+    EXPECT_EQ(tool({"diff", "twice.sch", "two.sch"}).out,
+              "diff twice.sch two.sch\n"
+              "part added: R4 RES (sheet 1 at 400,1010)\n"
+              "    R4.1 on R3.1\n"
+              "    R4.2 on R3.2\n"
+              "part removed: R1 RES (was on sheet 1 at 400,1010)\n"
+              "    R1.1 was on R1.1\n"
+              "    R1.2 was on R1.2\n"
+              "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n");
+    // As many old parts of a reference as the new revision still has on
+    // their place stayed there, whichever comes first; the others may have
+    // been renamed: of two R1, one became R3.
+    sheet("stays.sch", "sheet code=4\n" + part("400,1010", "R2") + part("400,1010", "R1"));
+    sheet("renamed.sch", "sheet code=4\n" + part("400,1010", "R3") + part("400,1010", "R2"));
+    EXPECT_EQ(tool({"diff", "stays.sch", "renamed.sch"}).out,
+              "diff stays.sch renamed.sch\n"
+              "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n");
+    const std::string renumbered =
+        "sheet code=4\n" + part("700,1010", "R3") + part("400,1010", "R1") + part("400,1010", "R3");
+    sheet("renumbered.sch", renumbered);
+    sheet("one.sch", "sheet code=4\n" + part("700,1010", "R1") + part("400,1010", "R1"));
+    sheet("duplicate.sch", "sheet code=4\n" + part("700,1010", "R1") + part("400,1010", "R1") +
+                               part("400,1010", "R1"));
+    EXPECT_EQ(tool({"diff", "one.sch", "renumbered.sch"}).out,
+              "diff one.sch renumbered.sch\n"
+              "part added: R3 RES (sheet 1 at 400,1010)\n"
+              "    R3.1 on R1.1\n"
+              "    R3.2 on R1.2\n"
+              "part renamed: R1 -> R3 RES (sheet 1 at 700,1010)\n"
+              "net added: R1.1 with R1.1, R3.1 (sheet 1 at 350,1000)\n"
+              "net added: R1.2 with R1.2, R3.2 (sheet 1 at 410,1000)\n");
+    EXPECT_EQ(tool({"diff", "duplicate.sch", "renumbered.sch"}).out,
+              "diff duplicate.sch renumbered.sch\n"
+              "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"
+              "part renamed: R1 -> R3 RES (sheet 1 at 700,1010)\n");
 }
 
 // The same sheet read with a library whose 7400 has two blocks instead of

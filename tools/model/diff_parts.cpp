@@ -212,22 +212,33 @@ void pairUnreferenced(const std::vector<const Part*>& was, const std::vector<con
 
 // The referenced parts of the old revision that stand on one place, in its
 // order, and what pairing them needs to find without walking all of them
-// for every new part there: the references among them, and where the first
-// not yet paired of each kind may be.
+// for every new part there: the parts of each reference, how many of them
+// the new revision still has there, and where the first not yet paired of
+// each kind may be.
 struct PlaceParts {
-    std::vector<const Part*> parts;
-    std::vector<bool> paired;
     struct SameRef {
         std::vector<std::size_t> at; // the places in parts
         std::size_t next = 0;        // none before it is free
+        std::size_t staying = 0;     // new parts of the reference there
+        std::size_t renamed = 0;     // old ones of it renamed
+        // Some are left over once those that stayed are counted off.
+        bool spare() const { return renamed + staying < at.size(); }
     };
+    std::vector<const Part*> parts;
+    std::vector<SameRef*> sameRef; // of each part
+    std::vector<bool> paired;
     std::unordered_map<std::string_view, SameRef> byRef;
     std::size_t nextUnrenamed = 0; // none before it is free with a reference not renamed
 
     void add(const Part* part) {
-        byRef[part->ref].at.push_back(parts.size());
+        SameRef& same = byRef[part->ref];
+        same.at.push_back(parts.size());
         parts.push_back(part);
+        sameRef.push_back(&same);
         paired.push_back(false);
+    }
+    bool free(std::size_t at, const References& renamed) const {
+        return !paired[at] && renamed.count(parts[at]->ref) == 0 && sameRef[at]->spare();
     }
 };
 
@@ -237,9 +248,10 @@ struct PlaceParts {
 // that renumbering moves no pin. Returns the parts paired so.
 //
 // The new part takes the first old part there not yet paired whose
-// reference was not renamed, or was renamed to the new one's. Parts are
-// only ever paired and references only ever renamed, so each search goes on
-// where the last one stopped.
+// reference was not renamed, or was renamed to the new one's. As many old
+// parts of a reference as the new revision still has there stayed, and are
+// no candidates. Parts are only ever paired and references only ever
+// renamed, so each search goes on where the last one stopped.
 std::set<const Part*> renamedParts(const Design& oldDesign, const Design& newDesign,
                                    References& renamed, DesignDiff& diff) {
     using Place = std::tuple<int, std::int32_t, std::int32_t, std::string, int>;
@@ -250,6 +262,13 @@ std::set<const Part*> renamedParts(const Design& oldDesign, const Design& newDes
     for (const Part& part : oldDesign.parts) {
         if (!part.ref.empty())
             before[placeOf(part)].add(&part);
+    }
+    for (const Part& part : newDesign.parts) {
+        auto found = before.find(placeOf(part));
+        if (found == before.end())
+            continue;
+        if (auto same = found->second.byRef.find(part.ref); same != found->second.byRef.end())
+            ++same->second.staying;
     }
     // The old references renamed to each new one.
     std::unordered_map<std::string_view, std::vector<std::string_view>> renamedTo;
@@ -262,14 +281,13 @@ std::set<const Part*> renamedParts(const Design& oldDesign, const Design& newDes
         if (there.byRef.count(part.ref) != 0)
             continue;
         std::size_t& first = there.nextUnrenamed;
-        while (first < there.parts.size() &&
-               (there.paired[first] || renamed.count(there.parts[first]->ref) != 0))
+        while (first < there.parts.size() && !there.free(first, renamed))
             ++first;
         std::size_t chosen = first;
         if (auto olds = renamedTo.find(part.ref); olds != renamedTo.end()) {
             for (std::string_view ref : olds->second) {
                 auto same = there.byRef.find(ref);
-                if (same == there.byRef.end())
+                if (same == there.byRef.end() || !same->second.spare())
                     continue;
                 PlaceParts::SameRef& candidates = same->second;
                 while (candidates.next < candidates.at.size() &&
@@ -283,6 +301,7 @@ std::set<const Part*> renamedParts(const Design& oldDesign, const Design& newDes
             continue;
         const Part* was = there.parts[chosen];
         there.paired[chosen] = true;
+        ++there.sameRef[chosen]->renamed;
         paired.insert(was);
         paired.insert(&part);
         if (renamed.emplace(was->ref, part.ref).second)
