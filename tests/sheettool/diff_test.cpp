@@ -393,6 +393,15 @@ TEST_F(Diff, StackedPartsAreRenamedInTheirOrder) {
               "part renamed: R1 -> R3 RES (sheet 1 at 700,1010)\n"
               "net added: R1.1 with R1.1, R3.1 (sheet 1 at 350,1000)\n"
               "net added: R1.2 with R1.2, R3.2 (sheet 1 at 410,1000)\n");
+    // Of two R1, one stayed: only the other one became R3.
+    sheet("again.sch", "sheet code=4\n" + part("400,1010", "R3") + part("400,1010", "R3") +
+                           part("400,1010", "R1"));
+    EXPECT_EQ(tool({"diff", "twice.sch", "again.sch"}).out,
+              "diff twice.sch again.sch\n"
+              "part added: R3 RES (sheet 1 at 400,1010)\n"
+              "    R3.1 on R1.1\n"
+              "    R3.2 on R1.2\n"
+              "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n");
     EXPECT_EQ(tool({"diff", "duplicate.sch", "renumbered.sch"}).out,
               "diff duplicate.sch renumbered.sch\n"
               "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"
