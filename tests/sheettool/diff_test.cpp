@@ -1,6 +1,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -341,71 +342,60 @@ TEST_F(Diff, PartsWithoutReferenceArePairedByPlace) {
               nlohmann::json::parse(R"([{"pin":".1","net":null},{"pin":".2","net":null}])"));
 }
 
-// Parts stacked on one place are paired in their order: a second old R1
+// Parts stacked on one place are paired in their order. A second old R1
 // takes the new reference that the first R1 was renamed to, and so does an
-// R1 on another place; R2 then takes the one reference left.
+// R1 on another place; a reference renamed once is not renamed to another.
+// As many old parts of a reference as the new revision still has on their
+// place stayed there, whichever comes first; the others may have been
+// renamed. Each side lists its resistors as "x:reference", all at y 1010.
 TEST_F(Diff, StackedPartsAreRenamedInTheirOrder) {
-    auto part = [](const char* at, const char* ref) {
-        return std::string("part at=") + at + " ref=\"" + ref + "\" name=\"RES\" lib=\"RES\"\n";
+    struct Case {
+        const char* before;
+        const char* after;
+        std::string changes;
     };
-    sheet("old.sch", "sheet code=4\n" + part("400,1010", "R1") + part("400,1010", "R1") +
-                         part("400,1010", "R2") + part("700,1010", "R1"));
-    sheet("new.sch", "sheet code=4\n" + part("400,1010", "R3") + part("400,1010", "R3") +
-                         part("400,1010", "R4") + part("700,1010", "R3"));
-    RunResult run = tool({"diff", "old.sch", "new.sch"});
-    EXPECT_EQ(run.out, "diff old.sch new.sch\n"
-                       "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"
-                       "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"
-                       "part renamed: R1 -> R3 RES (sheet 1 at 700,1010)\n"
-                       "part renamed: R2 -> R4 RES (sheet 1 at 400,1010)\n");
-    // A reference renamed once is not renamed again: the second R1 is not
-    // R4.
-    sheet("twice.sch", "sheet code=4\n" + part("400,1010", "R1") + part("400,1010", "R1"));
-    sheet("two.sch", "sheet code=4\n" + part("400,1010", "R3") + part("400,1010", "R4"));
-    EXPECT_EQ(tool({"diff", "twice.sch", "two.sch"}).out,
-              "diff twice.sch two.sch\n"
-              "part added: R4 RES (sheet 1 at 400,1010)\n"
-              "    R4.1 on R3.1\n"
-              "    R4.2 on R3.2\n"
-              "part removed: R1 RES (was on sheet 1 at 400,1010)\n"
-              "    R1.1 was on R1.1\n"
-              "    R1.2 was on R1.2\n"
-              "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n");
-    // As many old parts of a reference as the new revision still has on
-    // their place stayed there, whichever comes first; the others may have
-    // been renamed: of two R1, one became R3.
-    sheet("stays.sch", "sheet code=4\n" + part("400,1010", "R2") + part("400,1010", "R1"));
-    sheet("renamed.sch", "sheet code=4\n" + part("400,1010", "R3") + part("400,1010", "R2"));
-    EXPECT_EQ(tool({"diff", "stays.sch", "renamed.sch"}).out,
-              "diff stays.sch renamed.sch\n"
-              "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n");
-    const std::string renumbered =
-        "sheet code=4\n" + part("700,1010", "R3") + part("400,1010", "R1") + part("400,1010", "R3");
-    sheet("renumbered.sch", renumbered);
-    sheet("one.sch", "sheet code=4\n" + part("700,1010", "R1") + part("400,1010", "R1"));
-    sheet("duplicate.sch", "sheet code=4\n" + part("700,1010", "R1") + part("400,1010", "R1") +
-                               part("400,1010", "R1"));
-    EXPECT_EQ(tool({"diff", "one.sch", "renumbered.sch"}).out,
-              "diff one.sch renumbered.sch\n"
-              "part added: R3 RES (sheet 1 at 400,1010)\n"
-              "    R3.1 on R1.1\n"
-              "    R3.2 on R1.2\n"
-              "part renamed: R1 -> R3 RES (sheet 1 at 700,1010)\n"
-              "net added: R1.1 with R1.1, R3.1 (sheet 1 at 350,1000)\n"
-              "net added: R1.2 with R1.2, R3.2 (sheet 1 at 410,1000)\n");
-    // Of two R1, one stayed: only the other one became R3.
-    sheet("again.sch", "sheet code=4\n" + part("400,1010", "R3") + part("400,1010", "R3") +
-                           part("400,1010", "R1"));
-    EXPECT_EQ(tool({"diff", "twice.sch", "again.sch"}).out,
-              "diff twice.sch again.sch\n"
-              "part added: R3 RES (sheet 1 at 400,1010)\n"
-              "    R3.1 on R1.1\n"
-              "    R3.2 on R1.2\n"
-              "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n");
-    EXPECT_EQ(tool({"diff", "duplicate.sch", "renumbered.sch"}).out,
-              "diff duplicate.sch renumbered.sch\n"
-              "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"
-              "part renamed: R1 -> R3 RES (sheet 1 at 700,1010)\n");
+    auto stack = [](const std::string& parts) {
+        std::string text = "sheet code=4\n";
+        std::istringstream words(parts);
+        for (std::string word; words >> word;)
+            text += "part at=" + word.substr(0, word.find(':')) + ",1010 ref=\"" +
+                    word.substr(word.find(':') + 1) + "\" name=\"RES\" lib=\"RES\"\n";
+        return text;
+    };
+    const std::string addedR3 = "part added: R3 RES (sheet 1 at 400,1010)\n"
+                                "    R3.1 on R1.1\n"
+                                "    R3.2 on R1.2\n";
+    const Case cases[] = {
+        {"400:R1 400:R1 400:R2 700:R1", "400:R3 400:R3 400:R4 700:R3",
+         "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"
+         "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"
+         "part renamed: R1 -> R3 RES (sheet 1 at 700,1010)\n"
+         "part renamed: R2 -> R4 RES (sheet 1 at 400,1010)\n"},
+        {"400:R1 400:R1", "400:R3 400:R4",
+         "part added: R4 RES (sheet 1 at 400,1010)\n"
+         "    R4.1 on R3.1\n"
+         "    R4.2 on R3.2\n"
+         "part removed: R1 RES (was on sheet 1 at 400,1010)\n"
+         "    R1.1 was on R1.1\n"
+         "    R1.2 was on R1.2\n"
+         "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"},
+        {"400:R2 400:R1", "400:R3 400:R2", "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"},
+        {"400:R1 400:R1", "400:R3 400:R3 400:R1",
+         addedR3 + "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"},
+        {"700:R1 400:R1", "700:R3 400:R1 400:R3",
+         addedR3 + "part renamed: R1 -> R3 RES (sheet 1 at 700,1010)\n"
+                   "net added: R1.1 with R1.1, R3.1 (sheet 1 at 350,1000)\n"
+                   "net added: R1.2 with R1.2, R3.2 (sheet 1 at 410,1000)\n"},
+        {"700:R1 400:R1 400:R1", "700:R3 400:R1 400:R3",
+         "part renamed: R1 -> R3 RES (sheet 1 at 400,1010)\n"
+         "part renamed: R1 -> R3 RES (sheet 1 at 700,1010)\n"},
+    };
+    for (const Case& c : cases) {
+        sheet("old.sch", stack(c.before));
+        sheet("new.sch", stack(c.after));
+        EXPECT_EQ(tool({"diff", "old.sch", "new.sch"}).out, "diff old.sch new.sch\n" + c.changes)
+            << c.before << " then " << c.after;
+    }
 }
 
 // The same sheet read with a library whose 7400 has two blocks instead of
