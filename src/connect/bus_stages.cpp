@@ -152,12 +152,7 @@ void NetBuilder::learnTags(CrowdedPoint& point, std::int32_t x, std::int32_t y) 
 }
 
 SheetObject* NetBuilder::firstTag(const Group& group) {
-    for (ObjectId id = group.first; id != noObject; id = store_.object(id).nextMember) {
-        SheetObject* member = &store_.object(id);
-        if (member->kind == Tag)
-            return member;
-    }
-    return nullptr;
+    return findMember(store_, group, [](const SheetObject& member) { return member.kind == Tag; });
 }
 
 // Every group whose first tag carries a name joins the earliest group whose

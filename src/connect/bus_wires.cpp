@@ -108,12 +108,9 @@ void NetBuilder::recordNet(SheetObject* entry, GroupId net) {
 SheetObject* NetBuilder::firstNamedMember(GroupId net) {
     if (net == noGroup)
         return nullptr;
-    for (ObjectId id = store_.group(net).first; id != noObject; id = store_.object(id).nextMember) {
-        SheetObject* member = &store_.object(id);
-        if (member->kind == Label || member->kind == Tag)
-            return member;
-    }
-    return nullptr;
+    return findMember(store_, store_.group(net), [](const SheetObject& member) {
+        return member.kind == Label || member.kind == Tag;
+    });
 }
 
 } // namespace dovla

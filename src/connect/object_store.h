@@ -82,6 +82,16 @@ void forEachMember(Store& store, const Group& group, Visit visit) {
         visit(&store.object(id));
 }
 
+// The first member of a group, in joining order, that satisfies test; nullptr
+// when none does.
+template <typename Store, typename Test>
+auto findMember(Store& store, const Group& group, Test test) -> decltype(&store.object(0)) {
+    ObjectId id = group.first;
+    while (id != noObject && !test(store.object(id)))
+        id = store.object(id).nextMember;
+    return id == noObject ? nullptr : &store.object(id);
+}
+
 template <typename Visit> void forEachObject(ObjectStore& store, Visit visit) {
     for (std::uint32_t i = 0; i < store.objectCount(); ++i)
         visit(&store.object(i));

@@ -62,10 +62,9 @@ void ReportWriter::writeNetList(ObjectStore& store) {
     for (std::uint32_t i = 0; i < nets.size(); ++i) {
         const Group& net = nets[i];
         bool written = false;
-        for (ObjectId id = net.first; id != noObject; id = store.object(id).nextMember) {
-            const SheetObject* pin = &store.object(id);
+        forEachMember(store, net, [&](const SheetObject* pin) {
             if (!isListedPin(store, *pin))
-                continue;
+                return;
             if (!written) {
                 writeNetNames(store, net);
                 std::fputs("{\n", out_);
@@ -79,20 +78,19 @@ void ReportWriter::writeNetList(ObjectStore& store) {
                 std::fputc('>', out_);
             }
             std::fputc('\n', out_);
-        }
+        });
         if (!written)
             continue;
         if (longListing_) {
-            for (ObjectId id = net.first; id != noObject; id = store.object(id).nextMember) {
-                const SheetObject* wire = &store.object(id);
+            forEachMember(store, net, [&](const SheetObject* wire) {
                 if (wire->kind != Wire)
-                    continue;
+                    return;
                 std::fputs("\t\tWire\t\t<", out_);
                 putPoint(wire->x1, wire->y1, out_);
                 std::fputs(" - ", out_);
                 putPoint(wire->x2, wire->y2, out_);
                 std::fputs(">\n", out_);
-            }
+            });
         }
         std::fputs("}\n", out_);
     }

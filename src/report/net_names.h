@@ -16,8 +16,8 @@ int forEachNetName(const ObjectStore& store, const Group& net, const ExcludedNam
                    Visit visit) {
     const char* lastName = "";
     int count = 0;
-    for (ObjectId id = net.first; id != noObject; id = store.object(id).nextMember) {
-        const SheetObject& member = store.object(id);
+    forEachMember(store, net, [&](const SheetObject* object) {
+        const SheetObject& member = *object;
         const char* name = store.text(member.name);
         const char* written;
         if (member.kind == Label || member.kind == Tag)
@@ -25,14 +25,14 @@ int forEachNetName(const ObjectStore& store, const Group& net, const ExcludedNam
         else if (member.kind == Pin && excluded.isExcluded(name))
             written = name;
         else
-            continue;
+            return;
         if (count > 0 && std::strcmp(name, lastName) == 0)
-            continue;
+            return;
         visit(written, member);
         // The stored names are lasting, so the last one need not be copied.
         lastName = name;
         ++count;
-    }
+    });
     return count;
 }
 

@@ -30,10 +30,9 @@ void ReportWriter::writePackageNets(ObjectStore& store) {
     for (std::uint32_t i = 0; i < nets.size(); ++i) {
         const Group& net = nets[i];
         int pins = 0;
-        for (ObjectId id = net.first; id != noObject; id = store.object(id).nextMember) {
-            const SheetObject* pin = &store.object(id);
+        forEachMember(store, net, [&](const SheetObject* pin) {
             if (!isListedPin(store, *pin))
-                continue;
+                return;
             if (pins == 0)
                 writePackageNetName(store, net);
             else if (pins % 4 == 0)
@@ -41,7 +40,7 @@ void ReportWriter::writePackageNets(ObjectStore& store) {
             std::fputc(' ', out_);
             std::fputs(store.text(pin->text), out_);
             ++pins;
-        }
+        });
         if (pins > 0)
             std::fputc('\n', out_);
     }
