@@ -1,5 +1,6 @@
 #include "load_design.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -74,10 +75,14 @@ class Builder {
     Builder(NetListRun& run, const ObjectOrigins& origins, Design& design)
         : run_(run), origins_(origins), design_(design) {}
 
-    void build() {
+    void build(Content content) {
         sheets();
         parts();
         groups();
+        if (content == Content::Parts) {
+            pins();
+            return;
+        }
         items();
         nets();
         busGroups();
@@ -171,6 +176,7 @@ class Builder {
         ObjectStore& store = run_.store;
         itemOf_.reserve(store.objectCount());
         design_.items.reserve(store.objectCount());
+        reserveLists();
         for (std::uint32_t i = 0; i < store.objectCount(); ++i) {
             const SheetObject& o = store.object(i);
             const std::int64_t record = i < origins_.records.size() ? origins_.records[i] : 0;
@@ -212,6 +218,30 @@ class Builder {
             itemOf_.push_back(ref);
             design_.items.push_back(ref);
         }
+    }
+
+    // Each list takes its items without growing on the way, so that the
+    // model is written once, not copied as it grows.
+    void reserveLists() {
+        const ObjectStore& store = run_.store;
+        std::uint32_t counts[ObjectKind::Pin + 1] = {};
+        for (std::uint32_t i = 0; i < store.objectCount(); ++i)
+            ++counts[std::min<unsigned>(store.object(i).kind, ObjectKind::Pin)];
+        design_.junctions.reserve(counts[ObjectKind::Junction]);
+        design_.busEntries.reserve(counts[ObjectKind::BusEntry]);
+        design_.buses.reserve(counts[ObjectKind::Bus]);
+        design_.wires.reserve(counts[ObjectKind::Wire]);
+        design_.labels.reserve(counts[ObjectKind::Label]);
+        design_.tags.reserve(counts[ObjectKind::Tag]);
+        design_.pins.reserve(counts[ObjectKind::Pin]);
+    }
+
+    // The pins alone, in the order items() lists them.
+    void pins() {
+        const ObjectStore& store = run_.store;
+        for (std::uint32_t i = 0; i < store.objectCount(); ++i)
+            if (store.object(i).kind == ObjectKind::Pin)
+                pin(store.object(i));
     }
 
     void pin(const SheetObject& o) {
@@ -294,7 +324,7 @@ class Builder {
 
 } // namespace
 
-Design loadDesign(const std::string& sheetPath, const Options& options) {
+Design loadDesign(const std::string& sheetPath, const Options& options, Content content) {
     ExcludedNameList excluded;
     excluded.setImplicitPowerNames(options.implicitPowerNames);
     for (const std::string& name : options.powerNames)
@@ -331,7 +361,7 @@ Design loadDesign(const std::string& sheetPath, const Options& options) {
         design.libraryNames.push_back(i < static_cast<int>(names.size()) ? names[i]
                                                                          : design.libraries.back());
     }
-    Builder(run, origins, design).build();
+    Builder(run, origins, design).build(content);
     return design;
 }
 

@@ -43,10 +43,11 @@ void addSheetArgument(CLI::App& parser, DesignArguments& arguments) {
         ->required();
 }
 
-bool readOneDesign(const DesignArguments& arguments, model::Design& design) {
+bool readOneDesign(const DesignArguments& arguments, model::Design& design,
+                   model::Content content) {
     model::Options options = arguments.options;
     return chooseConfiguration(arguments.sheets, options) &&
-           loadCommandDesign(arguments.sheets[0], options, design);
+           loadCommandDesign(arguments.sheets[0], options, design, content);
 }
 
 } // namespace dovla::sheettool

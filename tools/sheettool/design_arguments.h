@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "command_line.h"
-#include "design.h"
+#include "load_design.h"
 
 namespace dovla::sheettool {
 
@@ -31,6 +31,7 @@ void addSheetArgument(CLI::App& parser, DesignArguments& arguments);
 // The design of the command's one sheet, read with the TAVEL.INI found for
 // it. False, with the message written, when no TAVEL.INI is found or the
 // design cannot be read; the command then ends with exitTrouble.
-bool readOneDesign(const DesignArguments& arguments, model::Design& design);
+bool readOneDesign(const DesignArguments& arguments, model::Design& design,
+                   model::Content content = model::Content::Everything);
 
 } // namespace dovla::sheettool

@@ -129,15 +129,16 @@ int exportCommand(int argc, char** argv) {
         return status;
     if (format == "kicad-project" && (arguments.output.empty() || arguments.output == "-"))
         return trouble("export kicad-project: name the project's folder with -o");
+    // The BOM needs the parts only; the drawing is planned for the others.
+    const bool bom = format == "bom-csv";
     model::Design design;
-    if (!readOneDesign(arguments, design))
+    if (!readOneDesign(arguments, design, bom ? model::Content::Parts : model::Content::Everything))
         return exitTrouble;
     // The net list and the BOM are the same bytes on the standard output
     // as in a file: the BOM's lines end CR LF everywhere.
     if (format != "kicad-project" && (arguments.output.empty() || arguments.output == "-"))
         platform::setBinaryMode(stdout);
-    // The BOM needs the parts only; the drawing is planned for the others.
-    if (format == "bom-csv") {
+    if (bom) {
         kicad::Annotation annotation = kicad::annotate(design);
         warnUndrawnParts(design, "counted by its library part's name");
         warnRenumberings(design, annotation);

@@ -69,9 +69,9 @@ bool refuse(const std::string& message) {
 }
 
 bool loadCommandDesign(const std::string& sheetPath, const model::Options& options,
-                       model::Design& design) {
+                       model::Design& design, model::Content content) {
     try {
-        design = model::loadDesign(sheetPath, options);
+        design = model::loadDesign(sheetPath, options, content);
     } catch (const FatalError& error) {
         return refuse(messageOf(error));
     }

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "design.h"
 #include "driver/messages.h"
+#include "load_design.h"
 
 // sheettool: sheet and library files as text, and a check of a design's
 // connectivity. The binary formats are read by the program's own readers.
@@ -56,7 +56,7 @@ bool refuse(const std::string& message);
 // configuration the options name (see chooseConfiguration); false, with
 // the reader's message written, when it cannot be read.
 bool loadCommandDesign(const std::string& sheetPath, const model::Options& options,
-                       model::Design& design);
+                       model::Design& design, model::Content content = model::Content::Everything);
 // The files a design was read from: its sheet, its configuration and the
 // libraries that names; no command may write over them.
 std::vector<std::string> inputsOf(const model::Design& design);
