@@ -27,26 +27,28 @@ std::string netsText(const model::Design& design) {
         if (!net.written)
             head += "  (not in the net list)";
         out += model::reportLine(head);
-        std::vector<const model::Pin*> pins;
+        struct Row {
+            std::string key;
+            std::string place;
+            const model::Pin* pin;
+        };
+        std::vector<Row> rows;
         std::size_t keyWidth = 0;
         std::size_t placeWidth = 0;
         for (const model::ItemRef& member : net.members) {
             if (member.kind != model::ItemKind::Pin || !design.pins[member.index].listed)
                 continue;
             const model::Pin& pin = design.pins[member.index];
-            pins.push_back(&pin);
-            keyWidth = std::max(keyWidth, model::pinKey(design, pin).size());
+            rows.push_back({model::pinKey(design, pin),
+                            "sheet " + std::to_string(pin.sheet) + " at " +
+                                std::to_string(pin.end.x) + "," + std::to_string(pin.end.y),
+                            &pin});
+            keyWidth = std::max(keyWidth, rows.back().key.size());
+            placeWidth = std::max(placeWidth, rows.back().place.size());
         }
-        std::vector<std::string> places;
-        for (const model::Pin* pin : pins) {
-            places.push_back("sheet " + std::to_string(pin->sheet) + " at " +
-                             std::to_string(pin->end.x) + "," + std::to_string(pin->end.y));
-            placeWidth = std::max(placeWidth, places.back().size());
-        }
-        for (std::size_t i = 0; i < pins.size(); ++i)
-            out +=
-                model::reportLine("    " + padded(model::pinKey(design, *pins[i]), keyWidth + 2) +
-                                  padded(places[i], placeWidth + 2) + model::shownPin(*pins[i]));
+        for (const Row& row : rows)
+            out += model::reportLine("    " + padded(row.key, keyWidth + 2) +
+                                     padded(row.place, placeWidth + 2) + model::shownPin(*row.pin));
     }
     return out;
 }
