@@ -18,6 +18,18 @@ namespace {
 // pins known by reference and number.
 struct Side {
     Side(const Design& design, const References& renamed = {}) : design(design), renamed(renamed) {
+        // Each pin's key is made once: the nets and the list of all pins
+        // both read it.
+        std::vector<std::string> keys(design.pins.size());
+        allPins.reserve(design.pins.size());
+        netOf.reserve(design.pins.size());
+        for (std::size_t i = 0; i < design.pins.size(); ++i) {
+            const Pin& pin = design.pins[i];
+            if (design.parts[pin.part].ref.empty())
+                continue;
+            keys[i] = keyOf(pin);
+            allPins.try_emplace(keys[i], &pin);
+        }
         for (const Net& net : design.nets) {
             if (!net.written)
                 continue;
@@ -30,15 +42,11 @@ struct Side {
                 const Pin& pin = design.pins[member.index];
                 if (!pin.listed || design.parts[pin.part].ref.empty())
                     continue;
-                std::string key = keyOf(pin);
+                const std::string& key = keys[member.index];
                 if (netOf.try_emplace(key, index).second)
                     pins.back().push_back(key);
             }
             std::sort(pins.back().begin(), pins.back().end());
-        }
-        for (const Pin& pin : design.pins) {
-            if (!design.parts[pin.part].ref.empty())
-                allPins.try_emplace(keyOf(pin), &pin);
         }
     }
 
@@ -383,12 +391,17 @@ class NetDiff {
         diff_.netsSplit.push_back(split);
     }
 
+    // Every pin on a net of either revision, once, in the order of their
+    // keys.
     void pins() {
-        std::set<std::string> every;
+        std::vector<std::string> every;
+        every.reserve(old_.netOf.size() + new_.netOf.size());
         for (const auto& [pin, net] : old_.netOf)
-            every.insert(pin);
+            every.push_back(pin);
         for (const auto& [pin, net] : new_.netOf)
-            every.insert(pin);
+            every.push_back(pin);
+        std::sort(every.begin(), every.end());
+        every.erase(std::unique(every.begin(), every.end()), every.end());
         for (const std::string& pin : every) {
             const int oldNet = old_.netOfPin(pin);
             const int newNet = new_.netOfPin(pin);
