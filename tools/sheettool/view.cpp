@@ -23,10 +23,13 @@ int viewCommand(int argc, char** argv) {
     if (!readOneDesign(arguments, design))
         return exitTrouble;
     std::string data = view::pageData(design, model::findingsOf(design), design.sheetPath);
-    return writeCommandOutput(arguments.output, view::page(design.sheetPath, data),
-                              inputsOf(design))
-               ? exitClean
-               : exitTrouble;
+    const std::string title = design.sheetPath;
+    const std::vector<std::string> inputs = inputsOf(design);
+    // The page is made of the data alone, and the design's memory is
+    // needed for its copy of the data.
+    design = model::Design();
+    return writeCommandOutput(arguments.output, view::page(title, data), inputs) ? exitClean
+                                                                                 : exitTrouble;
 }
 
 } // namespace dovla::sheettool
