@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
@@ -18,9 +19,9 @@ namespace {
 // pins known by reference and number.
 struct Side {
     Side(const Design& design, const References& renamed = {}) : design(design), renamed(renamed) {
-        // Each pin's key is made once: the nets and the list of all pins
-        // both read it.
-        std::vector<std::string> keys(design.pins.size());
+        // Each pin's key is made once and kept here; the nets, the tables
+        // by pin and the lists of pins all read it.
+        keys.resize(design.pins.size());
         allPins.reserve(design.pins.size());
         netOf.reserve(design.pins.size());
         for (std::size_t i = 0; i < design.pins.size(); ++i) {
@@ -42,13 +43,17 @@ struct Side {
                 const Pin& pin = design.pins[member.index];
                 if (!pin.listed || design.parts[pin.part].ref.empty())
                     continue;
-                const std::string& key = keys[member.index];
+                const std::string_view key = keys[member.index];
                 if (netOf.try_emplace(key, index).second)
                     pins.back().push_back(key);
             }
             std::sort(pins.back().begin(), pins.back().end());
         }
     }
+
+    // The tables read the keys where they are kept.
+    Side(const Side&) = delete;
+    Side& operator=(const Side&) = delete;
 
     // A pin by its reference and number, the reference as the new revision
     // has it.
@@ -60,7 +65,7 @@ struct Side {
         return key;
     }
 
-    int netOfPin(const std::string& pin) const {
+    int netOfPin(std::string_view pin) const {
         auto found = netOf.find(pin);
         return found == netOf.end() ? -1 : found->second;
     }
@@ -111,7 +116,7 @@ struct Side {
         }
         return junctions_.count({sheet, at.x, at.y}) != 0;
     }
-    DiffPlace placeOfPin(const std::string& pin) const {
+    DiffPlace placeOfPin(std::string_view pin) const {
         const Pin* found = allPins.at(pin);
         return {found->sheet, found->end};
     }
@@ -155,10 +160,12 @@ struct Side {
     const References& renamed;
     mutable std::unordered_set<std::string> drawn_;
     mutable std::set<std::tuple<int, std::int32_t, std::int32_t>> junctions_;
+    std::vector<std::string> keys; // of each pin of a part with a reference
     std::vector<const Net*> nets;
-    std::vector<std::vector<std::string>> pins; // sorted
-    std::unordered_map<std::string, int> netOf;
-    std::unordered_map<std::string, const Pin*> allPins; // every pin of a part with a reference
+    std::vector<std::vector<std::string_view>> pins; // sorted
+    std::unordered_map<std::string_view, int> netOf;
+    std::unordered_map<std::string_view, const Pin*>
+        allPins; // every pin of a part with a reference
 };
 
 class NetDiff {
@@ -193,26 +200,27 @@ class NetDiff {
         }
     }
 
+    // Nets of one revision, in their order, each once. Most nets' pins go
+    // to one net, so a sorted vector serves where a set would allocate a
+    // node for each.
+    using NetSet = std::vector<int>;
+
+    // The nets of the other revision that a net's pins are on.
+    static NetSet netsOfPins(const std::vector<std::string_view>& pins, const Side& other) {
+        NetSet nets;
+        for (std::string_view pin : pins) {
+            int net = other.netOfPin(pin);
+            if (net >= 0)
+                nets.push_back(net);
+        }
+        std::sort(nets.begin(), nets.end());
+        nets.erase(std::unique(nets.begin(), nets.end()), nets.end());
+        return nets;
+    }
     // The new nets an old net's pins went to, and the old nets a new net's
     // pins came from.
-    std::set<int> targets(int oldNet) const {
-        std::set<int> nets;
-        for (const std::string& pin : old_.pins[oldNet]) {
-            int net = new_.netOfPin(pin);
-            if (net >= 0)
-                nets.insert(net);
-        }
-        return nets;
-    }
-    std::set<int> origins(int newNet) const {
-        std::set<int> nets;
-        for (const std::string& pin : new_.pins[newNet]) {
-            int net = old_.netOfPin(pin);
-            if (net >= 0)
-                nets.insert(net);
-        }
-        return nets;
-    }
+    NetSet targets(int oldNet) const { return netsOfPins(old_.pins[oldNet], new_); }
+    NetSet origins(int newNet) const { return netsOfPins(new_.pins[newNet], old_); }
 
     // An old and a new net left over that share pins with each other and
     // with no other net left over are one net whose pins changed: pins
@@ -222,11 +230,11 @@ class NetDiff {
         for (std::size_t i = 0; i < old_.nets.size(); ++i) {
             if (oldMatch_[i] >= 0)
                 continue;
-            std::set<int> to = leftOver(targets(static_cast<int>(i)), newMatch_);
+            NetSet to = leftOver(targets(static_cast<int>(i)), newMatch_);
             if (to.size() != 1)
                 continue;
             int j = *to.begin();
-            if (leftOver(origins(j), oldMatch_) == std::set<int>{static_cast<int>(i)})
+            if (leftOver(origins(j), oldMatch_) == NetSet{static_cast<int>(i)})
                 match(static_cast<int>(i), j);
         }
     }
@@ -271,11 +279,11 @@ class NetDiff {
         }
     }
 
-    static std::set<int> leftOver(const std::set<int>& nets, const std::vector<int>& matches) {
-        std::set<int> out;
+    static NetSet leftOver(const NetSet& nets, const std::vector<int>& matches) {
+        NetSet out;
         for (int net : nets) {
             if (matches[net] < 0)
-                out.insert(net);
+                out.push_back(net);
         }
         return out;
     }
@@ -298,6 +306,10 @@ class NetDiff {
         return names;
     }
 
+    static std::vector<std::string> strings(const std::vector<std::string_view>& views) {
+        return {views.begin(), views.end()};
+    }
+
     std::string oldKey(int net) const { return old_.nets[net]->key; }
     std::string newKey(int net) const { return new_.nets[net]->key; }
 
@@ -316,10 +328,10 @@ class NetDiff {
                 splitOffs(oldNet);
                 continue;
             }
-            const std::set<int>& to = oldTargets_[i];
+            const NetSet& to = oldTargets_[i];
             if (to.empty()) {
                 diff_.netsRemoved.push_back(
-                    {oldKey(oldNet), "", old_.pins[i], old_.placeOf(oldNet)});
+                    {oldKey(oldNet), "", strings(old_.pins[i]), old_.placeOf(oldNet)});
             } else if (to.size() >= 2) {
                 NetFlow split;
                 split.from = {oldKey(oldNet)};
@@ -327,15 +339,16 @@ class NetDiff {
                     split.into.push_back(newKey(net));
                 split.gone = true;
                 split.place = old_.placeOfChange(oldNet, new_);
-                splitOf_[oldNet] = {diff_.netsSplit.size(), to};
+                splitOf_[oldNet] = {diff_.netsSplit.size(), {to.begin(), to.end()}};
                 diff_.netsSplit.push_back(split);
             }
         }
         for (std::size_t j = 0; j < new_.nets.size(); ++j) {
             const int newNet = static_cast<int>(j);
-            const std::set<int>& from = newOrigins_[j];
+            const NetSet& from = newOrigins_[j];
             if (newMatch_[j] < 0 && from.empty()) {
-                diff_.netsAdded.push_back({newKey(newNet), "", new_.pins[j], new_.placeOf(newNet)});
+                diff_.netsAdded.push_back(
+                    {newKey(newNet), "", strings(new_.pins[j]), new_.placeOf(newNet)});
                 continue;
             }
             // The old nets that are gone with all their pins into this one:
@@ -365,7 +378,7 @@ class NetDiff {
 
     // Whether every pin of an old net is on the new net.
     bool allPinsOn(int oldNet, int newNet) const {
-        for (const std::string& pin : old_.pins[oldNet]) {
+        for (std::string_view pin : old_.pins[oldNet]) {
             if (new_.netOfPin(pin) != newNet)
                 return false;
         }
@@ -377,7 +390,7 @@ class NetDiff {
         NetFlow split;
         std::set<int> offs;
         for (int newNet : oldTargets_[oldNet]) {
-            if (newMatch_[newNet] < 0 && newOrigins_[newNet] == std::set<int>{oldNet}) {
+            if (newMatch_[newNet] < 0 && newOrigins_[newNet] == NetSet{oldNet}) {
                 split.into.push_back(newKey(newNet));
                 offs.insert(newNet);
             }
@@ -391,18 +404,20 @@ class NetDiff {
         diff_.netsSplit.push_back(split);
     }
 
-    // Every pin on a net of either revision, once, in the order of their
-    // keys.
+    // Every pin on a net of either revision that is not on the same net in
+    // both, once, in the order of their keys.
     void pins() {
-        std::vector<std::string> every;
-        every.reserve(old_.netOf.size() + new_.netOf.size());
-        for (const auto& [pin, net] : old_.netOf)
-            every.push_back(pin);
-        for (const auto& [pin, net] : new_.netOf)
-            every.push_back(pin);
-        std::sort(every.begin(), every.end());
-        every.erase(std::unique(every.begin(), every.end()), every.end());
-        for (const std::string& pin : every) {
+        std::vector<std::string_view> changed;
+        for (const auto& [pin, oldNet] : old_.netOf) {
+            if (oldMatch_[oldNet] < 0 || new_.netOfPin(pin) != oldMatch_[oldNet])
+                changed.push_back(pin);
+        }
+        for (const auto& [pin, newNet] : new_.netOf) {
+            if (old_.netOf.count(pin) == 0)
+                changed.push_back(pin);
+        }
+        std::sort(changed.begin(), changed.end());
+        for (std::string_view pin : changed) {
             const int oldNet = old_.netOfPin(pin);
             const int newNet = new_.netOfPin(pin);
             if (oldNet >= 0 && newNet >= 0) {
@@ -410,18 +425,20 @@ class NetDiff {
                 // split it is part of, or as a move of its own.
                 if (oldMatch_[oldNet] != newNet)
                     flowPins(oldNet, newNet)
-                        .push_back({pin, oldKey(oldNet), newKey(newNet), new_.placeOfPin(pin)});
+                        .push_back({std::string(pin), oldKey(oldNet), newKey(newNet),
+                                    new_.placeOfPin(pin)});
             } else if (newNet >= 0) {
                 // A pin of a new part comes with the part; the pins of a new
                 // net are listed with it.
                 bool added = newMatch_[newNet] < 0 && newOrigins_[newNet].empty();
                 if (old_.allPins.count(pin) != 0 && !added)
-                    diff_.pinsConnected.push_back({pin, "", newKey(newNet), new_.placeOfPin(pin)});
+                    diff_.pinsConnected.push_back(
+                        {std::string(pin), "", newKey(newNet), new_.placeOfPin(pin)});
             } else if (oldNet >= 0) {
                 bool removed = oldMatch_[oldNet] < 0 && oldTargets_[oldNet].empty();
                 if (new_.allPins.count(pin) != 0 && !removed)
                     diff_.pinsDisconnected.push_back(
-                        {pin, oldKey(oldNet), "", new_.placeOfPin(pin)});
+                        {std::string(pin), oldKey(oldNet), "", new_.placeOfPin(pin)});
             }
         }
     }
@@ -449,8 +466,8 @@ class NetDiff {
     DesignDiff& diff_;
     std::vector<int> oldMatch_;
     std::vector<int> newMatch_;
-    std::vector<std::set<int>> oldTargets_;
-    std::vector<std::set<int>> newOrigins_;
+    std::vector<NetSet> oldTargets_;
+    std::vector<NetSet> newOrigins_;
     std::map<int, Flow> mergeOf_; // by new net
     std::map<int, Flow> splitOf_; // by old net
 };
