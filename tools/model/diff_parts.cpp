@@ -2,15 +2,32 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
-#include <set>
 #include <string_view>
 #include <tuple>
+#include <type_traits>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace dovla::model {
 
 namespace {
+
+// Hashes a tuple of texts and numbers, field by field.
+struct TupleHash {
+    template <typename... Fields>
+    std::size_t operator()(const std::tuple<Fields...>& fields) const {
+        std::size_t h = 0;
+        std::apply(
+            [&h](const auto&... field) {
+                ((h = h * 0x9E3779B97F4A7C15u + std::hash<std::decay_t<decltype(field)>>{}(field)),
+                 ...);
+            },
+            fields);
+        return h;
+    }
+};
 
 PartChange partChange(const Part& part) {
     PartChange change;
@@ -242,6 +259,12 @@ struct PlaceParts {
     }
 };
 
+// The parts of each revision, by their place in its list, that are paired
+// as renamed.
+struct RenamedParts {
+    std::vector<bool> was, is;
+};
+
 // Re-annotation: a part with a reference that has another reference in
 // the new revision, but the same sheet, place, library part and block, is
 // the same part renamed. Its pins are then known by the new reference, so
@@ -252,16 +275,36 @@ struct PlaceParts {
 // parts of a reference as the new revision still has there stayed, and are
 // no candidates. Parts are only ever paired and references only ever
 // renamed, so each search goes on where the last one stopped.
-std::set<const Part*> renamedParts(const Design& oldDesign, const Design& newDesign,
-                                   References& renamed, DesignDiff& diff) {
-    using Place = std::tuple<int, std::int32_t, std::int32_t, std::string, int>;
+RenamedParts renamedParts(const Design& oldDesign, const Design& newDesign, References& renamed,
+                          DesignDiff& diff) {
+    using Place = std::tuple<int, std::int32_t, std::int32_t, std::string_view, int>;
     auto placeOf = [](const Part& part) {
         return Place{part.sheet, part.origin.x, part.origin.y, part.libName, part.block};
     };
-    std::map<Place, PlaceParts> before;
+    // Only where a new part stands with a reference that no old part there
+    // has can one have been renamed: the parts of the other places are not
+    // gathered.
+    using PlacedRef =
+        std::tuple<int, std::int32_t, std::int32_t, std::string_view, int, std::string_view>;
+    auto placedRefOf = [](const Part& part) {
+        return PlacedRef{part.sheet,   part.origin.x, part.origin.y,
+                         part.libName, part.block,    part.ref};
+    };
+    std::unordered_set<PlacedRef, TupleHash> oldRefs;
+    oldRefs.reserve(oldDesign.parts.size());
     for (const Part& part : oldDesign.parts) {
         if (!part.ref.empty())
-            before[placeOf(part)].add(&part);
+            oldRefs.insert(placedRefOf(part));
+    }
+    std::unordered_map<Place, PlaceParts, TupleHash> before;
+    for (const Part& part : newDesign.parts) {
+        if (!part.ref.empty() && oldRefs.count(placedRefOf(part)) == 0)
+            before.try_emplace(placeOf(part));
+    }
+    for (const Part& part : oldDesign.parts) {
+        auto found = part.ref.empty() ? before.end() : before.find(placeOf(part));
+        if (found != before.end())
+            found->second.add(&part);
     }
     for (const Part& part : newDesign.parts) {
         auto found = before.find(placeOf(part));
@@ -272,7 +315,8 @@ std::set<const Part*> renamedParts(const Design& oldDesign, const Design& newDes
     }
     // The old references renamed to each new one.
     std::unordered_map<std::string_view, std::vector<std::string_view>> renamedTo;
-    std::set<const Part*> paired;
+    RenamedParts paired{std::vector<bool>(oldDesign.parts.size()),
+                        std::vector<bool>(newDesign.parts.size())};
     for (const Part& part : newDesign.parts) {
         auto found = before.find(placeOf(part));
         if (part.ref.empty() || found == before.end())
@@ -302,8 +346,8 @@ std::set<const Part*> renamedParts(const Design& oldDesign, const Design& newDes
         const Part* was = there.parts[chosen];
         there.paired[chosen] = true;
         ++there.sameRef[chosen]->renamed;
-        paired.insert(was);
-        paired.insert(&part);
+        paired.was[static_cast<std::size_t>(was - oldDesign.parts.data())] = true;
+        paired.is[static_cast<std::size_t>(&part - newDesign.parts.data())] = true;
         if (renamed.emplace(was->ref, part.ref).second)
             renamedTo[part.ref].push_back(was->ref);
         PartChange change = partChange(part);
@@ -326,55 +370,87 @@ void diffParts(const Design& oldDesign, const Design& newDesign, References& ren
     // Renamed parts first; then parts with a reference by reference and
     // block, a part's name, library part and block count compared; the
     // others by their kind and place.
-    const std::set<const Part*> paired = renamedParts(oldDesign, newDesign, renamed, diff);
+    const RenamedParts paired = renamedParts(oldDesign, newDesign, renamed, diff);
     PartLists lists(oldDesign, newDesign, renamed, diff);
-    using Key = std::tuple<std::string, int, std::string, std::string, int>;
+    using Key = std::tuple<std::string_view, int, std::string_view, std::string_view, int>;
     auto keyOf = [](const Part& part) {
         if (!part.ref.empty())
             return Key{part.ref, part.block, "", "", 0};
         return Key{"", part.block, part.name, part.libName, part.sheet};
     };
-    std::map<Key, std::vector<const Part*>> before;
-    std::map<Key, std::vector<const Part*>> after;
-    for (const Part& part : oldDesign.parts) {
-        if (paired.count(&part) == 0)
-            before[keyOf(part)].push_back(&part);
+    using Parts = std::unordered_map<Key, std::vector<const Part*>, TupleHash>;
+    Parts before;
+    Parts after;
+    for (std::size_t i = 0; i < oldDesign.parts.size(); ++i) {
+        if (!paired.was[i])
+            before[keyOf(oldDesign.parts[i])].push_back(&oldDesign.parts[i]);
     }
-    for (const Part& part : newDesign.parts) {
-        if (paired.count(&part) == 0)
-            after[keyOf(part)].push_back(&part);
+    for (std::size_t j = 0; j < newDesign.parts.size(); ++j) {
+        if (!paired.is[j])
+            after[keyOf(newDesign.parts[j])].push_back(&newDesign.parts[j]);
     }
-    for (const auto& [key, parts] : after) {
-        auto found = before.find(key);
+    auto partsOf = [](const Parts& parts, const Key& key) {
+        auto found = parts.find(key);
+        return found == parts.end() ? nullptr : &found->second;
+    };
+    // A part with a reference is reported only where its kind changed or
+    // where one revision has more of its reference and block than the
+    // other; the report goes by key, so only those keys are put in order.
+    // Parts without a reference are always paired up.
+    auto differs = [](const Part& was, const Part& is) {
+        return was.name != is.name || was.libName != is.libName || was.blockCount != is.blockCount;
+    };
+    std::vector<const Parts::value_type*> toAdd, toRemove;
+    for (const auto& entry : after) {
+        const auto* was = partsOf(before, entry.first);
+        bool reported =
+            std::get<0>(entry.first).empty() || was == nullptr || was->size() < entry.second.size();
+        for (std::size_t i = 0; !reported && i < entry.second.size(); ++i)
+            reported = differs(*(*was)[i], *entry.second[i]);
+        if (reported)
+            toAdd.push_back(&entry);
+    }
+    for (const auto& entry : before) {
+        const auto* is = partsOf(after, entry.first);
+        if (is == nullptr ||
+            (!std::get<0>(entry.first).empty() && is->size() < entry.second.size()))
+            toRemove.push_back(&entry);
+    }
+    auto byKey = [](const Parts::value_type* a, const Parts::value_type* b) {
+        return a->first < b->first;
+    };
+    std::sort(toAdd.begin(), toAdd.end(), byKey);
+    std::sort(toRemove.begin(), toRemove.end(), byKey);
+    for (const auto* entry : toAdd) {
+        const auto& [key, parts] = *entry;
+        const auto* was = partsOf(before, key);
         if (std::get<0>(key).empty()) {
-            pairUnreferenced(found == before.end() ? std::vector<const Part*>() : found->second,
-                             parts, lists);
+            pairUnreferenced(was == nullptr ? std::vector<const Part*>() : *was, parts, lists);
             continue;
         }
-        std::size_t matched =
-            found == before.end() ? 0 : std::min(parts.size(), found->second.size());
+        std::size_t matched = was == nullptr ? 0 : std::min(parts.size(), was->size());
         for (std::size_t i = 0; i < matched; ++i) {
-            const Part& was = *found->second[i];
+            const Part& old = *(*was)[i];
             const Part& is = *parts[i];
-            if (was.name == is.name && was.libName == is.libName && was.blockCount == is.blockCount)
+            if (!differs(old, is))
                 continue;
             PartChange change = partChange(is);
-            change.oldName = was.name;
-            change.oldLibName = was.libName;
-            change.oldBlockCount = was.blockCount;
+            change.oldName = old.name;
+            change.oldLibName = old.libName;
+            change.oldBlockCount = old.blockCount;
             diff.partsChanged.push_back(change);
         }
         for (std::size_t i = matched; i < parts.size(); ++i)
             diff.partsAdded.push_back(partWithPins(newDesign, *parts[i]));
     }
-    for (const auto& [key, parts] : before) {
-        auto found = after.find(key);
+    for (const auto* entry : toRemove) {
+        const auto& [key, parts] = *entry;
+        const auto* is = partsOf(after, key);
         if (std::get<0>(key).empty()) {
-            if (found == after.end())
-                pairUnreferenced(parts, {}, lists);
+            pairUnreferenced(parts, {}, lists);
             continue;
         }
-        std::size_t kept = found == after.end() ? 0 : std::min(parts.size(), found->second.size());
+        std::size_t kept = is == nullptr ? 0 : std::min(parts.size(), is->size());
         for (std::size_t i = kept; i < parts.size(); ++i)
             diff.partsRemoved.push_back(partWithPins(oldDesign, *parts[i]));
     }
