@@ -281,7 +281,7 @@ class Checker {
     }
 
     void checkNames() {
-        std::map<std::string, int> uses;
+        std::unordered_map<std::string, int> uses;
         for (const ItemRef& item : design_.items) {
             if (std::optional<NameSource> source = nameSource(item))
                 ++uses[source->name];
@@ -467,7 +467,8 @@ class Checker {
     // One pin of one reference on two nets: two parts under one reference,
     // or the common pins of a part's blocks wired apart.
     void checkPinNumbers() {
-        std::map<std::string, GroupRef> first;
+        std::unordered_map<std::string, GroupRef> first;
+        first.reserve(design_.pins.size());
         for (const Pin& pin : design_.pins) {
             if (design_.parts[pin.part].ref.empty() || pin.group.kind == GroupRef::None)
                 continue;
