@@ -257,6 +257,7 @@ TEST_F(Hardening, AFailedWriteLeavesTheFileItWasToReplace) {
     for (std::vector<std::string> command :
          {std::vector<std::string>{"build", "big.txt", "-o", "a.sch"},
           std::vector<std::string>{"view", "a.sch", "-o", "a.html"},
+          std::vector<std::string>{"nets", "a.sch", "--json", "-o", "a.json"},
           std::vector<std::string>{"check", "a.sch", "--sarif", "-o", "a.sarif"}}) {
         if (command[0] != "build")
             dir.write(command.back(), std::string(previous));
@@ -275,6 +276,7 @@ TEST_F(Hardening, AFailedWriteLeavesTheFileItWasToReplace) {
     EXPECT_EQ(dir.read("a.sch"), kept);
     for (std::vector<std::string> command :
          {std::vector<std::string>{"nets", "a.sch"},
+          std::vector<std::string>{"nets", "a.sch", "--json"},
           std::vector<std::string>{"check", "a.sch", "--sarif"}}) {
         command.insert(command.end(), {"-o", "/dev/full"});
         RunResult full = tool(command);

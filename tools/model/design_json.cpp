@@ -180,9 +180,9 @@ Json librariesJson(const Design& design) {
     return libraries;
 }
 
-void appendDesignJson(const Design& design, const std::vector<Finding>& findings,
-                      std::string& out) {
-    JsonWriter json(out);
+namespace {
+
+void writeDesign(JsonWriter& json, const Design& design, const std::vector<Finding>& findings) {
     json.open('{').number("format", jsonFormat).text("sheetFile", design.sheetPath);
     json.key("options").open('{').flag("implicitPowerNames", design.options.implicitPowerNames);
     json.key("powerNames").open('[');
@@ -250,7 +250,23 @@ void appendDesignJson(const Design& design, const std::vector<Finding>& findings
     });
     writeList(json, "findings", findings, writeFinding);
     json.close('}');
+}
+
+} // namespace
+
+void appendDesignJson(const Design& design, const std::vector<Finding>& findings,
+                      std::string& out) {
+    JsonWriter json(out);
+    writeDesign(json, design, findings);
     out += '\n';
+}
+
+bool writeDesignJson(std::FILE* file, const Design& design, const std::vector<Finding>& findings) {
+    std::string piece;
+    JsonWriter json(piece, file);
+    writeDesign(json, design, findings);
+    piece += '\n';
+    return json.finish();
 }
 
 Json findingJson(const Finding& finding) {

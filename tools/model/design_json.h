@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@ Json configurationJson(const Design& design);
 Json librariesJson(const Design& design);
 // Appends the design's JSON, one line ended by a line feed, to out.
 void appendDesignJson(const Design& design, const std::vector<Finding>& findings, std::string& out);
+// Writes the same to a file as it is made; false when a write failed.
+bool writeDesignJson(std::FILE* file, const Design& design, const std::vector<Finding>& findings);
 
 const char* kindName(ItemKind kind);
 

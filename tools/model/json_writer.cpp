@@ -20,7 +20,22 @@ JsonWriter& JsonWriter::open(char bracket) {
 JsonWriter& JsonWriter::close(char bracket) {
     out_ += bracket;
     comma_ = true;
+    constexpr std::size_t piece = std::size_t{1} << 16;
+    if (file_ != nullptr && out_.size() >= piece)
+        handOn();
     return *this;
+}
+
+void JsonWriter::handOn() {
+    if (!failed_ && std::fwrite(out_.data(), 1, out_.size(), file_) != out_.size())
+        failed_ = true;
+    out_.clear();
+}
+
+bool JsonWriter::finish() {
+    if (file_ != nullptr)
+        handOn();
+    return !failed_;
 }
 
 JsonWriter& JsonWriter::key(std::string_view name) {

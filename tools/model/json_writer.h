@@ -2,6 +2,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,13 @@ class JsonWriter {
     // afterValue: out already holds a value of the open object or list.
     explicit JsonWriter(std::string& out, bool afterValue = false)
         : out_(out), comma_(afterValue) {}
+    // Hands what it made on to the file as it goes, whenever an object or
+    // list closes with a good piece made, so that a document of tens of
+    // megabytes never stands whole in memory; out is the piece under way.
+    JsonWriter(std::string& out, std::FILE* file) : out_(out), comma_(false), file_(file) {}
+
+    // Hands on the rest to the file; false when a write failed.
+    bool finish();
 
     JsonWriter& open(char bracket);
     JsonWriter& close(char bracket);
@@ -46,9 +54,12 @@ class JsonWriter {
 
   private:
     void separate();
+    void handOn();
 
     std::string& out_;
     bool comma_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
 };
 
 // Appends bytes of the files as a JSON string of the characters of their

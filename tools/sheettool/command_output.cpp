@@ -237,4 +237,10 @@ bool writeCommandOutput(const std::string& name, std::string_view bytes,
     return outputs.add(name, bytes, inputs) && outputs.commit();
 }
 
+bool writeCommandOutput(const std::string& name, CommandOutputs::Writer write,
+                        const std::vector<std::string>& inputs) {
+    CommandOutputs outputs;
+    return outputs.add(name, std::move(write), inputs) && outputs.commit();
+}
+
 } // namespace dovla::sheettool

@@ -51,5 +51,7 @@ class CommandOutputs {
 // One output, prepared and committed at once.
 bool writeCommandOutput(const std::string& name, std::string_view bytes,
                         const std::vector<std::string>& inputs);
+bool writeCommandOutput(const std::string& name, CommandOutputs::Writer write,
+                        const std::vector<std::string>& inputs);
 
 } // namespace dovla::sheettool

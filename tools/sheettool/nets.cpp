@@ -1,6 +1,7 @@
 #include "nets.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "command_output.h"
 #include "design_arguments.h"
@@ -69,12 +70,19 @@ int netsCommand(int argc, char** argv) {
     model::Design design;
     if (!readOneDesign(arguments, design))
         return exitTrouble;
-    std::string text;
-    if (arguments.json)
-        model::appendDesignJson(design, model::findingsOf(design), text);
-    else
-        text = netsText(design);
-    return writeCommandOutput(arguments.output, text, inputsOf(design)) ? exitClean : exitTrouble;
+    bool written;
+    if (arguments.json) {
+        // The whole design's JSON runs to tens of megabytes: it is written
+        // as it is made.
+        const std::vector<model::Finding> findings = model::findingsOf(design);
+        written = writeCommandOutput(
+            arguments.output,
+            [&](std::FILE* file) { return model::writeDesignJson(file, design, findings); },
+            inputsOf(design));
+    } else {
+        written = writeCommandOutput(arguments.output, netsText(design), inputsOf(design));
+    }
+    return written ? exitClean : exitTrouble;
 }
 
 } // namespace dovla::sheettool
