@@ -277,6 +277,7 @@ TEST_F(Hardening, AFailedWriteLeavesTheFileItWasToReplace) {
     for (std::vector<std::string> command :
          {std::vector<std::string>{"nets", "a.sch"},
           std::vector<std::string>{"nets", "a.sch", "--json"},
+          std::vector<std::string>{"view", "a.sch"},
           std::vector<std::string>{"check", "a.sch", "--sarif"}}) {
         command.insert(command.end(), {"-o", "/dev/full"});
         RunResult full = tool(command);

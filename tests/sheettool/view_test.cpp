@@ -1,5 +1,6 @@
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -52,6 +53,35 @@ TEST(ViewPage, TitleIsHtmlTextOfTheFileNamesBytes) {
     EXPECT_NE(page.find("<title>&lt;b&gt;&amp;.sch - sheettool view</title>"), std::string::npos);
 }
 
+// The page written as its data is made is the page made whole, whatever
+// the pieces the data comes in; each piece is made safe on its own.
+TEST(ViewPage, WrittenInPiecesIsThePageMadeWhole) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"{}"},
+        {"{\"a\":\"<", "/script>", "<\"}"},
+        {"{\"title\":\"@DATA@ \x01", "DATA\x01\"", ",\"b\":1}"},
+    };
+    for (const std::vector<std::string>& pieces : cases) {
+        std::string whole;
+        for (const std::string& piece : pieces)
+            whole += piece;
+        std::FILE* file = std::tmpfile();
+        ASSERT_NE(file, nullptr);
+        ASSERT_TRUE(view::writePage(file, "<b>@DATA@.sch", [&](const view::HandOn& handOn) {
+            for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+                std::string piece = pieces[i];
+                handOn(piece);
+            }
+            return pieces.back();
+        }));
+        std::string written(static_cast<std::size_t>(std::ftell(file)), '\0');
+        std::rewind(file);
+        ASSERT_EQ(std::fread(written.data(), 1, written.size(), file), written.size());
+        std::fclose(file);
+        EXPECT_EQ(written, view::page("<b>@DATA@.sch", whole)) << whole;
+    }
+}
+
 // A design on two sheets with items before the first header (sheet 0):
 // nets, a bus group, a part no library holds, and a label whose name
 // would close a script element.
@@ -70,81 +100,103 @@ const std::string viewDesign = "wire from=10,10 to=60,10\n"
                                "sheet code=2\n"
                                "part at=200,110 ref=\"R3\" name=\"RES\" lib=\"RES\" dir=1\n";
 
+// The same with a thousand resistors more on its last sheet, joined in
+// pairs by wires with labels: a page whose data is written in many pieces.
+std::string largeViewDesign() {
+    std::string text = viewDesign;
+    for (int i = 0; i < 1000; ++i) {
+        const int x = 100 + i % 20 * 70;
+        const int y = 100 + i / 20 * 20;
+        const std::string at = std::to_string(x) + "," + std::to_string(y);
+        const std::string end = std::to_string(x + 10) + "," + std::to_string(y - 10);
+        text +=
+            "part at=" + at + " ref=\"R" + std::to_string(i + 10) + "\" name=\"RES\" lib=\"RES\"\n";
+        if (i % 20 != 19)
+            text += "wire from=" + end + " to=" + std::to_string(x + 20) + "," +
+                    std::to_string(y - 10) + "\nlabel at=" + end + " text=\"N" + std::to_string(i) +
+                    "\"\n";
+    }
+    return text;
+}
+
 using ViewCommand = DesignTexts;
 
 // The page draws what `nets --json` holds: every item on its sheet, in
 // the order dovla32 made them, with the same net.
 TEST_F(ViewCommand, PageHoldsTheDesignAsTheModelHasIt) {
-    sheet("view.sch", viewDesign);
-    RunResult run = tool({"view", "view.sch", "-o", "page.html"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "");
-    const json page = designOfPage(dir.read("page.html"));
-    ASSERT_TRUE(page.is_object());
-    RunResult nets = tool({"nets", "view.sch", "--json"});
-    ASSERT_EQ(nets.status, 0) << nets.err;
-    const json model = json::parse(nets.out);
+    for (const std::string& design : {viewDesign, largeViewDesign()}) {
+        SCOPED_TRACE(design.size());
+        sheet("view.sch", design);
+        RunResult run = tool({"view", "view.sch", "-o", "page.html"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "");
+        const json page = designOfPage(dir.read("page.html"));
+        ASSERT_TRUE(page.is_object());
+        RunResult nets = tool({"nets", "view.sch", "--json"});
+        ASSERT_EQ(nets.status, 0) << nets.err;
+        const json model = json::parse(nets.out);
 
-    EXPECT_EQ(page["title"], "view.sch");
-    ASSERT_EQ(page["sheets"].size(), 3u);
-    EXPECT_EQ(page["sheets"][0]["number"], 0);
-    EXPECT_EQ(page["sheets"][0]["wires"], json::parse("[[10,10,60,10,-1]]"));
-    EXPECT_EQ(page["sheets"][1]["paper"], json::parse("[0,0,3000,2000]"));
-    EXPECT_EQ(page["sheets"][2]["paper"], json::parse("[0,0,1600,1200]"));
+        EXPECT_EQ(page["title"], "view.sch");
+        ASSERT_EQ(page["sheets"].size(), 3u);
+        EXPECT_EQ(page["sheets"][0]["number"], 0);
+        EXPECT_EQ(page["sheets"][0]["wires"], json::parse("[[10,10,60,10,-1]]"));
+        EXPECT_EQ(page["sheets"][1]["paper"], json::parse("[0,0,3000,2000]"));
+        EXPECT_EQ(page["sheets"][2]["paper"], json::parse("[0,0,1600,1200]"));
 
-    auto net = [](const json& item) { return item["net"].is_null() ? json(-1) : item["net"]; };
-    for (const json& sheet : page["sheets"]) {
-        json wires = json::array();
-        for (const json& wire : model["wires"]) {
-            if (wire["sheet"] == sheet["number"])
-                wires.push_back(
-                    {wire["from"][0], wire["from"][1], wire["to"][0], wire["to"][1], net(wire)});
+        auto net = [](const json& item) { return item["net"].is_null() ? json(-1) : item["net"]; };
+        for (const json& sheet : page["sheets"]) {
+            json wires = json::array();
+            for (const json& wire : model["wires"]) {
+                if (wire["sheet"] == sheet["number"])
+                    wires.push_back({wire["from"][0], wire["from"][1], wire["to"][0], wire["to"][1],
+                                     net(wire)});
+            }
+            EXPECT_EQ(sheet["wires"], wires) << "sheet " << sheet["number"];
+            json pins = json::array();
+            for (std::size_t i = 0; i < model["pins"].size(); ++i) {
+                const json& pin = model["pins"][i];
+                if (pin["sheet"] == sheet["number"])
+                    pins.push_back({i, pin["root"][0], pin["root"][1], pin["end"][0], pin["end"][1],
+                                    net(pin)});
+            }
+            json drawnPins = json::array();
+            for (const json& row : sheet["pins"]) // the number's place left out
+                drawnPins.push_back({row[0], row[1], row[2], row[3], row[4], row[7]});
+            EXPECT_EQ(drawnPins, pins) << "sheet " << sheet["number"];
         }
-        EXPECT_EQ(sheet["wires"], wires) << "sheet " << sheet["number"];
-        json pins = json::array();
-        for (std::size_t i = 0; i < model["pins"].size(); ++i) {
-            const json& pin = model["pins"][i];
-            if (pin["sheet"] == sheet["number"])
-                pins.push_back(
-                    {i, pin["root"][0], pin["root"][1], pin["end"][0], pin["end"][1], net(pin)});
-        }
-        json drawnPins = json::array();
-        for (const json& row : sheet["pins"]) // the number's place left out
-            drawnPins.push_back({row[0], row[1], row[2], row[3], row[4], row[7]});
-        EXPECT_EQ(drawnPins, pins) << "sheet " << sheet["number"];
-    }
-    const json& first = page["sheets"][1];
-    // Buses and entries with their bus group, junctions with the net of
-    // what ends on them (none here).
-    EXPECT_EQ(first["buses"], json::parse("[[100,500,300,500,0]]"));
-    EXPECT_EQ(first["entries"], json::parse("[[200,500,210,490,-1,0]]"));
-    EXPECT_EQ(first["junctions"], json::parse("[[100,300,-1]]"));
-    EXPECT_EQ(first["labels"], json::parse(R"([[280,100,"</script>",0,0,-1]])"));
-    ASSERT_EQ(first["tags"].size(), 1u);
-    EXPECT_EQ(first["tags"][0][3], "B");
-    ASSERT_EQ(first["parts"].size(), 4u);
-    EXPECT_EQ(first["parts"][3], json::parse("[3,680,680,700,700,0]"));
+        const json& first = page["sheets"][1];
+        // Buses and entries with their bus group, junctions with the net of
+        // what ends on them (none here).
+        EXPECT_EQ(first["buses"], json::parse("[[100,500,300,500,0]]"));
+        EXPECT_EQ(first["entries"], json::parse("[[200,500,210,490,-1,0]]"));
+        EXPECT_EQ(first["junctions"], json::parse("[[100,300,-1]]"));
+        EXPECT_EQ(first["labels"], json::parse(R"([[280,100,"</script>",0,0,-1]])"));
+        ASSERT_EQ(first["tags"].size(), 1u);
+        EXPECT_EQ(first["tags"][0][3], "B");
+        ASSERT_EQ(first["parts"].size(), 4u);
+        EXPECT_EQ(first["parts"][3], json::parse("[3,680,680,700,700,0]"));
 
-    ASSERT_EQ(page["nets"].size(), model["nets"].size());
-    for (std::size_t i = 0; i < model["nets"].size(); ++i) {
-        EXPECT_EQ(page["nets"][i]["key"], model["nets"][i]["key"]);
-        EXPECT_EQ(page["nets"][i]["pins"], model["nets"][i]["pins"]);
-    }
-    EXPECT_EQ(page["nets"][0]["sheets"], json::parse("[1]"));
-    EXPECT_EQ(page["parts"][3], json::parse(R"({"ref":"X1","label":"X1","link":"X1",
+        ASSERT_EQ(page["nets"].size(), model["nets"].size());
+        for (std::size_t i = 0; i < model["nets"].size(); ++i) {
+            EXPECT_EQ(page["nets"][i]["key"], model["nets"][i]["key"]);
+            EXPECT_EQ(page["nets"][i]["pins"], model["nets"][i]["pins"]);
+        }
+        EXPECT_EQ(page["nets"][0]["sheets"], json::parse("[1]"));
+        EXPECT_EQ(page["parts"][3], json::parse(R"({"ref":"X1","label":"X1","link":"X1",
         "name":"NONE","lib":"NONE","found":false,"power":false,"sheet":1,"block":0,"blocks":0,
         "pins":[]})"));
-    // The VCC without a reference is drawn as a power symbol; the resistors
-    // are not.
-    EXPECT_EQ(page["parts"][2]["power"], true);
-    EXPECT_EQ(page["parts"][0]["power"], false);
-    EXPECT_EQ(page["pins"][0], json::parse(R"(["R1.1","1",1,0,1,""])"));
-    ASSERT_EQ(page["findings"].size(), model["findings"].size());
-    for (std::size_t i = 0; i < model["findings"].size(); ++i) {
-        EXPECT_EQ(page["findings"][i]["at"], model["findings"][i]["at"]);
-        EXPECT_EQ(page["findings"][i]["kind"], model["findings"][i]["kind"]);
-        EXPECT_EQ(page["findings"][i]["severity"], model["findings"][i]["severity"]);
+        // The VCC without a reference is drawn as a power symbol; the resistors
+        // are not.
+        EXPECT_EQ(page["parts"][2]["power"], true);
+        EXPECT_EQ(page["parts"][0]["power"], false);
+        EXPECT_EQ(page["pins"][0], json({"R1.1", "1", 1, 0, net(model["pins"][0]), ""}));
+        ASSERT_EQ(page["findings"].size(), model["findings"].size());
+        for (std::size_t i = 0; i < model["findings"].size(); ++i) {
+            EXPECT_EQ(page["findings"][i]["at"], model["findings"][i]["at"]);
+            EXPECT_EQ(page["findings"][i]["kind"], model["findings"][i]["kind"]);
+            EXPECT_EQ(page["findings"][i]["severity"], model["findings"][i]["severity"]);
+        }
     }
 }
 

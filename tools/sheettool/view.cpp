@@ -22,14 +22,15 @@ int viewCommand(int argc, char** argv) {
     model::Design design;
     if (!readOneDesign(arguments, design))
         return exitTrouble;
-    std::string data = view::pageData(design, model::findingsOf(design), design.sheetPath);
-    const std::string title = design.sheetPath;
-    const std::vector<std::string> inputs = inputsOf(design);
-    // The page is made of the data alone, and the design's memory is
-    // needed for its copy of the data.
-    design = model::Design();
-    return writeCommandOutput(arguments.output, view::page(title, data), inputs) ? exitClean
-                                                                                 : exitTrouble;
+    const std::vector<model::Finding> findings = model::findingsOf(design);
+    // The page is written as its data is made: a large design's data runs
+    // to tens of megabytes.
+    auto write = [&](std::FILE* file) {
+        return view::writePage(file, design.sheetPath, [&](const view::HandOn& handOn) {
+            return view::pageData(design, findings, design.sheetPath, view::PageUse::View, handOn);
+        });
+    };
+    return writeCommandOutput(arguments.output, write, inputsOf(design)) ? exitClean : exitTrouble;
 }
 
 } // namespace dovla::sheettool

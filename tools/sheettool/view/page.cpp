@@ -74,7 +74,10 @@ std::string fillFrame(std::string_view frame, std::initializer_list<Slot> slots)
     return out;
 }
 
-std::string page(const std::string& title, const std::string& data) {
+namespace {
+
+// The page's frame filled, with the data's mark standing for the data.
+std::string pageFrame(const std::string& title, std::string_view data) {
     const std::string hashes = std::string(partScriptHash()) + " " +
                                std::string(drawingScriptHash()) + " " +
                                std::string(pageScriptHash());
@@ -85,6 +88,34 @@ std::string page(const std::string& title, const std::string& data) {
                                   {"@DRAWING@", drawingScript()},
                                   {"@SCRIPT@", pageScript()},
                                   {"@SCRIPTHASH@", hashes}});
+}
+
+} // namespace
+
+std::string page(const std::string& title, const std::string& data) {
+    return pageFrame(title, data);
+}
+
+bool writePage(std::FILE* file, const std::string& title,
+               const std::function<std::string(const HandOn& handOn)>& makeData) {
+    // The frame is filled once with a mark in the data's place and split
+    // there: no frame holds the mark's control characters, and the title,
+    // the one text of the design in it, stands escaped.
+    constexpr std::string_view mark = "\x01"
+                                      "DATA"
+                                      "\x01";
+    const std::string frame = pageFrame(title, mark);
+    const std::size_t at = frame.find(mark);
+    bool written = std::fwrite(frame.data(), 1, at, file) == at;
+    std::string safe;
+    auto write = [&](std::string_view piece) {
+        safe.clear();
+        appendScriptSafe(safe, piece);
+        written = written && std::fwrite(safe.data(), 1, safe.size(), file) == safe.size();
+    };
+    write(makeData([&](std::string& piece) { write(piece); }));
+    const std::size_t rest = frame.size() - at - mark.size();
+    return std::fwrite(frame.data() + at + mark.size(), 1, rest, file) == rest && written;
 }
 
 } // namespace dovla::sheettool::view

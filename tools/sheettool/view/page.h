@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+
+#include "page_data.h"
 
 // The page of `sheettool view`: one HTML file that holds its style, its
 // script and the design, and fetches nothing.
@@ -11,6 +15,11 @@ namespace dovla::sheettool::view {
 // The page of a design whose data (see page_data.h) is given, under a title
 // of the files' bytes.
 std::string page(const std::string& title, const std::string& data);
+// The same page written to a file as its data is made: makeData makes the
+// data, handing most of it on as it goes, and returns the rest. False when
+// a write failed.
+bool writePage(std::FILE* file, const std::string& title,
+               const std::function<std::string(const HandOn& handOn)>& makeData);
 
 // A mark of a page's frame (@DATA@) and what stands there; a script's
 // data made safe to stand in its element (see appendScriptSafe).

@@ -135,8 +135,18 @@ void appendBox(std::string& out, const char* key, const Box& box) {
     put(out, std::vector<std::int64_t>{box.minX, box.minY, box.maxX, box.maxY});
 }
 
+// Hands the text on once it holds a good piece.
+void mayHandOn(std::string& out, const HandOn& handOn) {
+    constexpr std::size_t piece = std::size_t{1} << 16;
+    if (handOn && out.size() >= piece) {
+        handOn(out);
+        out.clear();
+    }
+}
+
 void appendSheets(const model::Design& design, const std::vector<DrawnSheet>& sheets,
-                  const std::vector<SheetColors>& colors, const EndNets& ends, std::string& out) {
+                  const std::vector<SheetColors>& colors, const EndNets& ends, std::string& out,
+                  const HandOn& handOn) {
     Placing placing{pinNumberPlaces(design), ends.junctions, tagHalfHeights(design)};
     std::array<int, sheetSlots> slot;
     slot.fill(-1);
@@ -192,6 +202,7 @@ void appendSheets(const model::Design& design, const std::vector<DrawnSheet>& sh
         out += Json(std::move(items)).dump();
         out += '}';
         sheet = SheetRows();
+        mayHandOn(out, handOn);
     }
     out += ']';
 }
@@ -252,7 +263,7 @@ void appendBusGroups(const model::Design& design, const EndNets& ends, std::stri
 } // namespace
 
 std::string pageData(const model::Design& design, const std::vector<model::Finding>& findings,
-                     const std::string& title, PageUse use) {
+                     const std::string& title, PageUse use, const HandOn& handOn) {
     std::vector<DrawnSheet> sheets = drawnSheets(design);
     std::vector<SheetColors> colors = colorNets(design, sheets);
     // A net's colour in the lists: its colour on the first sheet it has
@@ -266,7 +277,7 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
     put(out, title);
     out += ',';
     EndNets ends = endNets(design);
-    appendSheets(design, sheets, colors, ends, out);
+    appendSheets(design, sheets, colors, ends, out, handOn);
     model::JsonWriter json(out, true);
     json.key("nets").open('[');
     for (const model::Net& net : design.nets) {
@@ -283,6 +294,7 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
         json.close(']').key("sheets");
         writeSheetsOf(json, design, net);
         json.close('}');
+        mayHandOn(out, handOn);
     }
     json.close(']');
     const bool view = use == PageUse::View;
@@ -305,6 +317,7 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
         for (std::uint32_t pin : part.pins)
             json.value(pin);
         json.close(']').close('}');
+        mayHandOn(out, handOn);
     }
     json.close(']');
     std::string pins;
@@ -312,6 +325,7 @@ std::string pageData(const model::Design& design, const std::vector<model::Findi
         row(pins, model::pinKey(design, pin), pinNumberText(pin), pin.sheet, pin.part,
             netOf(pin.group), pin.name);
     appendRows(out, "pins", pins);
+    mayHandOn(out, handOn);
     appendBusGroups(design, ends, out);
     json.key("findings").open('[');
     for (const model::Finding& finding : findings)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,15 @@ namespace dovla::sheettool::view {
 // its parts are {"label", "name", "lib", "power", "sheet", "pins"}.
 enum class PageUse { View, Review };
 
+// Takes the data made so far, in order, whenever a good piece of it is made;
+// what it took is gone from the text.
+using HandOn = std::function<void(std::string& piece)>;
+
+// The page's data. With handOn, most of it is handed on as it is made and
+// only the rest is returned, so that a large design's data never stands
+// whole in memory.
 std::string pageData(const model::Design& design, const std::vector<model::Finding>& findings,
-                     const std::string& title, PageUse use = PageUse::View);
+                     const std::string& title, PageUse use = PageUse::View,
+                     const HandOn& handOn = {});
 
 } // namespace dovla::sheettool::view
