@@ -133,7 +133,7 @@ class Builder {
                     std::swap(w, h);
                 part.bodyMin = {part.origin.x - w, part.origin.y - h};
             }
-            design_.parts.push_back(part);
+            design_.parts.push_back(std::move(part));
         }
     }
 
