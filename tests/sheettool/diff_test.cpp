@@ -116,6 +116,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "    R1.2 from A to AX\n"
                  "    R2.1 from A to AX\n"
                  "    R8.1 from A to R8.1\n"},
+        // R8.1 leaves A and R9.1 leaves C for a new net of the two: no net
+        // split off from A or C alone, both pins moved.
+        DiffCase{
+            "PinsOfTwoKeptNetsMakeANewNet",
+            replaced(replaced(base, "junction at=350,100\n", ""), "junction at=350,500\n", "") +
+                "wire from=320,200 to=350,200\nwire from=320,200 to=320,600\n"
+                "wire from=320,600 to=350,600\n",
+            "pin moved: R8.1 from A to R8.1 (sheet 1 at 350,200)\n"
+            "pin moved: R9.1 from C to R8.1 (sheet 1 at 350,600)\n"},
         // B and the unnamed net joined under a new name, and R12.2, on no
         // net before, joined to it.
         DiffCase{"NetsMergedIntoANewNet",
@@ -400,6 +409,33 @@ TEST_F(Diff, StackedPartsAreRenamedInTheirOrder) {
 
 // The same sheet read with a library whose 7400 has two blocks instead of
 // four: each placed block is a changed part.
+// A second part of a reference, added or removed, is a part of its own;
+// a part of another library part under the same name has changed.
+TEST_F(Diff, ReportsDuplicateReferencesAndLibraryParts) {
+    const std::string duplicate = base + "part at=800,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n";
+    struct Case {
+        std::string before, after, changes;
+    };
+    const std::vector<Case> cases = {
+        {base, duplicate,
+         "part added: R1 RES (sheet 1 at 800,110)\n    R1.1 on no net\n    R1.2 on no net\n"},
+        {duplicate, base,
+         "part removed: R1 RES (was on sheet 1 at 800,110)\n    R1.1 was on no net\n"
+         "    R1.2 was on no net\n"},
+        {base,
+         replaced(base, "ref=\"R5\" name=\"RES\" lib=\"RES\"",
+                  "ref=\"R5\" name=\"RES\" lib=\"CAP\""),
+         "part changed: R5 RES: library part RES -> CAP (sheet 1 at 200,510)\n"},
+    };
+    for (const Case& c : cases) {
+        sheet("old.sch", c.before);
+        sheet("new.sch", c.after);
+        RunResult run = tool({"diff", "old.sch", "new.sch"});
+        EXPECT_EQ(run.out, "diff old.sch new.sch\n" + c.changes);
+        EXPECT_EQ(run.status, 1) << run.err;
+    }
+}
+
 TEST_F(Diff, AChangeOfBlockCountChangesThePart) {
     sheet("gates.sch", "sheet code=4\n"
                        "part at=300,300 ref=\"U1\" name=\"7400\" lib=\"7400\"\n"
