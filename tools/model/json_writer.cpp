@@ -27,15 +27,15 @@ JsonWriter& JsonWriter::close(char bracket) {
 }
 
 void JsonWriter::handOn() {
-    if (!failed_ && std::fwrite(out_.data(), 1, out_.size(), file_) != out_.size())
-        failed_ = true;
+    std::fwrite(out_.data(), 1, out_.size(), file_);
     out_.clear();
 }
 
 bool JsonWriter::finish() {
-    if (file_ != nullptr)
-        handOn();
-    return !failed_;
+    if (file_ == nullptr)
+        return true;
+    handOn();
+    return std::ferror(file_) == 0;
 }
 
 JsonWriter& JsonWriter::key(std::string_view name) {

@@ -24,7 +24,7 @@ class JsonWriter {
     // megabytes never stands whole in memory; out is the piece under way.
     JsonWriter(std::string& out, std::FILE* file) : out_(out), comma_(false), file_(file) {}
 
-    // Hands on the rest to the file; false when a write failed.
+    // Hands on the rest to the file; false when a write to it failed.
     bool finish();
 
     JsonWriter& open(char bracket);
@@ -59,7 +59,6 @@ class JsonWriter {
     std::string& out_;
     bool comma_;
     std::FILE* file_ = nullptr;
-    bool failed_ = false;
 };
 
 // Appends bytes of the files as a JSON string of the characters of their
