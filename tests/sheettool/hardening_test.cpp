@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 {"check", "a.sch", "--write-waivers", "out"}},
                       SweepCase{"ExportBom", {"export", "bom-csv", "a.sch", "-o", "out"}},
                       SweepCase{"NetsJson", {"nets", "a.sch", "--json", "-o", "out"}},
-                      SweepCase{"Diff", {"diff", "a.sch", "b.sch", "-o", "out"}},
+                      SweepCase{"Diff", {"diff", "a.sch", "b.sch", "-o", "out"}, 1},
                       SweepCase{"DiffHtml", {"diff", "a.sch", "b.sch", "--html", "-o", "out"}, 1},
                       SweepCase{"View", {"view", "a.sch", "-o", "out"}}),
     [](const ::testing::TestParamInfo<SweepCase>& info) { return std::string(info.param.name); });

@@ -27,12 +27,17 @@ bool readable(const std::string& path) {
 } // namespace
 
 bool chooseConfiguration(const std::vector<std::string>& sheets, model::Options& options) {
+    const std::string trouble = configurationTrouble(sheets, options);
+    return trouble.empty() || refuse(trouble);
+}
+
+std::string configurationTrouble(const std::vector<std::string>& sheets, model::Options& options) {
     if (options.noLibraries)
-        return true;
+        return "";
     if (!options.configuration.empty())
-        return readable(options.configuration) || refuse("can't open: " + options.configuration);
+        return readable(options.configuration) ? "" : "can't open: " + options.configuration;
     if (readable(platform::configPathInCurrentDirectory()))
-        return true;
+        return "";
     for (const std::string& sheet : sheets) {
         std::filesystem::path folder = std::filesystem::path(sheet).parent_path();
         if (folder.empty())
@@ -40,12 +45,12 @@ bool chooseConfiguration(const std::vector<std::string>& sheets, model::Options&
         std::string beside = (folder / "TAVEL.INI").string();
         if (readable(beside)) {
             options.configuration = beside;
-            return true;
+            return "";
         }
     }
     if (readable(platform::configPathBesideProgram()))
-        return true;
-    return refuse("can't find TAVEL.INI for " + sheets.front() + " (name one with --config)");
+        return "";
+    return "can't find TAVEL.INI for " + sheets.front() + " (name one with --config)";
 }
 
 } // namespace dovla::sheettool

@@ -16,5 +16,8 @@ namespace dovla::sheettool {
 // written, when a named one cannot be read or none is found; with
 // --no-libraries none is looked for.
 bool chooseConfiguration(const std::vector<std::string>& sheets, model::Options& options);
+// The same, with the message returned rather than written: empty when the
+// choice was made.
+std::string configurationTrouble(const std::vector<std::string>& sheets, model::Options& options);
 
 } // namespace dovla::sheettool

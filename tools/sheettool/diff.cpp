@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <future>
+#include <system_error>
 #include <vector>
 
 #include "command_output.h"
@@ -26,24 +28,50 @@ std::string shownName(const std::string& file) {
     return file;
 }
 
+// The new revision read on a thread of its own while the old one is read
+// here; where no thread is to be had, read when it is asked for.
+std::future<model::Design> loadBeside(const std::string& sheet, const model::Options& options) {
+    auto load = [sheet, options] { return model::loadDesign(sheet, options); };
+    try {
+        return std::async(std::launch::async, load);
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, load);
+    }
+}
+
 bool diffSheets(const DesignArguments& arguments, const std::string (&configs)[2],
                 model::Design (&designs)[2], model::DesignDiff& diff,
                 std::vector<std::string>& inputs) {
+    model::Options options[2] = {arguments.options, arguments.options};
+    std::string trouble[2];
     for (int side = 0; side < 2; ++side) {
         // --config names both sides' configuration; --old-config and
         // --new-config one side's.
-        model::Options options = arguments.options;
         if (!configs[side].empty())
-            options.configuration = configs[side];
+            options[side].configuration = configs[side];
         // git difftool runs in the top folder of the work tree and hands
         // over the old revision as a file of its own, the new one as the
         // work tree's file: the TAVEL.INI beside that is the design's too.
         // Without libraries no part has pins, and every revision would look
         // like every other: diff takes no --no-libraries.
-        if (!chooseConfiguration({arguments.sheets[side], arguments.sheets[1 - side]}, options) ||
-            !loadCommandDesign(arguments.sheets[side], options, designs[side]))
-            return false;
-        std::vector<std::string> read = inputsOf(designs[side]);
+        trouble[side] = configurationTrouble({arguments.sheets[side], arguments.sheets[1 - side]},
+                                             options[side]);
+    }
+    // Both revisions are read at once; what goes wrong is told in their
+    // order, and nothing of the new one after the old one failed.
+    if (!trouble[0].empty())
+        return refuse(trouble[0]);
+    std::future<model::Design> newDesign;
+    if (trouble[1].empty())
+        newDesign = loadBeside(arguments.sheets[1], options[1]);
+    if (!loadCommandDesign(arguments.sheets[0], options[0], designs[0]))
+        return false;
+    if (!trouble[1].empty())
+        return refuse(trouble[1]);
+    if (!receiveDesign([&] { return newDesign.get(); }, designs[1]))
+        return false;
+    for (const model::Design& design : designs) {
+        std::vector<std::string> read = inputsOf(design);
         inputs.insert(inputs.end(), read.begin(), read.end());
     }
     diff = model::diffDesigns(designs[0], designs[1]);

@@ -70,8 +70,12 @@ bool refuse(const std::string& message) {
 
 bool loadCommandDesign(const std::string& sheetPath, const model::Options& options,
                        model::Design& design, model::Content content) {
+    return receiveDesign([&] { return model::loadDesign(sheetPath, options, content); }, design);
+}
+
+bool receiveDesign(const std::function<model::Design()>& load, model::Design& design) {
     try {
-        design = model::loadDesign(sheetPath, options, content);
+        design = load();
     } catch (const FatalError& error) {
         return refuse(messageOf(error));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,9 @@ bool refuse(const std::string& message);
 // the reader's message written, when it cannot be read.
 bool loadCommandDesign(const std::string& sheetPath, const model::Options& options,
                        model::Design& design, model::Content content = model::Content::Everything);
+// The design that `load` gives (a load made elsewhere), its trouble told
+// as loadCommandDesign tells it.
+bool receiveDesign(const std::function<model::Design()>& load, model::Design& design);
 // The files a design was read from: its sheet, its configuration and the
 // libraries that names; no command may write over them.
 std::vector<std::string> inputsOf(const model::Design& design);
