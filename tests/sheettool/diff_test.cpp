@@ -184,6 +184,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "part renamed: R9 -> R19 RES (sheet 1 at 400,610)\n"
                  "part renamed: R11 -> R12 RES (sheet 1 at 200,810)\n"
                  "part renamed: R12 -> R13 RES (sheet 1 at 400,810)\n"},
+        // R9 renumbered R19 where it stands, and a new R9 placed below it:
+        // the reference's old part is renamed, the new one added.
+        DiffCase{"ARenumberedReferenceReusedElsewhere",
+                 replaced(base, "ref=\"R9\"", "ref=\"R19\"") +
+                     "part at=400,910 ref=\"R9\" name=\"RES\" lib=\"RES\"\n",
+                 "part added: R9 RES (sheet 1 at 400,910)\n"
+                 "    R9.1 on no net\n"
+                 "    R9.2 on no net\n"
+                 "part renamed: R9 -> R19 RES (sheet 1 at 400,610)\n"},
         // The unnamed net takes a name: the same pins, so the same net.
         DiffCase{"UnnamedNetNamed", base + "label at=280,800 text=\"D\"\n",
                  "net renamed: R11.2 -> D (sheet 1 at 350,800)\n"},
@@ -521,6 +530,32 @@ TEST_F(Diff, TroubleAndUsageExitWithTwo) {
     RunResult same = tool({"diff", "old.sch", "old.sch"});
     EXPECT_EQ(same.status, 0);
     EXPECT_EQ(same.out, "");
+}
+
+// The two revisions are read at once, but what goes wrong is told as if
+// one were read after the other: the old one's trouble alone when both
+// have some.
+TEST_F(Diff, TellsTroubleInTheOrderOfTheRevisions) {
+    sheet("old.sch", base);
+    sheet("new.sch", base);
+    dir.write("junk.sch", "junk");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"none1.sch", "none2.sch"}, "can't open: none1.sch"},
+        {{"old.sch", "new.sch", "--new-config", "gone.ini"}, "can't open: gone.ini"},
+        {{"old.sch", "new.sch", "--old-config", "a.ini", "--new-config", "b.ini"},
+         "can't open: a.ini"},
+        {{"none1.sch", "new.sch", "--new-config", "b.ini"}, "can't open: none1.sch"},
+        {{"junk.sch", "none2.sch"}, "file read error!"},
+        {{"old.sch", "junk.sch"}, "file read error!"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        std::vector<std::string> command = {"diff"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        RunResult run = tool(command);
+        EXPECT_EQ(run.status, 2) << message;
+        EXPECT_EQ(run.err, "sheettool: " + message + "\n");
+        EXPECT_EQ(run.out, "");
+    }
 }
 
 // The README's way of comparing two revisions of a sheet in git.
