@@ -130,20 +130,30 @@ class Checker {
     // type and subjects (two labels SPARE that name nothing) get (2), (3)...
     void numberAlikes() {
         std::unordered_map<std::string, int> seen;
+        seen.reserve(findings_.size());
+        std::string key;
+        std::vector<const std::string*> subjects;
         for (Finding& finding : findings_) {
-            int count = ++seen[alikeKey(finding)];
+            alikeKey(finding, subjects, key);
+            int count = ++seen[key];
             if (count > 1)
                 finding.subjects.push_back("(" + std::to_string(count) + ")");
         }
     }
 
     // The type and the subjects in order, each with its length, so that no
-    // two different lists make one text.
-    static std::string alikeKey(const Finding& finding) {
-        std::string key = std::to_string(static_cast<int>(finding.kind));
-        for (const std::string& subject : sorted(finding.subjects))
-            key.append(":").append(std::to_string(subject.size())).append(":").append(subject);
-        return key;
+    // two different lists make one text. The subjects are put in order by
+    // reference, not copied: a design may have tens of thousands of findings.
+    static void alikeKey(const Finding& finding, std::vector<const std::string*>& subjects,
+                         std::string& key) {
+        subjects.clear();
+        for (const std::string& subject : finding.subjects)
+            subjects.push_back(&subject);
+        std::sort(subjects.begin(), subjects.end(),
+                  [](const std::string* a, const std::string* b) { return *a < *b; });
+        key = std::to_string(static_cast<int>(finding.kind));
+        for (const std::string* subject : subjects)
+            key.append(":").append(std::to_string(subject->size())).append(":").append(*subject);
     }
 
     void add(RecordSpan record, int sheet, Point at, FindingKind kind, std::string message,
