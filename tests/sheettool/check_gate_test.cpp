@@ -403,6 +403,19 @@ TEST_F(DesignTexts, FindingsWhoseSubjectsRunTogetherAreNotAlike) {
     EXPECT_EQ(written.find("(2)"), std::string::npos) << written;
 }
 
+// Waivers match their subjects in any order, so findings whose subjects
+// are the same in another order are alike: the second is numbered.
+TEST_F(DesignTexts, FindingsWithTheirSubjectsInAnotherOrderAreAlike) {
+    sheet("d.sch", "sheet code=4\n"
+                   "part at=200,110 ref=\"QA\" name=\"QB\" lib=\"QB\"\n"
+                   "part at=400,110 ref=\"QB\" name=\"QA\" lib=\"QA\"\n");
+    ASSERT_EQ(tool({"check", "d.sch", "--write-waivers", "w.txt"}).status, 1);
+    std::string written = dovla::testing::readFile(dir.file("w.txt"));
+    EXPECT_NE(written.find("\nunknown-part QA QB  #"), std::string::npos) << written;
+    EXPECT_NE(written.find("\nunknown-part QB QA (2)  #"), std::string::npos) << written;
+    EXPECT_EQ(tool({"check", "d.sch", "--waivers", "w.txt"}).status, 0);
+}
+
 // The shipped documentation lists every check with its level by default,
 // as the program has them.
 TEST_F(DesignTexts, TheDocumentedChecksAreThoseOfTheProgram) {
