@@ -74,10 +74,7 @@ std::string fillFrame(std::string_view frame, std::initializer_list<Slot> slots)
     return out;
 }
 
-namespace {
-
-// The page's frame filled, with the data's mark standing for the data.
-std::string pageFrame(const std::string& title, std::string_view data) {
+std::string page(const std::string& title, std::string_view data) {
     const std::string hashes = std::string(partScriptHash()) + " " +
                                std::string(drawingScriptHash()) + " " +
                                std::string(pageScriptHash());
@@ -90,12 +87,6 @@ std::string pageFrame(const std::string& title, std::string_view data) {
                                   {"@SCRIPTHASH@", hashes}});
 }
 
-} // namespace
-
-std::string page(const std::string& title, const std::string& data) {
-    return pageFrame(title, data);
-}
-
 bool writePage(std::FILE* file, const std::string& title,
                const std::function<std::string(const HandOn& handOn)>& makeData) {
     // The frame is filled once with a mark in the data's place and split
@@ -104,7 +95,7 @@ bool writePage(std::FILE* file, const std::string& title,
     constexpr std::string_view mark = "\x01"
                                       "DATA"
                                       "\x01";
-    const std::string frame = pageFrame(title, mark);
+    const std::string frame = page(title, mark);
     const std::size_t at = frame.find(mark);
     bool written = std::fwrite(frame.data(), 1, at, file) == at;
     std::string safe;

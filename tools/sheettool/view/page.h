@@ -14,7 +14,7 @@ namespace dovla::sheettool::view {
 
 // The page of a design whose data (see page_data.h) is given, under a title
 // of the files' bytes.
-std::string page(const std::string& title, const std::string& data);
+std::string page(const std::string& title, std::string_view data);
 // The same page written to a file as its data is made: makeData makes the
 // data, handing most of it on as it goes, and returns the rest. False when
 // a write failed.
