@@ -22,12 +22,7 @@ int NetBuilder::buildNets() {
             tagBusEnds(&store_.object(i));
     }
     joinByTagName(store_.busGroups());
-    // Splits append the rest of a wire to the objects; the count is read
-    // again at every step, so those pieces are scanned too.
-    for (std::uint32_t i = 0; i < store_.objectCount(); ++i) {
-        if (isScanned(store_.object(i), Wire))
-            scanWire(&store_.object(i));
-    }
+    cutWires(detail_);
     joinAllEnds();
     joinBusWires();
     joinByTagName(store_.nets());

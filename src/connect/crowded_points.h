@@ -32,14 +32,6 @@ struct CrowdedPoint {
     SheetObject* firstTag[2] = {};
     bool tagsJoined[2] = {};
 
-    // The wire scan: the labels at the point, in search order, and whether
-    // anything there cuts a wire. Neither changes during the scan: labels
-    // are never made, and ends are added only where a wire is cut (so
-    // where something cuts) or where a cut wire's end was.
-    bool scanKnown = false;
-    bool cutsWires = false;
-    std::vector<SheetObject*> labels;
-
     // The end joining: a junction, and how many wire and pin ends point in
     // each direction; nothing of it changes during the stage. settled[o][a]
     // records that an end of orientation o has joined everything its rule

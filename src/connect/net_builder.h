@@ -19,13 +19,19 @@ class WirePieceSink {
     virtual void pieceCut(std::uint32_t piece, std::uint32_t from) = 0;
 };
 
+// Which pieces the cutting of wires makes: every one, or of the pieces
+// that lie between the same two points and are made alike only the first
+// two, which is all that the nets and the order of their items other than
+// wires depend on.
+enum class PieceDetail { Every, FirstOfAlike };
+
 // Turns the geometry of the object store into bus groups and nets, in eight
 // fixed stages.
 class NetBuilder {
   public:
     NetBuilder(ObjectStore& store, const ExcludedNameList& excluded, std::int32_t scanStep,
-               WirePieceSink* pieces = nullptr)
-        : store_(store), excluded_(excluded), scanStep_(scanStep), pieces_(pieces),
+               WirePieceSink* pieces = nullptr, PieceDetail detail = PieceDetail::Every)
+        : store_(store), excluded_(excluded), scanStep_(scanStep), pieces_(pieces), detail_(detail),
           crowded_(store) {}
     NetBuilder(const NetBuilder&) = delete;
     NetBuilder& operator=(const NetBuilder&) = delete;
@@ -45,11 +51,8 @@ class NetBuilder {
     SheetObject* firstTag(const Group& group);
 
     // Stages 4 and 5: wires, junctions, labels.
-    void scanWire(SheetObject* wire);
-    // Returns whether the wire was cut there.
-    bool checkWirePoint(std::int32_t x, std::int32_t y, std::uint32_t point, SheetObject* wire);
+    void cutWires(PieceDetail detail);
     static bool isFreeWireEntryEnd(std::int32_t x, std::int32_t y, const SheetObject* object);
-    void splitWire(std::int32_t x, std::int32_t y, SheetObject* wire);
     void joinAllEnds();
     void joinAtEnd(std::int32_t x, std::int32_t y, SheetObject* object);
 
@@ -60,6 +63,34 @@ class NetBuilder {
     void joinPowerPins();
 
   private:
+    // A wire that the scan reaches: along its line, from end 1 to end 2.
+    struct CutWire {
+        ObjectId wire;
+        bool horizontal;
+        std::int32_t fixed;
+        std::int32_t from, to;
+        std::uint32_t firstCut; // its cut points, in cuts_
+        std::uint32_t cutCount;
+        ObjectId piece; // its last piece made, whose end 2 may wait for its cut
+    };
+    // One moment of the cutting: the cut of a wire's piece of a round,
+    // which ends that piece (when it is made) and makes the next (when
+    // that is made).
+    struct CutStep {
+        std::uint32_t round;
+        std::uint32_t wire; // in cutWires_
+        bool endsPiece;
+        bool makesPiece;
+    };
+    struct Run {
+        std::uint32_t begin, end; // in runOrder_
+    };
+    void findCuts();
+    void cutEveryPiece();
+    void cutFirstPieces();
+    void cutStep(const CutStep& step);
+    void joinScannedLabels();
+
     // Visits, in increasing order, the points of the scan step's raster
     // counted from `from` that lie after `from`, up to `to` (inclusive or
     // not), on the horizontal line y = fixed (or the vertical x = fixed),
@@ -82,7 +113,6 @@ class NetBuilder {
                            SheetObject* object);
     bool othersShareOneDirection(const CrowdedPoint& point, std::int32_t x, std::int32_t y,
                                  const SheetObject* object) const;
-    void learnScan(CrowdedPoint& point, std::int32_t x, std::int32_t y);
     void learnEnds(CrowdedPoint& point, std::int32_t x, std::int32_t y);
     void learnEntries(CrowdedPoint& point, std::int32_t x, std::int32_t y);
     void recordNet(SheetObject* entry, GroupId net);
@@ -91,7 +121,17 @@ class NetBuilder {
     const ExcludedNameList& excluded_;
     std::int32_t scanStep_;
     WirePieceSink* pieces_;
+    PieceDetail detail_;
     CrowdedPoints crowded_;
+    // While wires are cut: the wires the scan reaches, in the order of the
+    // objects; the cut points of all of them; the runs of wires that
+    // overlap on one line and raster (runOrder_ lists the wires run by run,
+    // each run by end 1); the wire of each piece made.
+    std::vector<CutWire> cutWires_;
+    std::vector<std::int32_t> cuts_;
+    std::vector<Run> runs_;
+    std::vector<std::uint32_t> runOrder_;
+    std::vector<std::uint32_t> pieceWires_;
     // The nets met at each group's wire entries during stage 6.
     std::unordered_map<GroupId, std::vector<GroupId>> attachedNets_;
 };

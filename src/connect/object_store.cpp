@@ -77,6 +77,35 @@ void ObjectStore::moveEnd2(SheetObject& object, std::int32_t x, std::int32_t y) 
     object.node2 = grid_.registerEnd(x, y, index, object.kind);
 }
 
+ObjectId ObjectStore::appendPiece(ObjectId wire, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                                  std::int32_t y2) {
+    const ObjectId index = objects_.size();
+    SheetObject& piece = objects_.append();
+    piece = objects_[wire];
+    piece.x1 = x1;
+    piece.y1 = y1;
+    piece.x2 = x2;
+    piece.y2 = y2;
+    piece.dir1 = directionCode(x1, y1, x2, y2);
+    piece.dir2 = directionCode(x2, y2, x1, y1);
+    piece.joined1 = 0;
+    piece.joined2 = 0;
+    piece.net = noGroup;
+    piece.nextMember = noObject;
+    piece.node1 = piece.node2 = PointGrid::none;
+    return index;
+}
+
+void ObjectStore::registerEnd1(ObjectId piece) {
+    SheetObject& object = objects_[piece];
+    object.node1 = grid_.registerEnd(object.x1, object.y1, piece, object.kind);
+}
+
+void ObjectStore::registerEnd2(ObjectId piece) {
+    SheetObject& object = objects_[piece];
+    object.node2 = grid_.registerEnd(object.x2, object.y2, piece, object.kind);
+}
+
 PointSearch::PointSearch(ObjectStore& store, std::int32_t x, std::int32_t y)
     : PointSearch(store, x, y, store.grid().findPoint(x, y)) {}
 

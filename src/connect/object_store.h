@@ -44,6 +44,14 @@ class ObjectStore {
     // new one is registered behind every end there is.
     void moveEnd2(SheetObject& object, std::int32_t x, std::int32_t y);
 
+    // Appends a piece of a wire, from (x1, y1) to (x2, y2), with the wire's
+    // attributes, texts and sheet. Its ends are registered later, one by
+    // one (registerEnd1, registerEnd2): until then nothing may look it up.
+    ObjectId appendPiece(ObjectId wire, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                         std::int32_t y2);
+    void registerEnd1(ObjectId piece);
+    void registerEnd2(ObjectId piece);
+
     std::uint32_t objectCount() const { return objects_.size(); }
     SheetObject& object(ObjectId index) { return objects_[index]; }
     const SheetObject& object(ObjectId index) const { return objects_[index]; }

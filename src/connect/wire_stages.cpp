@@ -2,69 +2,9 @@
 
 namespace dovla {
 
-// Only interior raster points are visited. A cut ends the wire at the point
-// just visited, so the scan stops there; the rest of the wire is a new wire
-// behind every object, scanned later from the cut.
-void NetBuilder::scanWire(SheetObject* wire) {
-    if (wire->y1 == wire->y2) {
-        const std::int32_t y = wire->y1;
-        forEachRasterPoint(true, y, wire->x1, wire->x2, false,
-                           [&](std::int32_t x, std::uint32_t point) {
-                               return !checkWirePoint(x, y, point, wire);
-                           });
-    }
-    if (wire->x1 == wire->x2) {
-        const std::int32_t x = wire->x1;
-        forEachRasterPoint(false, x, wire->y1, wire->y2, false,
-                           [&](std::int32_t y, std::uint32_t point) {
-                               return !checkWirePoint(x, y, point, wire);
-                           });
-    }
-}
-
-bool NetBuilder::checkWirePoint(std::int32_t x, std::int32_t y, std::uint32_t point,
-                                SheetObject* wire) {
-    bool split = false;
-    if (CrowdedPoint* crowded = crowded_.find(point)) {
-        if (!crowded->scanKnown)
-            learnScan(*crowded, x, y);
-        for (SheetObject* label : crowded->labels)
-            joinWithLabel(wire, label);
-        split = crowded->cutsWires;
-    } else {
-        PointSearch search(store_, x, y, point);
-        while (SheetObject* p = search.next()) {
-            if (p == wire)
-                continue;
-            if (p->kind == Junction || p->kind == Wire || p->kind == Tag || p->kind == Pin)
-                split = true;
-            else if (isFreeWireEntryEnd(x, y, p))
-                split = true;
-            if (p->kind == Label)
-                joinWithLabel(wire, p);
-        }
-    }
-    if (split)
-        splitWire(x, y, wire);
-    return split;
-}
-
 void NetBuilder::joinWithLabel(SheetObject* object, SheetObject* label) {
     if (labelBelongsTo(*object, *label))
         joinObjects(store_.nets(), object, label);
-}
-
-// The scanned wire has no end at the point (it lies inside the wire), so
-// what is there is the same for every wire that passes.
-void NetBuilder::learnScan(CrowdedPoint& point, std::int32_t x, std::int32_t y) {
-    forEachEndAt(store_, x, y, [&](SheetObject* p) {
-        if (p->kind == Junction || p->kind == Wire || p->kind == Tag || p->kind == Pin ||
-            isFreeWireEntryEnd(x, y, p))
-            point.cutsWires = true;
-        if (p->kind == Label)
-            point.labels.push_back(p);
-    });
-    point.scanKnown = true;
 }
 
 bool NetBuilder::isFreeWireEntryEnd(std::int32_t x, std::int32_t y, const SheetObject* object) {
@@ -73,16 +13,6 @@ bool NetBuilder::isFreeWireEntryEnd(std::int32_t x, std::int32_t y, const SheetO
     if (x == object->x1 && y == object->y1)
         return object->joined1 == 0;
     return object->hasEnd2 && x == object->x2 && y == object->y2 && object->joined2 == 0;
-}
-
-void NetBuilder::splitWire(std::int32_t x, std::int32_t y, SheetObject* wire) {
-    const std::int32_t oldX2 = wire->x2;
-    const std::int32_t oldY2 = wire->y2;
-    store_.moveEnd2(*wire, x, y);
-    store_.addObject(Wire, wire->attr, x, y, oldX2, oldY2, SecondEnd::Present,
-                     store_.text(wire->name), store_.text(wire->text), wire->sheet);
-    if (pieces_ != nullptr)
-        pieces_->pieceCut(store_.objectCount() - 1, store_.grid().node(wire->node1).object);
 }
 
 void NetBuilder::joinAllEnds() {

@@ -1,0 +1,285 @@
+#include <algorithm>
+#include <set>
+#include <tuple>
+#include <utility>
+
+#include "connect/net_builder.h"
+
+namespace dovla {
+
+// How the wires are cut where other items' ends lie inside them.
+//
+// A wire is scanned along its raster, from end 1, and cut at the first
+// point where a junction, a wire, a tag or a pin has an end, or a wire
+// entry a free end; the rest of it is appended to the objects as a new
+// wire, scanned in its turn. Nothing that decides a cut changes while the
+// wires are cut: ends are only added where a wire is cut, so where
+// something cuts already, or where a wire's own end was. So every wire is
+// cut at each such point of its raster, and its pieces are known before
+// any is made. The pieces of round r (the r-th cut off a wire) follow all
+// those of round r - 1, in the order of their wires; each cut moves the
+// cut wire's end 2 to the cut and registers the new piece's end 2, then
+// its end 1. The registrations are made in that order, so that every
+// point search meets the ends as it would had the wires been scanned one
+// by one.
+//
+// Where many wires lie along one line, they are cut at one another's ends
+// into as many pieces as the square of their number. Pieces with the same
+// two ends, made alike (each either ending its wire or not), have the same
+// direction at each end and are joined with the same items; the first of
+// them, in the order of the objects, is met before the others by every
+// search and joins first, and the second joins the first, at its place in
+// the search. Beyond these two, the others only follow into the group the
+// first two are in and add a direction both already show. So unless every
+// piece is wanted (the long listing shows them, and so do the design's
+// readers), only the first two of each kind are made, and the nets, their
+// order and the order of every item in them but wires come out the same.
+
+namespace {
+
+bool cutsWires(const ObjectStore& store, std::int32_t x, std::int32_t y, std::uint32_t point,
+               std::uint32_t kinds) {
+    constexpr std::uint32_t cutting = 1u << Junction | 1u << Wire | 1u << Tag | 1u << Pin;
+    if (kinds & cutting)
+        return true;
+    if ((kinds & (1u << BusEntry)) == 0)
+        return false;
+    const PointGrid& grid = store.grid();
+    const std::uint32_t first = grid.point(point).first;
+    if (first == PointGrid::none)
+        return false;
+    std::uint32_t node = first;
+    do {
+        if (NetBuilder::isFreeWireEntryEnd(x, y, &store.object(grid.node(node).object)))
+            return true;
+        node = grid.node(node).next;
+    } while (node != first);
+    return false;
+}
+
+} // namespace
+
+void NetBuilder::cutWires(PieceDetail detail) {
+    findCuts();
+    if (detail == PieceDetail::Every)
+        cutEveryPiece();
+    else
+        cutFirstPieces();
+    joinScannedLabels();
+    cutWires_.clear();
+    cuts_.clear();
+    runs_.clear();
+    runOrder_.clear();
+    pieceWires_.clear();
+}
+
+// The cut points of each wire: the points of its raster strictly between
+// its ends where something cuts. Wires are taken by line and raster, in
+// runs that overlap, and the points of each run are read once.
+void NetBuilder::findCuts() {
+    for (std::uint32_t i = 0; i < store_.objectCount(); ++i) {
+        const SheetObject& o = store_.object(i);
+        if (o.kind != Wire || (o.dir1 & 2) != 0)
+            continue;
+        if (o.y1 == o.y2 && o.x1 < o.x2)
+            cutWires_.push_back({i, true, o.y1, o.x1, o.x2, 0, 0, noObject});
+        else if (o.x1 == o.x2 && o.y1 < o.y2)
+            cutWires_.push_back({i, false, o.x1, o.y1, o.y2, 0, 0, noObject});
+    }
+    auto phase = [this](std::int32_t along) {
+        std::int64_t r = std::int64_t{along} % scanStep_;
+        return r < 0 ? r + scanStep_ : r;
+    };
+    std::vector<std::uint32_t> order(cutWires_.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const CutWire& x = cutWires_[a];
+        const CutWire& y = cutWires_[b];
+        return std::tuple(x.horizontal, x.fixed, phase(x.from), x.from, x.wire) <
+               std::tuple(y.horizontal, y.fixed, phase(y.from), y.from, y.wire);
+    });
+    for (std::size_t begin = 0; begin < order.size();) {
+        const CutWire& head = cutWires_[order[begin]];
+        std::int32_t reach = head.to;
+        std::size_t end = begin + 1;
+        for (; end < order.size(); ++end) {
+            const CutWire& w = cutWires_[order[end]];
+            if (w.horizontal != head.horizontal || w.fixed != head.fixed ||
+                phase(w.from) != phase(head.from) || w.from > reach)
+                break;
+            reach = std::max(reach, w.to);
+        }
+        const std::uint32_t runCuts = cuts_.size();
+        store_.grid().forEachPointOnLine(
+            head.horizontal, head.fixed, head.from, reach, head.from, scanStep_,
+            [&](std::int32_t along, std::uint32_t point) {
+                std::int32_t x = head.horizontal ? along : head.fixed;
+                std::int32_t y = head.horizontal ? head.fixed : along;
+                if (cutsWires(store_, x, y, point, store_.grid().point(point).kinds))
+                    cuts_.push_back(along);
+                return true;
+            });
+        const auto first = cuts_.begin() + runCuts;
+        for (std::size_t k = begin; k < end; ++k) {
+            CutWire& w = cutWires_[order[k]];
+            auto after = std::upper_bound(first, cuts_.end(), w.from);
+            auto before = std::lower_bound(first, cuts_.end(), w.to);
+            w.firstCut = static_cast<std::uint32_t>(after - cuts_.begin());
+            w.cutCount = static_cast<std::uint32_t>(std::max<std::ptrdiff_t>(before - after, 0));
+        }
+        runs_.push_back({static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end)});
+        begin = end;
+    }
+    runOrder_ = std::move(order);
+}
+
+void NetBuilder::cutEveryPiece() {
+    std::vector<std::uint32_t> active;
+    for (std::uint32_t i = 0; i < cutWires_.size(); ++i) {
+        if (cutWires_[i].cutCount > 0)
+            active.push_back(i);
+    }
+    for (std::uint32_t round = 0; !active.empty(); ++round) {
+        for (std::uint32_t i : active)
+            cutStep({round, i, true, true});
+        std::erase_if(active, [&](std::uint32_t i) { return cutWires_[i].cutCount <= round + 1; });
+    }
+}
+
+// The first two pieces of each kind, in the order of the objects: between
+// two neighbouring cuts of a run, the pieces of the wires that reach them
+// in the fewest rounds (the wires that start nearest), the first wires
+// first; of the pieces that end their wires, likewise for each pair of
+// start and end.
+void NetBuilder::cutFirstPieces() {
+    std::vector<CutStep> steps;
+    auto make = [&](std::uint32_t wire, std::uint32_t round) {
+        if (round == 0)
+            return;
+        steps.push_back({round - 1, wire, false, true});
+        if (round < cutWires_[wire].cutCount)
+            steps.push_back({round, wire, true, false});
+    };
+    for (const Run& run : runs_) {
+        struct Reach {
+            std::uint32_t start; // the cut at end 1, as an index into cuts_
+            ObjectId wire;
+            std::uint32_t last;  // the cut past its last piece that is cut again
+            std::uint32_t index; // in cutWires_
+            // The piece that comes first sorts first.
+            bool operator<(const Reach& other) const {
+                return start != other.start ? start > other.start : wire < other.wire;
+            }
+        };
+        std::vector<Reach> reaches;
+        std::vector<std::pair<std::pair<std::uint32_t, std::int32_t>, Reach>> endings;
+        for (std::uint32_t k = run.begin; k < run.end; ++k) {
+            const CutWire& w = cutWires_[runOrder_[k]];
+            Reach reach{w.firstCut - 1, w.wire, w.firstCut - 1 + w.cutCount, runOrder_[k]};
+            if (w.cutCount > 0) {
+                steps.push_back({0, runOrder_[k], true, false});
+                reaches.push_back(reach);
+            }
+            endings.push_back({{reach.last, w.to}, reach});
+        }
+        // Between cuts k and k + 1 lie the pieces of round k - start of the
+        // wires that start at or before cut k and are cut again at k + 1.
+        std::vector<Reach> byLast = reaches;
+        std::sort(byLast.begin(), byLast.end(),
+                  [](const Reach& a, const Reach& b) { return a.last < b.last; });
+        std::set<Reach> reaching;
+        std::size_t started = 0, stopped = 0;
+        const std::uint32_t lowest = reaches.empty() ? 0 : reaches.front().start;
+        const std::uint32_t highest = byLast.empty() ? 0 : byLast.back().last;
+        for (std::uint32_t k = lowest; k < highest; ++k) {
+            for (; started < reaches.size() && reaches[started].start == k; ++started)
+                reaching.insert(reaches[started]);
+            for (; stopped < byLast.size() && byLast[stopped].last == k; ++stopped)
+                reaching.erase(byLast[stopped]);
+            auto first = reaching.begin();
+            for (int made = 0; made < 2 && first != reaching.end(); ++made, ++first)
+                make(first->index, k - first->start);
+        }
+        std::sort(endings.begin(), endings.end(), [](const auto& a, const auto& b) {
+            return a.first != b.first ? a.first < b.first : a.second < b.second;
+        });
+        for (std::size_t e = 0; e < endings.size(); ++e) {
+            if (e < 2 || endings[e].first != endings[e - 2].first)
+                make(endings[e].second.index, endings[e].second.last - endings[e].second.start);
+        }
+    }
+    std::sort(steps.begin(), steps.end(), [](const CutStep& a, const CutStep& b) {
+        return a.round != b.round ? a.round < b.round : a.wire < b.wire;
+    });
+    for (std::size_t s = 0; s < steps.size();) {
+        CutStep step = steps[s];
+        for (++s; s < steps.size() && steps[s].round == step.round && steps[s].wire == step.wire;
+             ++s) {
+            step.endsPiece |= steps[s].endsPiece;
+            step.makesPiece |= steps[s].makesPiece;
+        }
+        cutStep(step);
+    }
+}
+
+// The cut of a wire's piece of round r at its cut r + 1: the piece's end 2
+// moves there, and the piece of round r + 1 begins there.
+void NetBuilder::cutStep(const CutStep& step) {
+    CutWire& w = cutWires_[step.wire];
+    auto at = [&](std::uint32_t cut) {
+        std::int32_t along = cuts_[w.firstCut + cut - 1];
+        return w.horizontal ? std::pair(along, w.fixed) : std::pair(w.fixed, along);
+    };
+    const auto [x, y] = at(step.round + 1);
+    if (step.endsPiece) {
+        if (step.round == 0) {
+            store_.moveEnd2(store_.object(w.wire), x, y);
+        } else {
+            store_.registerEnd2(w.piece);
+        }
+    }
+    if (!step.makesPiece)
+        return;
+    const bool ending = step.round + 1 == w.cutCount;
+    const auto [x2, y2] = ending
+                              ? (w.horizontal ? std::pair(w.to, w.fixed) : std::pair(w.fixed, w.to))
+                              : at(step.round + 2);
+    w.piece = store_.appendPiece(w.wire, x, y, x2, y2);
+    pieceWires_.push_back(step.wire);
+    if (ending)
+        store_.registerEnd2(w.piece);
+    store_.registerEnd1(w.piece);
+    if (pieces_ != nullptr)
+        pieces_->pieceCut(w.piece, w.wire);
+}
+
+// Each scanned wire and piece, in the order of the objects, joins the
+// labels on its raster beyond its end 1, up to its cut (which the scan
+// reached) or short of its wire's end 2.
+void NetBuilder::joinScannedLabels() {
+    auto scan = [&](ObjectId id, const CutWire& w) {
+        SheetObject& piece = store_.object(id);
+        const std::int32_t from = w.horizontal ? piece.x1 : piece.y1;
+        const std::int32_t to = w.horizontal ? piece.x2 : piece.y2;
+        forEachRasterPoint(w.horizontal, w.fixed, from, to, to != w.to,
+                           [&](std::int32_t along, std::uint32_t point) {
+                               if (store_.grid().point(point).kinds & (1u << Label)) {
+                                   std::int32_t x = w.horizontal ? along : w.fixed;
+                                   std::int32_t y = w.horizontal ? w.fixed : along;
+                                   forEachEndAt(store_, x, y, [&](SheetObject* p) {
+                                       if (p->kind == Label)
+                                           joinWithLabel(&piece, p);
+                                   });
+                               }
+                               return true;
+                           });
+    };
+    for (const CutWire& w : cutWires_)
+        scan(w.wire, w);
+    const ObjectId firstPiece = store_.objectCount() - pieceWires_.size();
+    for (std::uint32_t i = 0; i < pieceWires_.size(); ++i)
+        scan(firstPiece + i, cutWires_[pieceWires_[i]]);
+}
+
+} // namespace dovla
