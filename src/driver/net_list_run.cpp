@@ -19,8 +19,11 @@ int NetListRun::runNetList(const char* sheetName) {
         reports.writePartList(parts.instances());
     // The part list is written before the pins exist, the net list once the
     // nets are complete. Nothing reads the placed parts once their pins are
-    // made, so their table makes room for the nets.
-    connectDesign(nullptr, nullptr, PartTable::Drop);
+    // made, so their table makes room for the nets. Only the long listing
+    // of the default format shows wires.
+    const bool wiresListed = options.longListing && !options.packageFormat;
+    connectDesign(nullptr, nullptr, PartTable::Drop,
+                  wiresListed ? PieceDetail::Every : PieceDetail::FirstOfAlike);
     if (options.packageFormat) {
         reports.writePackageNets(store);
         std::fputs("$END\n", options.outputStream);
@@ -42,11 +45,12 @@ void NetListRun::readDesign(const char* sheetName, SheetRecordSink* records) {
     parts.resolvePartInstances();
 }
 
-void NetListRun::connectDesign(PinObjectSink* pins, WirePieceSink* pieces, PartTable table) {
+void NetListRun::connectDesign(PinObjectSink* pins, WirePieceSink* pieces, PartTable table,
+                               PieceDetail detail) {
     parts.createPinObjects(store, options.packageFormat, pins);
     if (table == PartTable::Drop)
         parts.instances().resetPartInstances();
-    NetBuilder(store, excluded, options.scanStep, pieces).buildNets();
+    NetBuilder(store, excluded, options.scanStep, pieces, detail).buildNets();
 }
 
 } // namespace dovla

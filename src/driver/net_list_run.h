@@ -30,11 +30,13 @@ class NetListRun {
     // sheet, the libraries and the binding; then the pins and the nets.
     // The sinks, when given, are told of each record read, each pin object
     // made and each wire piece cut. The table of placed parts is kept for
-    // readers after the run unless it is dropped once the pins are made.
+    // readers after the run unless it is dropped once the pins are made;
+    // every wire piece is made unless only the order of the other items
+    // is read.
     enum class PartTable { Keep, Drop };
     void readDesign(const char* sheetName, SheetRecordSink* records = nullptr);
     void connectDesign(PinObjectSink* pins = nullptr, WirePieceSink* pieces = nullptr,
-                       PartTable table = PartTable::Keep);
+                       PartTable table = PartTable::Keep, PieceDetail detail = PieceDetail::Every);
 
     ExcludedNameList& excluded;
     RunOptions options;
