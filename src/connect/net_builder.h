@@ -63,7 +63,8 @@ class NetBuilder {
     void joinPowerPins();
 
   private:
-    // A wire that the scan reaches: along its line, from end 1 to end 2.
+    // A wire that the scan reaches (along its line, from end 1 to end 2)
+    // and that is cut or has labels on its raster.
     struct CutWire {
         ObjectId wire;
         bool horizontal;
@@ -71,7 +72,10 @@ class NetBuilder {
         std::int32_t from, to;
         std::uint32_t firstCut; // its cut points, in cuts_
         std::uint32_t cutCount;
-        ObjectId piece; // its last piece made, whose end 2 may wait for its cut
+        std::uint32_t run;
+        std::uint32_t rank; // its place among the cut wires in the order of the store
+        bool secondMade;    // whether its piece of round 1 is made
+        ObjectId piece;     // its last piece made, whose end 2 may wait for its cut
     };
     // One moment of the cutting: the cut of a wire's piece of a round,
     // which ends that piece (when it is made) and makes the next (when
@@ -82,10 +86,19 @@ class NetBuilder {
         bool endsPiece;
         bool makesPiece;
     };
+    // Wires that overlap on one line and raster: cutWires_[begin, end),
+    // by end 1, and the labels on their raster, labels_[firstLabel,
+    // endLabel).
     struct Run {
-        std::uint32_t begin, end; // in runOrder_
+        std::uint32_t begin, end;
+        std::uint32_t firstLabel, endLabel;
+    };
+    struct LabelPoint {
+        std::int32_t along;
+        std::uint32_t point;
     };
     void findCuts();
+    void rankCutWires();
     void cutEveryPiece();
     void cutFirstPieces();
     void cutStep(const CutStep& step);
@@ -123,14 +136,14 @@ class NetBuilder {
     WirePieceSink* pieces_;
     PieceDetail detail_;
     CrowdedPoints crowded_;
-    // While wires are cut: the wires the scan reaches, in the order of the
-    // objects; the cut points of all of them; the runs of wires that
-    // overlap on one line and raster (runOrder_ lists the wires run by run,
-    // each run by end 1); the wire of each piece made.
+    // While wires are cut: the wires that are cut or meet labels, run by
+    // run; the cut points and the label points of each run; the wire of
+    // each piece made.
     std::vector<CutWire> cutWires_;
     std::vector<std::int32_t> cuts_;
+    std::vector<LabelPoint> labels_;
     std::vector<Run> runs_;
-    std::vector<std::uint32_t> runOrder_;
+    std::vector<std::uint32_t> storeOrder_; // cutWires_ by rank
     std::vector<std::uint32_t> pieceWires_;
     // The nets met at each group's wire entries during stage 6.
     std::unordered_map<GroupId, std::vector<GroupId>> attachedNets_;

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <set>
-#include <tuple>
 #include <utility>
 
 #include "connect/net_builder.h"
@@ -57,10 +56,46 @@ bool cutsWires(const ObjectStore& store, std::int32_t x, std::int32_t y, std::ui
     return false;
 }
 
+// A scanned wire by its line (orientation, raster and place across) and
+// then its end 1 and its place in the store.
+struct LineKey {
+    std::uint64_t line, place;
+    std::int32_t to; // end 2, along the line
+};
+
+// Sorts the keys by line and then by end 1, equal ones in the order of the
+// store (the order they come in): a stable radix sort on 16-bit digits,
+// which passes over the wires a few times where a comparison sort takes
+// many, and skips the digits all wires share.
+void sortByLine(std::vector<LineKey>& keys) {
+    if (keys.empty())
+        return;
+    std::vector<LineKey> sorted(keys.size());
+    std::vector<std::uint32_t> starts(0x10001);
+    // Digits 0 and 1 are end 1, digits 2 to 5 the line.
+    auto digit = [](const LineKey& key, int d) {
+        const std::uint64_t word = d < 2 ? key.place : key.line;
+        return static_cast<std::uint32_t>(word >> (d < 2 ? 32 + 16 * d : 16 * (d - 2)) & 0xFFFF);
+    };
+    for (int d = 0; d < 6; ++d) {
+        std::fill(starts.begin(), starts.end(), 0);
+        for (const LineKey& key : keys)
+            ++starts[digit(key, d) + 1];
+        if (starts[digit(keys.front(), d) + 1] == keys.size())
+            continue;
+        for (std::size_t i = 1; i < starts.size(); ++i)
+            starts[i] += starts[i - 1];
+        for (const LineKey& key : keys)
+            sorted[starts[digit(key, d)]++] = key;
+        keys.swap(sorted);
+    }
+}
+
 } // namespace
 
 void NetBuilder::cutWires(PieceDetail detail) {
     findCuts();
+    rankCutWires();
     if (detail == PieceDetail::Every)
         cutEveryPiece();
     else
@@ -68,82 +103,116 @@ void NetBuilder::cutWires(PieceDetail detail) {
     joinScannedLabels();
     cutWires_.clear();
     cuts_.clear();
+    labels_.clear();
     runs_.clear();
-    runOrder_.clear();
+    storeOrder_.clear();
     pieceWires_.clear();
 }
 
 // The cut points of each wire: the points of its raster strictly between
 // its ends where something cuts. Wires are taken by line and raster, in
-// runs that overlap, and the points of each run are read once.
+// runs that overlap, and the points of each run are read once. Wires that
+// are neither cut nor meet a label are left alone.
 void NetBuilder::findCuts() {
+    std::vector<LineKey> keys;
     for (std::uint32_t i = 0; i < store_.objectCount(); ++i) {
         const SheetObject& o = store_.object(i);
         if (o.kind != Wire || (o.dir1 & 2) != 0)
             continue;
-        if (o.y1 == o.y2 && o.x1 < o.x2)
-            cutWires_.push_back({i, true, o.y1, o.x1, o.x2, 0, 0, noObject});
-        else if (o.x1 == o.x2 && o.y1 < o.y2)
-            cutWires_.push_back({i, false, o.x1, o.y1, o.y2, 0, 0, noObject});
+        const bool horizontal = o.y1 == o.y2;
+        if (horizontal ? o.x1 >= o.x2 : (o.x1 != o.x2 || o.y1 >= o.y2))
+            continue;
+        const std::int32_t from = horizontal ? o.x1 : o.y1;
+        std::int64_t phase = std::int64_t{from} % scanStep_;
+        if (phase < 0)
+            phase += scanStep_;
+        keys.push_back({std::uint64_t{horizontal} << 63 | static_cast<std::uint64_t>(phase) << 32 |
+                            static_cast<std::uint32_t>(horizontal ? o.y1 : o.x1),
+                        std::uint64_t{static_cast<std::uint32_t>(from) ^ 0x80000000u} << 32 | i,
+                        horizontal ? o.x2 : o.y2});
     }
-    auto phase = [this](std::int32_t along) {
-        std::int64_t r = std::int64_t{along} % scanStep_;
-        return r < 0 ? r + scanStep_ : r;
+    sortByLine(keys);
+    auto wireOf = [](const LineKey& key) {
+        CutWire w{};
+        w.wire = static_cast<std::uint32_t>(key.place);
+        w.horizontal = (key.line >> 63) != 0;
+        w.fixed = static_cast<std::int32_t>(static_cast<std::uint32_t>(key.line));
+        w.from =
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(key.place >> 32) ^ 0x80000000u);
+        w.to = key.to;
+        w.piece = noObject;
+        return w;
     };
-    std::vector<std::uint32_t> order(cutWires_.size());
-    for (std::uint32_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const CutWire& x = cutWires_[a];
-        const CutWire& y = cutWires_[b];
-        return std::tuple(x.horizontal, x.fixed, phase(x.from), x.from, x.wire) <
-               std::tuple(y.horizontal, y.fixed, phase(y.from), y.from, y.wire);
-    });
-    for (std::size_t begin = 0; begin < order.size();) {
-        const CutWire& head = cutWires_[order[begin]];
+    for (std::size_t begin = 0; begin < keys.size();) {
+        const CutWire head = wireOf(keys[begin]);
         std::int32_t reach = head.to;
         std::size_t end = begin + 1;
-        for (; end < order.size(); ++end) {
-            const CutWire& w = cutWires_[order[end]];
-            if (w.horizontal != head.horizontal || w.fixed != head.fixed ||
-                phase(w.from) != phase(head.from) || w.from > reach)
-                break;
-            reach = std::max(reach, w.to);
-        }
+        for (; end < keys.size() && keys[end].line == keys[begin].line &&
+               wireOf(keys[end]).from <= reach;
+             ++end)
+            reach = std::max(reach, keys[end].to);
         const std::uint32_t runCuts = cuts_.size();
-        store_.grid().forEachPointOnLine(
-            head.horizontal, head.fixed, head.from, reach, head.from, scanStep_,
-            [&](std::int32_t along, std::uint32_t point) {
-                std::int32_t x = head.horizontal ? along : head.fixed;
-                std::int32_t y = head.horizontal ? head.fixed : along;
-                if (cutsWires(store_, x, y, point, store_.grid().point(point).kinds))
-                    cuts_.push_back(along);
-                return true;
-            });
-        const auto first = cuts_.begin() + runCuts;
+        const std::uint32_t runLabels = labels_.size();
+        const std::uint32_t runWires = cutWires_.size();
+        store_.grid().forEachPointOnLine(head.horizontal, head.fixed, head.from, reach, head.from,
+                                         scanStep_, [&](std::int32_t along, std::uint32_t point) {
+                                             const std::uint32_t kinds =
+                                                 store_.grid().point(point).kinds;
+                                             std::int32_t x = head.horizontal ? along : head.fixed;
+                                             std::int32_t y = head.horizontal ? head.fixed : along;
+                                             if (cutsWires(store_, x, y, point, kinds))
+                                                 cuts_.push_back(along);
+                                             if (kinds & (1u << Label))
+                                                 labels_.push_back({along, point});
+                                             return true;
+                                         });
+        const auto cutsBegin = cuts_.begin() + runCuts;
+        const auto labelsBegin = labels_.begin() + runLabels;
         for (std::size_t k = begin; k < end; ++k) {
-            CutWire& w = cutWires_[order[k]];
-            auto after = std::upper_bound(first, cuts_.end(), w.from);
-            auto before = std::lower_bound(first, cuts_.end(), w.to);
+            CutWire w = wireOf(keys[k]);
+            auto after = std::upper_bound(cutsBegin, cuts_.end(), w.from);
+            auto before = std::lower_bound(cutsBegin, cuts_.end(), w.to);
+            auto label = std::upper_bound(
+                labelsBegin, labels_.end(), w.from,
+                [](std::int32_t along, const LabelPoint& point) { return along < point.along; });
+            if (before <= after && (label == labels_.end() || label->along >= w.to))
+                continue;
             w.firstCut = static_cast<std::uint32_t>(after - cuts_.begin());
             w.cutCount = static_cast<std::uint32_t>(std::max<std::ptrdiff_t>(before - after, 0));
+            w.run = runs_.size();
+            cutWires_.push_back(w);
         }
-        runs_.push_back({static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end)});
+        if (cutWires_.size() == runWires) {
+            cuts_.resize(runCuts);
+            labels_.resize(runLabels);
+        } else {
+            runs_.push_back({runWires, static_cast<std::uint32_t>(cutWires_.size()), runLabels,
+                             static_cast<std::uint32_t>(labels_.size())});
+        }
         begin = end;
     }
-    runOrder_ = std::move(order);
+}
+
+// The cut wires in the order of the store, which is the order of the cuts
+// of each round.
+void NetBuilder::rankCutWires() {
+    std::vector<std::uint32_t> slot(store_.objectCount(), noObject);
+    for (std::uint32_t i = 0; i < cutWires_.size(); ++i)
+        slot[cutWires_[i].wire] = i;
+    for (std::uint32_t i : slot) {
+        if (i != noObject) {
+            cutWires_[i].rank = storeOrder_.size();
+            storeOrder_.push_back(i);
+        }
+    }
 }
 
 void NetBuilder::cutEveryPiece() {
-    std::vector<std::uint32_t> active;
-    for (std::uint32_t i = 0; i < cutWires_.size(); ++i) {
-        if (cutWires_[i].cutCount > 0)
-            active.push_back(i);
-    }
+    std::vector<std::uint32_t> active = storeOrder_;
     for (std::uint32_t round = 0; !active.empty(); ++round) {
+        std::erase_if(active, [&](std::uint32_t i) { return cutWires_[i].cutCount <= round; });
         for (std::uint32_t i : active)
             cutStep({round, i, true, true});
-        std::erase_if(active, [&](std::uint32_t i) { return cutWires_[i].cutCount <= round + 1; });
     }
 }
 
@@ -153,15 +222,26 @@ void NetBuilder::cutEveryPiece() {
 // first; of the pieces that end their wires, likewise for each pair of
 // start and end.
 void NetBuilder::cutFirstPieces() {
+    // The cuts of round 0 end every cut wire's first piece; the others
+    // are gathered.
     std::vector<CutStep> steps;
     auto make = [&](std::uint32_t wire, std::uint32_t round) {
         if (round == 0)
             return;
-        steps.push_back({round - 1, wire, false, true});
+        if (round == 1)
+            cutWires_[wire].secondMade = true;
+        else
+            steps.push_back({round - 1, wire, false, true});
         if (round < cutWires_[wire].cutCount)
             steps.push_back({round, wire, true, false});
     };
     for (const Run& run : runs_) {
+        // A wire alone on its stretch of line has every piece made.
+        if (run.end - run.begin == 1) {
+            for (std::uint32_t round = 1; round <= cutWires_[run.begin].cutCount; ++round)
+                make(run.begin, round);
+            continue;
+        }
         struct Reach {
             std::uint32_t start; // the cut at end 1, as an index into cuts_
             ObjectId wire;
@@ -175,12 +255,10 @@ void NetBuilder::cutFirstPieces() {
         std::vector<Reach> reaches;
         std::vector<std::pair<std::pair<std::uint32_t, std::int32_t>, Reach>> endings;
         for (std::uint32_t k = run.begin; k < run.end; ++k) {
-            const CutWire& w = cutWires_[runOrder_[k]];
-            Reach reach{w.firstCut - 1, w.wire, w.firstCut - 1 + w.cutCount, runOrder_[k]};
-            if (w.cutCount > 0) {
-                steps.push_back({0, runOrder_[k], true, false});
+            const CutWire& w = cutWires_[k];
+            Reach reach{w.firstCut - 1, w.wire, w.firstCut - 1 + w.cutCount, k};
+            if (w.cutCount > 0)
                 reaches.push_back(reach);
-            }
             endings.push_back({{reach.last, w.to}, reach});
         }
         // Between cuts k and k + 1 lie the pieces of round k - start of the
@@ -209,8 +287,13 @@ void NetBuilder::cutFirstPieces() {
                 make(endings[e].second.index, endings[e].second.last - endings[e].second.start);
         }
     }
-    std::sort(steps.begin(), steps.end(), [](const CutStep& a, const CutStep& b) {
-        return a.round != b.round ? a.round < b.round : a.wire < b.wire;
+    for (std::uint32_t i : storeOrder_) {
+        if (cutWires_[i].cutCount > 0)
+            cutStep({0, i, true, cutWires_[i].secondMade});
+    }
+    std::sort(steps.begin(), steps.end(), [&](const CutStep& a, const CutStep& b) {
+        return a.round != b.round ? a.round < b.round
+                                  : cutWires_[a.wire].rank < cutWires_[b.wire].rank;
     });
     for (std::size_t s = 0; s < steps.size();) {
         CutStep step = steps[s];
@@ -262,21 +345,23 @@ void NetBuilder::joinScannedLabels() {
         SheetObject& piece = store_.object(id);
         const std::int32_t from = w.horizontal ? piece.x1 : piece.y1;
         const std::int32_t to = w.horizontal ? piece.x2 : piece.y2;
-        forEachRasterPoint(w.horizontal, w.fixed, from, to, to != w.to,
-                           [&](std::int32_t along, std::uint32_t point) {
-                               if (store_.grid().point(point).kinds & (1u << Label)) {
-                                   std::int32_t x = w.horizontal ? along : w.fixed;
-                                   std::int32_t y = w.horizontal ? w.fixed : along;
-                                   forEachEndAt(store_, x, y, [&](SheetObject* p) {
-                                       if (p->kind == Label)
-                                           joinWithLabel(&piece, p);
-                                   });
-                               }
-                               return true;
-                           });
+        const Run& run = runs_[w.run];
+        auto label = std::upper_bound(
+            labels_.begin() + run.firstLabel, labels_.begin() + run.endLabel, from,
+            [](std::int32_t along, const LabelPoint& point) { return along < point.along; });
+        for (; label != labels_.begin() + run.endLabel &&
+               (label->along < to || (label->along == to && to != w.to));
+             ++label) {
+            std::int32_t x = w.horizontal ? label->along : w.fixed;
+            std::int32_t y = w.horizontal ? w.fixed : label->along;
+            forEachEndAt(store_, x, y, [&](SheetObject* p) {
+                if (p->kind == Label)
+                    joinWithLabel(&piece, p);
+            });
+        }
     };
-    for (const CutWire& w : cutWires_)
-        scan(w.wire, w);
+    for (std::uint32_t i : storeOrder_)
+        scan(cutWires_[i].wire, cutWires_[i]);
     const ObjectId firstPiece = store_.objectCount() - pieceWires_.size();
     for (std::uint32_t i = 0; i < pieceWires_.size(); ++i)
         scan(firstPiece + i, cutWires_[pieceWires_[i]]);
