@@ -22,7 +22,7 @@ int NetBuilder::buildNets() {
             tagBusEnds(&store_.object(i));
     }
     joinByTagName(store_.busGroups());
-    cutWires(detail_);
+    cutWires();
     joinAllEnds();
     joinBusWires();
     joinByTagName(store_.nets());

@@ -51,7 +51,7 @@ class NetBuilder {
     SheetObject* firstTag(const Group& group);
 
     // Stages 4 and 5: wires, junctions, labels.
-    void cutWires(PieceDetail detail);
+    void cutWires();
     static bool isFreeWireEntryEnd(std::int32_t x, std::int32_t y, const SheetObject* object);
     void joinAllEnds();
     void joinAtEnd(std::int32_t x, std::int32_t y, SheetObject* object);

@@ -93,10 +93,10 @@ void sortByLine(std::vector<LineKey>& keys) {
 
 } // namespace
 
-void NetBuilder::cutWires(PieceDetail detail) {
+void NetBuilder::cutWires() {
     findCuts();
     rankCutWires();
-    if (detail == PieceDetail::Every)
+    if (detail_ == PieceDetail::Every)
         cutEveryPiece();
     else
         cutFirstPieces();
