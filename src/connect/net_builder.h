@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <unordered_map>
 #include <vector>
 
@@ -72,9 +73,10 @@ class NetBuilder {
         std::int32_t from, to;
         std::uint32_t firstCut; // its cut points, in cuts_
         std::uint32_t cutCount;
-        std::uint32_t run;
+        std::uint32_t firstLabel, endLabel; // the labels of its run, in labels_
         std::uint32_t rank; // its place among the cut wires in the order of the store
         bool secondMade;    // whether its piece of round 1 is made
+        bool alone;         // no other wire of its run is kept
         ObjectId piece;     // its last piece made, whose end 2 may wait for its cut
     };
     // One moment of the cutting: the cut of a wire's piece of a round,
@@ -86,12 +88,10 @@ class NetBuilder {
         bool endsPiece;
         bool makesPiece;
     };
-    // Wires that overlap on one line and raster: cutWires_[begin, end),
-    // by end 1, and the labels on their raster, labels_[firstLabel,
-    // endLabel).
+    // Two or more wires kept that overlap on one line and raster:
+    // cutWires_[begin, end), by end 1.
     struct Run {
         std::uint32_t begin, end;
-        std::uint32_t firstLabel, endLabel;
     };
     struct LabelPoint {
         std::int32_t along;
@@ -137,9 +137,9 @@ class NetBuilder {
     PieceDetail detail_;
     CrowdedPoints crowded_;
     // While wires are cut: the wires that are cut or meet labels, run by
-    // run; the cut points and the label points of each run; the wire of
-    // each piece made.
-    std::vector<CutWire> cutWires_;
+    // run (in chunks, so that growing copies none); the cut points and the
+    // label points of each run; the wire of each piece made.
+    std::deque<CutWire> cutWires_;
     std::vector<std::int32_t> cuts_;
     std::vector<LabelPoint> labels_;
     std::vector<Run> runs_;

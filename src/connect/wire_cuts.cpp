@@ -114,14 +114,22 @@ void NetBuilder::cutWires() {
 // runs that overlap, and the points of each run are read once. Wires that
 // are neither cut nor meet a label are left alone.
 void NetBuilder::findCuts() {
+    // The keys take room for every wire at once; they are counted first.
+    auto scanned = [this](const SheetObject& o) {
+        if (o.kind != Wire || (o.dir1 & 2) != 0)
+            return false;
+        return o.y1 == o.y2 ? o.x1 < o.x2 : o.x1 == o.x2 && o.y1 < o.y2;
+    };
+    std::size_t wires = 0;
+    for (std::uint32_t i = 0; i < store_.objectCount(); ++i)
+        wires += scanned(store_.object(i));
     std::vector<LineKey> keys;
+    keys.reserve(wires);
     for (std::uint32_t i = 0; i < store_.objectCount(); ++i) {
         const SheetObject& o = store_.object(i);
-        if (o.kind != Wire || (o.dir1 & 2) != 0)
+        if (!scanned(o))
             continue;
         const bool horizontal = o.y1 == o.y2;
-        if (horizontal ? o.x1 >= o.x2 : (o.x1 != o.x2 || o.y1 >= o.y2))
-            continue;
         const std::int32_t from = horizontal ? o.x1 : o.y1;
         std::int64_t phase = std::int64_t{from} % scanStep_;
         if (phase < 0)
@@ -179,15 +187,18 @@ void NetBuilder::findCuts() {
                 continue;
             w.firstCut = static_cast<std::uint32_t>(after - cuts_.begin());
             w.cutCount = static_cast<std::uint32_t>(std::max<std::ptrdiff_t>(before - after, 0));
-            w.run = runs_.size();
+            w.firstLabel = runLabels;
+            w.endLabel = labels_.size();
             cutWires_.push_back(w);
         }
-        if (cutWires_.size() == runWires) {
+        const std::uint32_t kept = cutWires_.size() - runWires;
+        if (kept == 0) {
             cuts_.resize(runCuts);
             labels_.resize(runLabels);
+        } else if (kept == 1) {
+            cutWires_.back().alone = true;
         } else {
-            runs_.push_back({runWires, static_cast<std::uint32_t>(cutWires_.size()), runLabels,
-                             static_cast<std::uint32_t>(labels_.size())});
+            runs_.push_back({runWires, static_cast<std::uint32_t>(cutWires_.size())});
         }
         begin = end;
     }
@@ -235,13 +246,14 @@ void NetBuilder::cutFirstPieces() {
         if (round < cutWires_[wire].cutCount)
             steps.push_back({round, wire, true, false});
     };
-    for (const Run& run : runs_) {
-        // A wire alone on its stretch of line has every piece made.
-        if (run.end - run.begin == 1) {
-            for (std::uint32_t round = 1; round <= cutWires_[run.begin].cutCount; ++round)
-                make(run.begin, round);
-            continue;
+    // A wire alone on its stretch of line has every piece made.
+    for (std::uint32_t i = 0; i < cutWires_.size(); ++i) {
+        if (cutWires_[i].alone) {
+            for (std::uint32_t round = 1; round <= cutWires_[i].cutCount; ++round)
+                make(i, round);
         }
+    }
+    for (const Run& run : runs_) {
         struct Reach {
             std::uint32_t start; // the cut at end 1, as an index into cuts_
             ObjectId wire;
@@ -345,11 +357,10 @@ void NetBuilder::joinScannedLabels() {
         SheetObject& piece = store_.object(id);
         const std::int32_t from = w.horizontal ? piece.x1 : piece.y1;
         const std::int32_t to = w.horizontal ? piece.x2 : piece.y2;
-        const Run& run = runs_[w.run];
         auto label = std::upper_bound(
-            labels_.begin() + run.firstLabel, labels_.begin() + run.endLabel, from,
+            labels_.begin() + w.firstLabel, labels_.begin() + w.endLabel, from,
             [](std::int32_t along, const LabelPoint& point) { return along < point.along; });
-        for (; label != labels_.begin() + run.endLabel &&
+        for (; label != labels_.begin() + w.endLabel &&
                (label->along < to || (label->along == to && to != w.to));
              ++label) {
             std::int32_t x = w.horizontal ? label->along : w.fixed;
