@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "connect/crowded_points.h"
@@ -78,6 +79,10 @@ class NetBuilder {
         bool secondMade;    // whether its piece of round 1 is made
         bool alone;         // no other wire of its run is kept
         ObjectId piece;     // its last piece made, whose end 2 may wait for its cut
+
+        std::pair<std::int32_t, std::int32_t> pointAt(std::int32_t along) const {
+            return horizontal ? std::pair(along, fixed) : std::pair(fixed, along);
+        }
     };
     // One moment of the cutting: the cut of a wire's piece of a round,
     // which ends that piece (when it is made) and makes the next (when
@@ -148,6 +153,13 @@ class NetBuilder {
     // The nets met at each group's wire entries during stage 6.
     std::unordered_map<GroupId, std::vector<GroupId>> attachedNets_;
 };
+
+// Whether a scan runs along an object of a kind. Bit 1 is set in the codes
+// 2, 3 and 10; with buses and wires delivered end 1 first, that leaves out
+// exactly those of zero length.
+inline bool isScanned(const SheetObject& object, std::uint8_t kind) {
+    return object.kind == kind && (object.dir1 & 2) == 0;
+}
 
 // The label test: a label belongs to the vertical objects when its bit 3 is
 // set, to the horizontal ones when it is clear.

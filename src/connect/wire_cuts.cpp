@@ -91,6 +91,15 @@ void sortByLine(std::vector<LineKey>& keys) {
     }
 }
 
+// The first of the label points, sorted along the line, that lies beyond a
+// place.
+template <typename Iterator>
+Iterator firstLabelAfter(Iterator begin, Iterator end, std::int32_t along) {
+    return std::upper_bound(begin, end, along, [](std::int32_t place, const auto& point) {
+        return place < point.along;
+    });
+}
+
 } // namespace
 
 void NetBuilder::cutWires() {
@@ -115,10 +124,8 @@ void NetBuilder::cutWires() {
 // are neither cut nor meet a label are left alone.
 void NetBuilder::findCuts() {
     // The keys take room for every wire at once; they are counted first.
-    auto scanned = [this](const SheetObject& o) {
-        if (o.kind != Wire || (o.dir1 & 2) != 0)
-            return false;
-        return o.y1 == o.y2 ? o.x1 < o.x2 : o.x1 == o.x2 && o.y1 < o.y2;
+    auto scanned = [](const SheetObject& o) {
+        return isScanned(o, Wire) && (o.y1 == o.y2 ? o.x1 < o.x2 : o.x1 == o.x2 && o.y1 < o.y2);
     };
     std::size_t wires = 0;
     for (std::uint32_t i = 0; i < store_.objectCount(); ++i)
@@ -166,8 +173,7 @@ void NetBuilder::findCuts() {
                                          scanStep_, [&](std::int32_t along, std::uint32_t point) {
                                              const std::uint32_t kinds =
                                                  store_.grid().point(point).kinds;
-                                             std::int32_t x = head.horizontal ? along : head.fixed;
-                                             std::int32_t y = head.horizontal ? head.fixed : along;
+                                             const auto [x, y] = head.pointAt(along);
                                              if (cutsWires(store_, x, y, point, kinds))
                                                  cuts_.push_back(along);
                                              if (kinds & (1u << Label))
@@ -180,9 +186,7 @@ void NetBuilder::findCuts() {
             CutWire w = wireOf(keys[k]);
             auto after = std::upper_bound(cutsBegin, cuts_.end(), w.from);
             auto before = std::lower_bound(cutsBegin, cuts_.end(), w.to);
-            auto label = std::upper_bound(
-                labelsBegin, labels_.end(), w.from,
-                [](std::int32_t along, const LabelPoint& point) { return along < point.along; });
+            auto label = firstLabelAfter(labelsBegin, labels_.end(), w.from);
             if (before <= after && (label == labels_.end() || label->along >= w.to))
                 continue;
             w.firstCut = static_cast<std::uint32_t>(after - cuts_.begin());
@@ -322,10 +326,7 @@ void NetBuilder::cutFirstPieces() {
 // moves there, and the piece of round r + 1 begins there.
 void NetBuilder::cutStep(const CutStep& step) {
     CutWire& w = cutWires_[step.wire];
-    auto at = [&](std::uint32_t cut) {
-        std::int32_t along = cuts_[w.firstCut + cut - 1];
-        return w.horizontal ? std::pair(along, w.fixed) : std::pair(w.fixed, along);
-    };
+    auto at = [&](std::uint32_t cut) { return w.pointAt(cuts_[w.firstCut + cut - 1]); };
     const auto [x, y] = at(step.round + 1);
     if (step.endsPiece) {
         if (step.round == 0) {
@@ -337,9 +338,7 @@ void NetBuilder::cutStep(const CutStep& step) {
     if (!step.makesPiece)
         return;
     const bool ending = step.round + 1 == w.cutCount;
-    const auto [x2, y2] = ending
-                              ? (w.horizontal ? std::pair(w.to, w.fixed) : std::pair(w.fixed, w.to))
-                              : at(step.round + 2);
+    const auto [x2, y2] = ending ? w.pointAt(w.to) : at(step.round + 2);
     w.piece = store_.appendPiece(w.wire, x, y, x2, y2);
     pieceWires_.push_back(step.wire);
     if (ending)
@@ -357,14 +356,12 @@ void NetBuilder::joinScannedLabels() {
         SheetObject& piece = store_.object(id);
         const std::int32_t from = w.horizontal ? piece.x1 : piece.y1;
         const std::int32_t to = w.horizontal ? piece.x2 : piece.y2;
-        auto label = std::upper_bound(
-            labels_.begin() + w.firstLabel, labels_.begin() + w.endLabel, from,
-            [](std::int32_t along, const LabelPoint& point) { return along < point.along; });
+        auto label =
+            firstLabelAfter(labels_.begin() + w.firstLabel, labels_.begin() + w.endLabel, from);
         for (; label != labels_.begin() + w.endLabel &&
                (label->along < to || (label->along == to && to != w.to));
              ++label) {
-            std::int32_t x = w.horizontal ? label->along : w.fixed;
-            std::int32_t y = w.horizontal ? w.fixed : label->along;
+            const auto [x, y] = w.pointAt(label->along);
             forEachEndAt(store_, x, y, [&](SheetObject* p) {
                 if (p->kind == Label)
                     joinWithLabel(&piece, p);
