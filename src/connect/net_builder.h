@@ -19,20 +19,28 @@ class WirePieceSink {
   public:
     virtual ~WirePieceSink() = default;
     virtual void pieceCut(std::uint32_t piece, std::uint32_t from) = 0;
+    // How many pieces the cutting left out, when it did (PieceDetail).
+    virtual void piecesLeftOut(std::uint64_t) {}
 };
 
-// Which pieces the cutting of wires makes: every one, or of the pieces
-// that lie between the same two points and are made alike only the first
-// two, which is all that the nets and the order of their items other than
-// wires depend on.
-enum class PieceDetail { Every, FirstOfAlike };
+// Which pieces the cutting of wires makes. Of the pieces that lie between
+// the same two points and are made alike, the first two are all that the
+// nets and the order of their items other than wires depend on. While the
+// cuts make at most `everyUpTo` pieces, every one is made; beyond, only
+// the first two of each kind, so that wires overlapping along a line do
+// not take the square of their number.
+struct PieceDetail {
+    std::uint64_t everyUpTo;
+};
+inline constexpr PieceDetail everyPiece{UINT64_MAX};
+inline constexpr PieceDetail firstPiecesOfAlike{0};
 
 // Turns the geometry of the object store into bus groups and nets, in eight
 // fixed stages.
 class NetBuilder {
   public:
     NetBuilder(ObjectStore& store, const ExcludedNameList& excluded, std::int32_t scanStep,
-               WirePieceSink* pieces = nullptr, PieceDetail detail = PieceDetail::Every)
+               WirePieceSink* pieces = nullptr, PieceDetail detail = everyPiece)
         : store_(store), excluded_(excluded), scanStep_(scanStep), pieces_(pieces), detail_(detail),
           crowded_(store) {}
     NetBuilder(const NetBuilder&) = delete;

@@ -30,9 +30,10 @@ namespace dovla {
 // search and joins first, and the second joins the first, at its place in
 // the search. Beyond these two, the others only follow into the group the
 // first two are in and add a direction both already show. So unless every
-// piece is wanted (the long listing shows them, and so do the design's
-// readers), only the first two of each kind are made, and the nets, their
-// order and the order of every item in them but wires come out the same.
+// piece is wanted (the long listing shows them; the design's readers list
+// them while they are not too many to hold), only the first two of each
+// kind are made, and the nets, their order and the order of every item in
+// them but wires come out the same.
 
 namespace {
 
@@ -105,10 +106,16 @@ Iterator firstLabelAfter(Iterator begin, Iterator end, std::int32_t along) {
 void NetBuilder::cutWires() {
     findCuts();
     rankCutWires();
-    if (detail_ == PieceDetail::Every)
+    std::uint64_t pieces = 0;
+    for (const CutWire& w : cutWires_)
+        pieces += w.cutCount;
+    if (pieces <= detail_.everyUpTo) {
         cutEveryPiece();
-    else
+    } else {
         cutFirstPieces();
+        if (pieces_ != nullptr)
+            pieces_->piecesLeftOut(pieces - pieceWires_.size());
+    }
     joinScannedLabels();
     cutWires_.clear();
     cuts_.clear();

@@ -22,8 +22,7 @@ int NetListRun::runNetList(const char* sheetName) {
     // made, so their table makes room for the nets. Only the long listing
     // of the default format shows wires.
     const bool wiresListed = options.longListing && !options.packageFormat;
-    connectDesign(nullptr, nullptr, PartTable::Drop,
-                  wiresListed ? PieceDetail::Every : PieceDetail::FirstOfAlike);
+    connectDesign(nullptr, nullptr, PartTable::Drop, wiresListed ? everyPiece : firstPiecesOfAlike);
     if (options.packageFormat) {
         reports.writePackageNets(store);
         std::fputs("$END\n", options.outputStream);

@@ -36,7 +36,7 @@ class NetListRun {
     enum class PartTable { Keep, Drop };
     void readDesign(const char* sheetName, SheetRecordSink* records = nullptr);
     void connectDesign(PinObjectSink* pins = nullptr, WirePieceSink* pieces = nullptr,
-                       PartTable table = PartTable::Keep, PieceDetail detail = PieceDetail::Every);
+                       PartTable table = PartTable::Keep, PieceDetail detail = everyPiece);
 
     ExcludedNameList& excluded;
     RunOptions options;

@@ -572,8 +572,8 @@ TEST_P(BuilderEquivalence, FirstOfAlikePiecesKeepEveryGroupAndItsOrder) {
         std::uint32_t seed = c.firstSeed + static_cast<std::uint32_t>(i);
         DesignGenerator generator(seed, c.originX, c.originY);
         Design design = c.make(generator);
-        BuiltStore every(design, c.step, PieceDetail::Every);
-        BuiltStore first(design, c.step, PieceDetail::FirstOfAlike);
+        BuiltStore every(design, c.step, everyPiece);
+        BuiltStore first(design, c.step, firstPiecesOfAlike);
         std::unordered_map<std::string, bool> made;
         for (ObjectId o = 0; o < first.store.objectCount(); ++o)
             made[first.key(o)] = true;

@@ -165,6 +165,12 @@ struct Options {
     std::string configuration;
     // No TAVEL.INI and no library at all: every part is drawn without pins.
     bool noLibraries = false;
+    // Wires that overlap along a line are cut at one another's ends into
+    // as many pieces as the square of their number. Up to this many pieces
+    // the design lists every one; beyond, of the pieces that lie alike
+    // between the same two points only the first two, which join all that
+    // the others join, so that every net stays as it is.
+    std::uint64_t wirePiecesListed = 1'000'000;
 };
 
 struct Design {
@@ -179,6 +185,9 @@ struct Design {
     std::vector<Symbol> symbols; // the library parts placed, in order of first placing
     std::vector<Pin> pins;
     std::vector<Line> wires; // as the net builder cut them
+    // The pieces alike to two listed ones that wires are not listed with
+    // (Options::wirePiecesListed); 0 when every piece is listed.
+    std::uint64_t wirePiecesLeftOut = 0;
     std::vector<Line> buses;
     std::vector<BusEntry> busEntries;
     std::vector<Junction> junctions;

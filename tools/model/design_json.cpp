@@ -208,6 +208,10 @@ void writeDesign(JsonWriter& json, const Design& design, const std::vector<Findi
     writeList(json, "pins", design.pins,
               [&](JsonWriter& json, const Pin& pin) { writePin(json, design, pin); });
     writeList(json, "wires", design.wires, writeLine);
+    // Only a design of wires crowded along a line leaves pieces out; every
+    // other design's JSON reads as it did before pieces could be.
+    if (design.wirePiecesLeftOut > 0)
+        json.number("wirePiecesLeftOut", design.wirePiecesLeftOut);
     writeList(json, "buses", design.buses, writeLine);
     writeList(json, "busEntries", design.busEntries, [](JsonWriter& json, const BusEntry& entry) {
         json.open('{')

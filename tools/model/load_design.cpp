@@ -62,9 +62,11 @@ class ObjectOrigins : public SheetRecordSink, public PinObjectSink, public WireP
             records.resize(piece + 1);
         records[piece] = records[from];
     }
+    void piecesLeftOut(std::uint64_t count) override { leftOut = count; }
     std::vector<Origin> origins;
     std::vector<std::int64_t> records;     // by object; pin objects: 0
     std::vector<std::int64_t> partRecords; // by instance
+    std::uint64_t leftOut = 0;             // wire pieces not made
 
   private:
     const ObjectStore& store_;
@@ -349,13 +351,15 @@ Design loadDesign(const std::string& sheetPath, const Options& options, Content 
     }
     ObjectOrigins origins(run.store);
     run.readDesign(sheetPath.c_str(), &origins);
-    run.connectDesign(&origins, &origins);
+    run.connectDesign(&origins, &origins, NetListRun::PartTable::Keep,
+                      PieceDetail{options.wirePiecesListed});
 
     Design design;
     design.sheetPath = sheetPath;
     design.options = options;
     design.configuration = run.libraries.configuration();
     design.configurationCutShort = run.libraries.configurationCutShort();
+    design.wirePiecesLeftOut = origins.leftOut;
     for (int i = 0; i < run.libraries.libraryCount(); ++i) {
         design.libraries.push_back(run.libraries.libraryPath(i));
         design.libraryNames.push_back(i < static_cast<int>(names.size()) ? names[i]

@@ -83,6 +83,10 @@ bool receiveDesign(const std::function<model::Design()>& load, model::Design& de
     // that it was not all.
     if (design.configurationCutShort)
         trouble("configuration cut short: " + design.configuration);
+    if (design.wirePiecesLeftOut > 0)
+        trouble(design.sheetPath +
+                ": overlapping wires: " + std::to_string(design.wirePiecesLeftOut) +
+                " pieces alike to others left out of the wires listed; every net is whole");
     return true;
 }
 
