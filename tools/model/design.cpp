@@ -12,37 +12,45 @@ std::string pinKey(const Design& design, const Pin& pin) {
 }
 
 std::string shownPin(const Pin& pin) {
-    const std::string& text = pin.text;
     std::string shown;
+    appendShownPin(shown, pin);
+    return shown;
+}
+
+void appendShownPin(std::string& out, const Pin& pin) {
+    const std::string& text = pin.text;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == ':' && i + 1 < text.size() && text[i + 1] == '\t') {
-            shown += ' ';
+            out += ' ';
             ++i;
         } else if (text[i] != '\t') {
-            shown += text[i];
+            out += text[i];
         }
     }
-    return shown;
 }
 
 std::string reportLine(std::string_view text) {
     std::string line;
     line.reserve(text.size() + 1);
+    appendReportLine(line, text);
+    return line;
+}
+
+void appendReportLine(std::string& out, std::string_view text) {
     std::size_t plain = 0; // the start of the printable run not yet copied
     for (std::size_t i = 0; i < text.size(); ++i) {
         auto byte = static_cast<unsigned char>(text[i]);
         if (byte >= 0x20 && byte != 0x7F)
             continue;
         static const char digits[] = "0123456789abcdef";
-        line.append(text, plain, i - plain);
-        line += "\\x";
-        line += digits[byte >> 4];
-        line += digits[byte & 0xF];
+        out.append(text, plain, i - plain);
+        out += "\\x";
+        out += digits[byte >> 4];
+        out += digits[byte & 0xF];
         plain = i + 1;
     }
-    line.append(text, plain);
-    line += '\n';
-    return line;
+    out.append(text, plain);
+    out += '\n';
 }
 
 namespace {

@@ -220,11 +220,13 @@ RecordSpan recordOf(const Part& part);
 std::string pinKey(const Design& design, const Pin& pin);
 // A pin as the default net list shows it, without its tabs: "R1 RES [2]".
 std::string shownPin(const Pin& pin);
+void appendShownPin(std::string& out, const Pin& pin);
 
 // One line of a text report, its line feed added: control bytes in names
 // and paths are written as \xHH, as dump writes them, so that no name can
 // end a line or forge one.
 std::string reportLine(std::string_view text);
+void appendReportLine(std::string& out, std::string_view text);
 
 // The sheet of an item, and its end points (one or two; a point item's
 // one), visit(sheet, point) for each.

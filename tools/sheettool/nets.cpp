@@ -13,43 +13,55 @@ namespace dovla::sheettool {
 
 namespace {
 
-std::string padded(std::string text, std::size_t width) {
-    if (text.size() < width)
-        text.resize(width, ' ');
-    return text;
-}
-
+// Each net's head line, then a row for each listed pin: its key, its place
+// and how the net list shows it, in columns as wide as the net's widest.
+// The rows of every net are made in the same buffers, which keep their room
+// from net to net.
 std::string netsText(const model::Design& design) {
+    struct Row {
+        std::string key;
+        std::string place;
+        const model::Pin* pin = nullptr;
+    };
+    std::vector<Row> rows;
     std::string out;
+    std::string line;
     for (const model::Net& net : design.nets) {
-        std::string head = "net " + net.key;
+        line = "net ";
+        line += net.key;
         if (!net.names.empty())
-            head += "  names: " + net.nameLine;
+            line.append("  names: ").append(net.nameLine);
         if (!net.written)
-            head += "  (not in the net list)";
-        out += model::reportLine(head);
-        struct Row {
-            std::string key;
-            std::string place;
-            const model::Pin* pin;
-        };
-        std::vector<Row> rows;
+            line += "  (not in the net list)";
+        model::appendReportLine(out, line);
+        std::size_t count = 0;
         std::size_t keyWidth = 0;
         std::size_t placeWidth = 0;
         for (const model::ItemRef& member : net.members) {
             if (member.kind != model::ItemKind::Pin || !design.pins[member.index].listed)
                 continue;
-            const model::Pin& pin = design.pins[member.index];
-            rows.push_back({model::pinKey(design, pin),
-                            "sheet " + std::to_string(pin.sheet) + " at " +
-                                std::to_string(pin.end.x) + "," + std::to_string(pin.end.y),
-                            &pin});
-            keyWidth = std::max(keyWidth, rows.back().key.size());
-            placeWidth = std::max(placeWidth, rows.back().place.size());
+            if (count == rows.size())
+                rows.emplace_back();
+            Row& row = rows[count++];
+            row.pin = &design.pins[member.index];
+            row.key = model::pinKey(design, *row.pin);
+            row.place = "sheet ";
+            row.place.append(std::to_string(row.pin->sheet))
+                .append(" at ")
+                .append(std::to_string(row.pin->end.x))
+                .append(",")
+                .append(std::to_string(row.pin->end.y));
+            keyWidth = std::max(keyWidth, row.key.size());
+            placeWidth = std::max(placeWidth, row.place.size());
         }
-        for (const Row& row : rows)
-            out += model::reportLine("    " + padded(row.key, keyWidth + 2) +
-                                     padded(row.place, placeWidth + 2) + model::shownPin(*row.pin));
+        for (std::size_t r = 0; r < count; ++r) {
+            const Row& row = rows[r];
+            line = "    ";
+            line.append(row.key).append(keyWidth + 2 - row.key.size(), ' ');
+            line.append(row.place).append(placeWidth + 2 - row.place.size(), ' ');
+            model::appendShownPin(line, *row.pin);
+            model::appendReportLine(out, line);
+        }
     }
     return out;
 }
