@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <map>
 #include <numeric>
+#include <queue>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 #include "export/kicad_planner.h"
 #include "export/kicad_symbols.h"
@@ -66,19 +68,26 @@ void Planner::unmergeOverlaps() {
             std::int64_t a = dx * from.x + dy * from.y, b = dx * to.x + dy * to.y;
             return std::pair{std::min(a, b), std::max(a, b)};
         };
-        std::sort(members.begin(), members.end(),
-                  [&](std::uint32_t a, std::uint32_t b) { return span(a) < span(b); });
-        std::vector<std::uint32_t> kept;
+        // Of lines with the same span, the later in the design is the one
+        // drawn plain, on every platform.
+        std::stable_sort(members.begin(), members.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return span(a) < span(b); });
+        // The kept lines that still reach the next one's start, the one that
+        // ends first on top, and how many of them each owner has: the next
+        // one clashes when any of them is another owner's.
+        using Reach = std::pair<std::int64_t, std::uint32_t>;
+        std::priority_queue<Reach, std::vector<Reach>, std::greater<>> reaching;
+        std::unordered_map<int, std::size_t> owned;
         for (std::uint32_t i : members) {
-            // Only lines still reaching this one's start can overlap it.
-            std::erase_if(kept, [&](std::uint32_t k) { return span(k).second <= span(i).first; });
-            bool clash = std::any_of(kept.begin(), kept.end(), [&](std::uint32_t k) {
-                return lineOwner_[k] != lineOwner_[i];
-            });
-            if (clash)
+            const auto [start, end] = span(i);
+            for (; !reaching.empty() && reaching.top().first <= start; reaching.pop())
+                --owned[lineOwner_[reaching.top().second]];
+            if (reaching.size() > owned[lineOwner_[i]]) {
                 plan_.lines[i].connecting = false;
-            else
-                kept.push_back(i);
+            } else {
+                reaching.push({end, i});
+                ++owned[lineOwner_[i]];
+            }
         }
     }
 }
