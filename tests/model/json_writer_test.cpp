@@ -27,6 +27,15 @@ TEST(JsonWriter, WritesEveryByteAsTheLibraryDoes) {
     }
 }
 
+// Quotes and backslashes escaped in place, several in a row, at either
+// end, between runs of plain text.
+TEST(JsonWriter, EscapesRunsOfQuotesAndBackslashes) {
+    for (const std::string bytes : {"\"\"", "\\\\", "\"a\\", "\\a\"", "net \"A\\B\" (sheet 1)",
+                                    "x\"\\\"y", "\"\\ \"\\", "a\"\xe9\""}) {
+        EXPECT_EQ(written(bytes), Json(jsonString(bytes)).dump()) << bytes;
+    }
+}
+
 // Nested objects and lists take their commas and colons where the
 // library's compact dump puts them, and numbers, flags and null as it does.
 TEST(JsonWriter, SeparatesAsTheLibrarysCompactDump) {

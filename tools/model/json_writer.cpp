@@ -57,17 +57,26 @@ JsonWriter& JsonWriter::null() {
     return *this;
 }
 
-// Most names are printable ASCII, which the library writes as it is between
-// quotes; anything else it escapes, so it does that itself.
+// Most texts are printable ASCII, which the library writes as it is
+// between quotes, a quote or backslash behind a backslash; anything else
+// it escapes or encodes, so it does that itself.
 void appendJsonText(std::string& out, std::string_view bytes) {
     for (char c : bytes) {
-        if (c < 0x20 || c > 0x7E || c == '"' || c == '\\') {
+        if (c < 0x20 || c > 0x7E) {
             out += Json(jsonString(std::string(bytes))).dump();
             return;
         }
     }
     out += '"';
-    out += bytes;
+    std::size_t plain = 0; // the start of the run not yet copied
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '"' || bytes[i] == '\\') {
+            out.append(bytes, plain, i - plain);
+            out += '\\';
+            plain = i;
+        }
+    }
+    out.append(bytes, plain);
     out += '"';
 }
 
