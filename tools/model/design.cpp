@@ -1,5 +1,7 @@
 #include "design.h"
 
+#include <charconv>
+
 #include "sheet/sheet_format.h"
 
 namespace dovla::model {
@@ -51,6 +53,11 @@ void appendReportLine(std::string& out, std::string_view text) {
     }
     out.append(text, plain);
     out += '\n';
+}
+
+void appendNumber(std::string& out, std::int64_t number) {
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
 }
 
 namespace {

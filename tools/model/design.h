@@ -228,6 +228,10 @@ void appendShownPin(std::string& out, const Pin& pin);
 std::string reportLine(std::string_view text);
 void appendReportLine(std::string& out, std::string_view text);
 
+// A number in decimal, behind the text: reports of tens of thousands of
+// rows make their numbers without a string of their own.
+void appendNumber(std::string& out, std::int64_t number);
+
 // The sheet of an item, and its end points (one or two; a point item's
 // one), visit(sheet, point) for each.
 int sheetOf(const Design& design, ItemRef item);

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <tuple>
 #include <unordered_map>
 
 #include "bus_scan_points.h"
@@ -14,8 +15,11 @@ namespace dovla::model {
 
 namespace {
 
-std::string quoted(const std::string& name) {
-    return "\"" + name + "\"";
+std::string quoted(std::string_view name) {
+    std::string text;
+    text.reserve(name.size() + 2);
+    text.append(1, '"').append(name).append(1, '"');
+    return text;
 }
 
 std::string quotedList(const std::vector<std::string>& names) {
@@ -26,8 +30,9 @@ std::string quotedList(const std::vector<std::string>& names) {
 }
 
 std::string placeText(int sheet, Point at) {
-    return "sheet " + std::to_string(sheet) + " at " + std::to_string(at.x) + "," +
-           std::to_string(at.y);
+    std::string text;
+    appendPlace(text, sheet, at);
+    return text;
 }
 
 std::vector<std::string> sorted(std::vector<std::string> names) {
@@ -35,9 +40,10 @@ std::vector<std::string> sorted(std::vector<std::string> names) {
     return names;
 }
 
-// A name a group's members carry, at the place of its source.
+// A name a group's members carry, at the place of its source. The name
+// is the design's own text, which outlives the check.
 struct NameSource {
-    std::string name;
+    std::string_view name;
     int sheet;
     Point at;
     bool power;
@@ -49,6 +55,37 @@ struct NameSource {
 // looked up in logarithmic time however many buses there are. A wire meets
 // an oblique bus nowhere (the net builder scans none), so those are left
 // out.
+// The distinct names of one group, numbered in the order they are first
+// met. A net carries few names, so a look along them is quicker than a
+// tree; a net of many names gets a hash index.
+class NamesMet {
+  public:
+    // The name's number, and whether it is met for the first time.
+    std::pair<std::size_t, bool> meet(std::string_view name) {
+        if (index_.empty()) {
+            auto found = std::find(names_.begin(), names_.end(), name);
+            if (found != names_.end())
+                return {static_cast<std::size_t>(found - names_.begin()), false};
+        } else if (auto found = index_.find(name); found != index_.end()) {
+            return {found->second, false};
+        }
+        names_.push_back(name);
+        if (!index_.empty())
+            index_.emplace(name, names_.size() - 1);
+        else if (names_.size() > lookAlong)
+            for (std::size_t i = 0; i < names_.size(); ++i)
+                index_.emplace(names_[i], i);
+        return {names_.size() - 1, true};
+    }
+
+    const std::vector<std::string_view>& names() const { return names_; }
+
+  private:
+    static constexpr std::size_t lookAlong = 16;
+    std::vector<std::string_view> names_;
+    std::unordered_map<std::string_view, std::size_t> index_;
+};
+
 class BusLines {
   public:
     explicit BusLines(const Design& design) {
@@ -102,10 +139,13 @@ class BusLines {
 class Checker {
   public:
     explicit Checker(const Design& design)
-        : design_(design), points_(design), buses_(design), scanPoints_(design) {
+        : design_(design), points_(design), buses_(design), scanPoints_(design),
+          pinsOfNet_(design.nets.size()), pinsOfBusGroup_(design.busGroups.size()) {
         for (const Pin& pin : design_.pins) {
-            if (pin.group.kind != GroupRef::None)
-                ++pinsOfGroup_[{pin.group.kind, pin.group.index}];
+            if (pin.group.kind == GroupRef::Net)
+                ++pinsOfNet_[pin.group.index];
+            else if (pin.group.kind == GroupRef::BusGroup)
+                ++pinsOfBusGroup_[pin.group.index];
         }
     }
 
@@ -117,28 +157,60 @@ class Checker {
         checkBusEntries();
         checkPinNumbers();
         checkParts();
-        std::stable_sort(findings_.begin(), findings_.end(),
-                         [](const Finding& a, const Finding& b) {
-                             return a.sheet != b.sheet ? a.sheet < b.sheet : a.kind < b.kind;
-                         });
-        numberAlikes();
-        return std::move(findings_);
+        return numberAlikes(listed());
     }
 
   private:
+    // The findings by sheet, and within a sheet by kind, each kind in the
+    // order the checks found them. The order is sorted as small places,
+    // then the findings moved to theirs.
+    std::vector<Finding> listed() {
+        struct Place {
+            int sheet;
+            FindingKind kind;
+            std::uint32_t found;
+            bool operator<(const Place& other) const {
+                return std::tie(sheet, kind) < std::tie(other.sheet, other.kind);
+            }
+        };
+        std::vector<Place> order;
+        order.reserve(findings_.size());
+        for (std::uint32_t i = 0; i < findings_.size(); ++i)
+            order.push_back({findings_[i].sheet, findings_[i].kind, i});
+        std::stable_sort(order.begin(), order.end());
+        // Each finding moved to its place along the cycles of the order,
+        // a place marked done by pointing at itself.
+        for (std::uint32_t start = 0; start < order.size(); ++start) {
+            if (order[start].found == start)
+                continue;
+            Finding held = std::move(findings_[start]);
+            std::uint32_t at = start;
+            while (order[at].found != start) {
+                const std::uint32_t from = order[at].found;
+                findings_[at] = std::move(findings_[from]);
+                order[at].found = at;
+                at = from;
+            }
+            findings_[at] = std::move(held);
+            order[at].found = at;
+        }
+        return std::move(findings_);
+    }
+
     // No two findings of a run share a waiver: the second and later of a
     // type and subjects (two labels SPARE that name nothing) get (2), (3)...
-    void numberAlikes() {
+    static std::vector<Finding> numberAlikes(std::vector<Finding> findings) {
         std::unordered_map<std::string, int> seen;
-        seen.reserve(findings_.size());
+        seen.reserve(findings.size());
         std::string key;
         std::vector<const std::string*> subjects;
-        for (Finding& finding : findings_) {
+        for (Finding& finding : findings) {
             alikeKey(finding, subjects, key);
             int count = ++seen[key];
             if (count > 1)
                 finding.subjects.push_back("(" + std::to_string(count) + ")");
         }
+        return findings;
     }
 
     // The type and the subjects in order, each with its length, so that no
@@ -151,9 +223,13 @@ class Checker {
             subjects.push_back(&subject);
         std::sort(subjects.begin(), subjects.end(),
                   [](const std::string* a, const std::string* b) { return *a < *b; });
-        key = std::to_string(static_cast<int>(finding.kind));
-        for (const std::string* subject : subjects)
-            key.append(":").append(std::to_string(subject->size())).append(":").append(*subject);
+        key.clear();
+        appendNumber(key, static_cast<int>(finding.kind));
+        for (const std::string* subject : subjects) {
+            key += ':';
+            appendNumber(key, static_cast<std::int64_t>(subject->size()));
+            key.append(":").append(*subject);
+        }
     }
 
     void add(RecordSpan record, int sheet, Point at, FindingKind kind, std::string message,
@@ -168,8 +244,9 @@ class Checker {
     }
 
     int pinsOf(GroupRef group) const {
-        auto found = pinsOfGroup_.find({group.kind, group.index});
-        return found == pinsOfGroup_.end() ? 0 : found->second;
+        if (group.kind == GroupRef::None)
+            return 0;
+        return (group.kind == GroupRef::Net ? pinsOfNet_ : pinsOfBusGroup_)[group.index];
     }
 
     // The name an item carries, when it is a label, a tag or a power pin.
@@ -193,10 +270,10 @@ class Checker {
     // once, in member order.
     std::vector<NameSource> nameSources(GroupRef group) const {
         std::vector<NameSource> sources;
-        std::set<std::string> seen;
+        NamesMet met;
         for (const ItemRef& member : membersOf(group)) {
             std::optional<NameSource> source = nameSource(member);
-            if (source && seen.insert(source->name).second)
+            if (source && met.meet(source->name).second)
                 sources.push_back(*source);
         }
         return sources;
@@ -291,7 +368,7 @@ class Checker {
     }
 
     void checkNames() {
-        std::unordered_map<std::string, int> uses;
+        std::unordered_map<std::string_view, int> uses;
         for (const ItemRef& item : design_.items) {
             if (std::optional<NameSource> source = nameSource(item))
                 ++uses[source->name];
@@ -305,7 +382,7 @@ class Checker {
             const std::string what = (label ? "label " : "tag ") + quoted(source.name);
             if (group.kind == GroupRef::None) {
                 add(recordOf(design_, item), source.sheet, source.at, FindingKind::UnusedName,
-                    what + " names nothing", {source.name});
+                    what + " names nothing", {std::string(source.name)});
                 continue;
             }
             // A label only names its net; a tag joins nets of its name.
@@ -317,7 +394,7 @@ class Checker {
                     (label ? " and its net has " + std::to_string(pinsOf(group)) +
                                  (pinsOf(group) == 1 ? " pin" : " pins")
                            : ""),
-                {source.name});
+                {std::string(source.name)});
         }
     }
 
@@ -349,15 +426,16 @@ class Checker {
         names.reserve(net.members.size());
         for (const ItemRef& member : net.members) {
             std::optional<NameSource> source = nameSource(member);
-            names.push_back(source ? std::optional<MemberName>({source->name, source->power})
-                                   : std::nullopt);
+            names.push_back(
+                source ? std::optional<MemberName>({std::string(source->name), source->power})
+                       : std::nullopt);
         }
         std::optional<std::vector<ShortPlace>> places = shortPlaces(design_, net.members, names);
         if (!places || places->empty()) {
             // No way between the names that the search could follow.
             std::vector<std::string> all;
             for (const NameSource& source : power)
-                all.push_back(source.name);
+                all.emplace_back(source.name);
             addShort(all, power[1].item, power[1].sheet, power[1].at);
             return;
         }
@@ -394,7 +472,7 @@ class Checker {
             } else if (names.size() >= 2) {
                 std::vector<std::string> all;
                 for (const NameSource& source : names)
-                    all.push_back(source.name);
+                    all.emplace_back(source.name);
                 add(recordOf(design_, names[1].item), names[1].sheet, names[1].at,
                     FindingKind::TwoNames,
                     "net carries " + std::to_string(names.size()) + " names: " + quotedList(all),
@@ -416,35 +494,38 @@ class Checker {
             std::uint32_t net;
             std::vector<Place> at;
         };
-        std::map<std::string, std::vector<Places>> nets;
+        std::map<std::string_view, std::vector<Places>> nets;
         for (std::uint32_t i = 0; i < design_.nets.size(); ++i) {
-            std::map<std::string, std::vector<Place>> places;
-            std::vector<std::string> order;
+            NamesMet met;
+            std::vector<std::vector<Place>> places;
             for (const ItemRef& member : design_.nets[i].members) {
                 std::optional<NameSource> source = nameSource(member);
                 if (!source)
                     continue;
-                auto& at = places[source->name];
-                if (at.empty())
-                    order.push_back(source->name);
-                if (!source->power || at.empty())
-                    at.push_back({source->sheet, source->at, member});
+                auto [number, first] = met.meet(source->name);
+                if (first)
+                    places.emplace_back();
+                if (!source->power || first)
+                    places[number].push_back({source->sheet, source->at, member});
             }
-            for (const std::string& name : order)
-                nets[name].push_back({i, std::move(places[name])});
+            for (std::size_t name = 0; name < places.size(); ++name)
+                nets[met.names()[name]].push_back({i, std::move(places[name])});
         }
         for (const auto& [name, apart] : nets) {
             if (apart.size() < 2)
                 continue;
             std::string list;
-            std::vector<std::string> subjects = {name};
+            std::vector<std::string> subjects = {std::string(name)};
             for (const Places& places : apart) {
-                subjects.push_back(design_.nets[places.net].key);
-                std::string where;
-                for (const Place& place : places.at)
-                    where += (where.empty() ? "" : "; ") + placeText(place.sheet, place.at);
-                list += (list.empty() ? "" : ", ") + std::string("net ") +
-                        quoted(design_.nets[places.net].key) + " (" + where + ")";
+                const std::string& key = design_.nets[places.net].key;
+                subjects.push_back(key);
+                list.append(list.empty() ? "" : ", ").append("net \"").append(key).append("\" (");
+                for (const Place& place : places.at) {
+                    if (&place != &places.at.front())
+                        list += "; ";
+                    appendPlace(list, place.sheet, place.at);
+                }
+                list += ')';
             }
             const Place& second = apart[1].at.front();
             add(recordOf(design_, second.item), second.sheet, second.at,
@@ -565,7 +646,7 @@ class Checker {
     ItemPoints points_;
     BusLines buses_;
     BusScanPoints scanPoints_;
-    std::map<std::pair<int, std::uint32_t>, int> pinsOfGroup_;
+    std::vector<int> pinsOfNet_, pinsOfBusGroup_;
     std::vector<Finding> findings_;
 };
 
@@ -573,6 +654,15 @@ class Checker {
 
 std::vector<Finding> findingsOf(const Design& design) {
     return Checker(design).findings();
+}
+
+void appendPlace(std::string& out, int sheet, Point at) {
+    out += "sheet ";
+    appendNumber(out, sheet);
+    out += " at ";
+    appendNumber(out, at.x);
+    out += ',';
+    appendNumber(out, at.y);
 }
 
 const char* findingName(FindingKind kind) {

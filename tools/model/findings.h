@@ -27,6 +27,9 @@ struct Finding {
 // by kind, each kind in the order of the design's items.
 std::vector<Finding> findingsOf(const Design& design);
 
+// A finding's place as reports and waivers name it: "sheet 2 at 440,300".
+void appendPlace(std::string& out, int sheet, Point at);
+
 // The kind's name in the JSON of the design, as "lonely-pin".
 const char* findingName(FindingKind kind);
 

@@ -50,15 +50,19 @@ std::string readText(const model::Design& design) {
 
 std::string checkText(const model::Design& design, const CheckResult& result) {
     std::string out;
+    // A design may have tens of thousands of findings: each line is made
+    // in one buffer that keeps its room.
+    std::string line;
     for (const JudgedFinding& judged : result.findings) {
         if (judged.waiver)
             continue;
         const model::Finding& finding = judged.finding;
-        out += model::reportLine(design.sheetPath + ": sheet " + std::to_string(finding.sheet) +
-                                 " at " + std::to_string(finding.at.x) + "," +
-                                 std::to_string(finding.at.y) + ": " +
-                                 model::severityName(judged.severity) + ": " + finding.message +
-                                 " [" + model::findingName(finding.kind) + "]");
+        line.assign(design.sheetPath).append(": ");
+        model::appendPlace(line, finding.sheet, finding.at);
+        line.append(": ").append(model::severityName(judged.severity)).append(": ");
+        line.append(finding.message).append(" [").append(model::findingName(finding.kind));
+        line += ']';
+        model::appendReportLine(out, line);
     }
     for (const StaleWaiver& stale : result.stale)
         out += model::reportLine(result.waiversPath + ":" + std::to_string(stale.waiver->line) +

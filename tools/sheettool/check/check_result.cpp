@@ -73,6 +73,7 @@ CheckResult judgeFindings(std::vector<model::Finding> findings, const CheckPolic
     for (const Waiver& waiver : waivers)
         byKey[{waiver.kind, sortedSubjects(waiver.subjects)}].push_back(&waiver);
     std::set<const Waiver*> used;
+    result.findings.reserve(findings.size());
     for (model::Finding& finding : findings) {
         std::optional<model::Severity> level = policy.levelOf(finding.kind);
         if (!level)

@@ -4,6 +4,7 @@
 
 #include "check_report.h"
 #include "design_json.h"
+#include "json_writer.h"
 
 // The log follows SARIF 2.1.0. A sheet file is binary and has no lines, so
 // a finding points at the bytes of the record that draws its item (the
@@ -123,7 +124,7 @@ class ResultStream {
         if (buffer_.size() >= chunk)
             flush();
     }
-    void result(const std::string& result) {
+    void result(std::string_view result) {
         write(first_ ? "\n" : ",\n");
         first_ = false;
         write(result);
@@ -170,35 +171,48 @@ struct Uris {
     std::string waivers;
 };
 
-// A result is put together as text, only its free texts escaped by the
-// JSON library: a log holds as many results as the design has findings,
-// and a document of objects for each would cost several times the time
-// of the text report.
-std::string findingResult(const Uris& uris, const JudgedFinding& judged) {
-    const model::Finding& finding = judged.finding;
-    const std::string place = "sheet " + std::to_string(finding.sheet) + " at " +
-                              std::to_string(finding.at.x) + "," + std::to_string(finding.at.y);
-    std::string result = R"({"ruleId":")";
-    result += model::findingName(finding.kind);
-    result += R"(","level":")";
-    result += sarifLevel(judged.severity);
-    result += R"(","message":{"text":)" + quoted(finding.message + " (" + place + ")");
-    result += R"(},"locations":[{"physicalLocation":{"artifactLocation":{"uri":)" + uris.sheetJson;
-    result += R"(},"region":{"byteOffset":)" + std::to_string(finding.record.offset);
-    result += R"(,"byteLength":)" + std::to_string(finding.record.length);
-    result += R"(}},"logicalLocations":[{"name":")" + place;
-    result += R"("}]}],"partialFingerprints":{"waiver/v1":)" +
-              quoted(waiverKey(finding.kind, finding.subjects)) + "}";
-    if (judged.waiver) {
-        Json suppression = {{"kind", "external"},
-                            {"status", "accepted"},
-                            {"location", lineLocation(uris.waivers, judged.waiver->line)}};
-        if (!judged.waiver->comment.empty())
-            suppression["justification"] = model::jsonString(judged.waiver->comment);
-        result += R"(,"suppressions":[)" + suppression.dump() + "]";
+// A result is put together as text, only its free texts escaped as JSON,
+// in buffers that keep their room from result to result: a log holds as
+// many results as the design has findings, and a document of objects for
+// each would cost several times the time of the text report.
+class FindingResults {
+  public:
+    explicit FindingResults(const Uris& uris) : uris_(uris) {}
+
+    const std::string& of(const JudgedFinding& judged) {
+        const model::Finding& finding = judged.finding;
+        place_.clear();
+        model::appendPlace(place_, finding.sheet, finding.at);
+        result_.assign(R"({"ruleId":")").append(model::findingName(finding.kind));
+        result_.append(R"(","level":")").append(sarifLevel(judged.severity));
+        result_.append(R"(","message":{"text":)");
+        text_.assign(finding.message).append(" (").append(place_).append(")");
+        model::appendJsonText(result_, text_);
+        result_.append(R"(},"locations":[{"physicalLocation":{"artifactLocation":{"uri":)");
+        result_.append(uris_.sheetJson).append(R"(},"region":{"byteOffset":)");
+        model::appendNumber(result_, finding.record.offset);
+        result_.append(R"(,"byteLength":)");
+        model::appendNumber(result_, finding.record.length);
+        result_.append(R"(}},"logicalLocations":[{"name":")").append(place_);
+        result_.append(R"("}]}],"partialFingerprints":{"waiver/v1":)");
+        model::appendJsonText(result_, waiverKey(finding.kind, finding.subjects));
+        result_ += '}';
+        if (judged.waiver) {
+            Json suppression = {{"kind", "external"},
+                                {"status", "accepted"},
+                                {"location", lineLocation(uris_.waivers, judged.waiver->line)}};
+            if (!judged.waiver->comment.empty())
+                suppression["justification"] = model::jsonString(judged.waiver->comment);
+            result_.append(R"(,"suppressions":[)").append(suppression.dump()).append("]");
+        }
+        result_ += '}';
+        return result_;
     }
-    return result + "}";
-}
+
+  private:
+    const Uris& uris_;
+    std::string place_, text_, result_;
+};
 
 std::string staleResult(const Uris& uris, const StaleWaiver& stale) {
     const std::string key = waiverKey(stale.waiver->kind, stale.waiver->subjects);
@@ -268,8 +282,9 @@ bool writeCheckSarif(std::FILE* file, const model::Design& design, const CheckRe
     out.write("      \"results\": [");
     const Uris uris = {quoted(uriOf(design.sheetPath)),
                        model::jsonString(uriOf(result.waiversPath))};
+    FindingResults results(uris);
     for (const JudgedFinding& judged : result.findings)
-        out.result(findingResult(uris, judged));
+        out.result(results.of(judged));
     for (const StaleWaiver& stale : result.stale)
         out.result(staleResult(uris, stale));
     out.write(result.findings.empty() && result.stale.empty() ? "]\n    }\n  ]\n}\n"

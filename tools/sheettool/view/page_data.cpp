@@ -1,7 +1,6 @@
 #include "page_data.h"
 
 #include <array>
-#include <charconv>
 #include <cstdint>
 #include <set>
 
@@ -21,8 +20,7 @@ using model::Json;
 // into the text, numbers by std::to_chars and texts escaped by the JSON
 // library: a tree of values for each row would cost more than the writing.
 void put(std::string& out, std::int64_t value) {
-    char digits[24];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    model::appendNumber(out, value);
 }
 
 void put(std::string& out, const std::string& bytes) {
