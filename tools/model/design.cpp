@@ -1,7 +1,5 @@
 #include "design.h"
 
-#include <charconv>
-
 #include "sheet/sheet_format.h"
 
 namespace dovla::model {
@@ -53,11 +51,6 @@ void appendReportLine(std::string& out, std::string_view text) {
     }
     out.append(text, plain);
     out += '\n';
-}
-
-void appendNumber(std::string& out, std::int64_t number) {
-    char digits[24];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -230,7 +231,10 @@ void appendReportLine(std::string& out, std::string_view text);
 
 // A number in decimal, behind the text: reports of tens of thousands of
 // rows make their numbers without a string of their own.
-void appendNumber(std::string& out, std::int64_t number);
+inline void appendNumber(std::string& out, std::int64_t number) {
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+}
 
 // The sheet of an item, and its end points (one or two; a point item's
 // one), visit(sheet, point) for each.

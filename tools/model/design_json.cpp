@@ -160,7 +160,7 @@ void writeFinding(JsonWriter& json, const Finding& finding) {
 
 // ,"key":[...] with each element written by write(json, element).
 template <typename List, typename Write>
-void writeList(JsonWriter& json, const char* key, const List& list, Write write) {
+void writeList(JsonWriter& json, JsonWriter::Key key, const List& list, Write write) {
     json.key(key).open('[');
     for (const auto& element : list)
         write(json, element);

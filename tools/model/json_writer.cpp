@@ -1,6 +1,6 @@
 #include "json_writer.h"
 
-#include "design_json.h"
+#include <array>
 
 namespace dovla::model {
 
@@ -38,9 +38,11 @@ bool JsonWriter::finish() {
     return std::ferror(file_) == 0;
 }
 
-JsonWriter& JsonWriter::key(std::string_view name) {
-    bytes(name);
-    out_ += ':';
+JsonWriter& JsonWriter::key(Key name) {
+    separate();
+    out_ += '"';
+    out_.append(name.name().data(), name.name().size());
+    out_ += "\":";
     comma_ = false;
     return *this;
 }
@@ -57,26 +59,66 @@ JsonWriter& JsonWriter::null() {
     return *this;
 }
 
-// Most texts are printable ASCII, which the library writes as it is
-// between quotes, a quote or backslash behind a backslash; anything else
-// it escapes or encodes, so it does that itself.
+// The escapes the library writes in its dump: a quote or backslash behind
+// a backslash, the five control bytes that have a letter by it, the rest
+// as \u00hh; a byte from 0x80 up is the character of its code (see
+// jsonString), two bytes of UTF-8. The design's JSON holds millions of
+// texts, most of them plain, copied a run at a time.
+namespace {
+
+// The bytes a JSON string holds as they are.
+constexpr std::array<bool, 256> plainBytes = [] {
+    std::array<bool, 256> plain{};
+    for (int byte = 0x20; byte < 0x80; ++byte)
+        plain[byte] = byte != '"' && byte != '\\';
+    return plain;
+}();
+
+} // namespace
+
 void appendJsonText(std::string& out, std::string_view bytes) {
-    for (char c : bytes) {
-        if (c < 0x20 || c > 0x7E) {
-            out += Json(jsonString(std::string(bytes))).dump();
-            return;
-        }
-    }
+    static constexpr char hex[] = "0123456789abcdef";
     out += '"';
-    std::size_t plain = 0; // the start of the run not yet copied
+    std::size_t run = 0; // the start of the run not yet copied
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '"' || bytes[i] == '\\') {
-            out.append(bytes, plain, i - plain);
-            out += '\\';
-            plain = i;
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (plainBytes[byte])
+            continue;
+        out.append(bytes.data() + run, i - run);
+        run = i + 1;
+        if (byte >= 0x80) {
+            out += static_cast<char>(0xC0 | byte >> 6);
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+            continue;
+        }
+        out += '\\';
+        switch (byte) {
+        case '"':
+        case '\\':
+            out += static_cast<char>(byte);
+            break;
+        case '\b':
+            out += 'b';
+            break;
+        case '\t':
+            out += 't';
+            break;
+        case '\n':
+            out += 'n';
+            break;
+        case '\f':
+            out += 'f';
+            break;
+        case '\r':
+            out += 'r';
+            break;
+        default:
+            out += "u00";
+            out += hex[byte >> 4];
+            out += hex[byte & 0xF];
         }
     }
-    out.append(bytes, plain);
+    out.append(bytes.data() + run, bytes.size() - run);
     out += '"';
 }
 

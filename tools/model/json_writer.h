@@ -1,6 +1,8 @@
 #pragma once
 
+#include <charconv>
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -27,14 +29,31 @@ class JsonWriter {
     // Hands on the rest to the file; false when a write to it failed.
     bool finish();
 
+    // A key the code names, checked as it is compiled to need no escape, so
+    // that it is copied as it is: a design's JSON names millions of keys.
+    class Key {
+      public:
+        template <std::size_t N> consteval Key(const char (&name)[N]) : name_(name, N - 1) {
+            for (char c : name_) {
+                if (c < 0x20 || c > 0x7E || c == '"' || c == '\\')
+                    throw "a key of the JSON needs no escape";
+            }
+        }
+        std::string_view name() const { return name_; }
+
+      private:
+        std::string_view name_;
+    };
+
     JsonWriter& open(char bracket);
     JsonWriter& close(char bracket);
-    JsonWriter& key(std::string_view name);
+    JsonWriter& key(Key name);
 
     template <std::integral Number>
     requires(!std::same_as<Number, bool>) JsonWriter& value(Number number) {
         separate();
-        out_ += std::to_string(number);
+        char digits[24];
+        out_.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
         return *this;
     }
     JsonWriter& value(bool flag);
@@ -45,12 +64,12 @@ class JsonWriter {
 
     // A key and its value.
     template <std::integral Number>
-    requires(!std::same_as<Number, bool>) JsonWriter& number(std::string_view name, Number number) {
+    requires(!std::same_as<Number, bool>) JsonWriter& number(Key name, Number number) {
         return key(name).value(number);
     }
-    JsonWriter& flag(std::string_view name, bool flag) { return key(name).value(flag); }
-    JsonWriter& text(std::string_view name, std::string_view text) { return key(name).bytes(text); }
-    JsonWriter& point(std::string_view name, Point at) { return key(name).point(at); }
+    JsonWriter& flag(Key name, bool flag) { return key(name).value(flag); }
+    JsonWriter& text(Key name, std::string_view text) { return key(name).bytes(text); }
+    JsonWriter& point(Key name, Point at) { return key(name).point(at); }
 
   private:
     void separate();

@@ -58,16 +58,18 @@ class Names {
             if (auto found = find(pins_, pin))
                 pins.push_back(*found);
         }
-        json.open('{');
-        for (const auto& [key, list] :
-             {std::pair("parts", &parts), {"nets", &nets}, {"pins", &pins}}) {
-            if (list->empty())
-                continue;
+        auto writeList = [&](model::JsonWriter::Key key, const std::vector<std::uint32_t>& list) {
+            if (list.empty())
+                return;
             json.key(key).open('[');
-            for (std::uint32_t index : *list)
+            for (std::uint32_t index : list)
                 json.value(index);
             json.close(']');
-        }
+        };
+        json.open('{');
+        writeList("parts", parts);
+        writeList("nets", nets);
+        writeList("pins", pins);
         if (!mentions.libName.empty()) {
             json.text("lib", mentions.libName).key("libPins").open('[');
             for (const std::string& pin : mentions.libraryPins)
@@ -105,8 +107,7 @@ void appendChanges(model::JsonWriter& json, const ReviewFile& file) {
             .number("sheet", -1)
             .key("at")
             .null();
-        for (const char* side : {"old", "new"})
-            json.key(side).open('{').close('}');
+        json.key("old").open('{').close('}').key("new").open('{').close('}');
         json.close('}');
     }
     // What changes nothing by itself is not reported, and not listed.
