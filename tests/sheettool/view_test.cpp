@@ -83,14 +83,16 @@ TEST(ViewPage, WrittenInPiecesIsThePageMadeWhole) {
 }
 
 // A design on two sheets with items before the first header (sheet 0):
-// nets, a bus group, a part no library holds, and a label whose name
-// would close a script element.
+// nets, a bus group, a part no library holds, a label whose name would
+// close a script element and one of a quote, a backslash and a byte
+// beyond ASCII.
 const std::string viewDesign = "wire from=10,10 to=60,10\n"
                                "sheet code=4\n"
                                "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
                                "part at=400,110 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
                                "wire from=210,100 to=350,100\n"
                                "label at=280,100 text=\"</script>\"\n"
+                               "label at=300,100 text=\"Q\\\"1\\\\\\xe9\"\n"
                                "part at=160,90 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
                                "junction at=100,300\n"
                                "bus from=100,500 to=300,500\n"
@@ -171,7 +173,8 @@ TEST_F(ViewCommand, PageHoldsTheDesignAsTheModelHasIt) {
         EXPECT_EQ(first["buses"], json::parse("[[100,500,300,500,0]]"));
         EXPECT_EQ(first["entries"], json::parse("[[200,500,210,490,-1,0]]"));
         EXPECT_EQ(first["junctions"], json::parse("[[100,300,-1]]"));
-        EXPECT_EQ(first["labels"], json::parse(R"([[280,100,"</script>",0,0,-1]])"));
+        EXPECT_EQ(first["labels"], json::parse(R"([[280,100,"</script>",0,0,-1],
+                                                    [300,100,"Q\"1\\\u00e9",0,0,-1]])"));
         ASSERT_EQ(first["tags"].size(), 1u);
         EXPECT_EQ(first["tags"][0][3], "B");
         ASSERT_EQ(first["parts"].size(), 4u);
@@ -202,9 +205,9 @@ TEST_F(ViewCommand, PageHoldsTheDesignAsTheModelHasIt) {
 
 // What the page names and colours beyond the net list: blocks as the long
 // listing names them, an address for every part (two parts of one
-// reference, power symbols), the nets that cross a bus, the net of a
-// junction, the library's pin names, and colours that tell nets running
-// side by side apart.
+// reference, power symbols, a heap of parts on one place), the nets that
+// cross a bus, the net of a junction, the library's pin names, and colours
+// that tell nets running side by side apart.
 TEST_F(ViewCommand, PageNamesBlocksPartsBusesAndColoursNeighbours) {
     sheet("names.sch", "sheet code=4\n"
                        "part at=300,200 ref=\"U1\" name=\"7400\" lib=\"7400\"\n"
@@ -213,6 +216,9 @@ TEST_F(ViewCommand, PageNamesBlocksPartsBusesAndColoursNeighbours) {
                        "part at=600,400 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
                        "part at=800,100 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
                        "part at=900,100 ref=\"\" name=\"VCC\" lib=\"VCC\"\n"
+                       "part at=2000,1500 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+                       "part at=2000,1500 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+                       "part at=2000,1500 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
                        "bus from=100,600 to=400,600\n"
                        "bus-entry at=200,600 attr=wire-entry\n"
                        "wire from=210,590 to=210,560\n"
@@ -230,9 +236,10 @@ TEST_F(ViewCommand, PageNamesBlocksPartsBusesAndColoursNeighbours) {
     struct Named {
         std::string label, link;
     };
-    const std::vector<Named> parts = {{"U1(1/4)", "U1(1/4)"}, {"U1(2/4)", "U1(2/4)"},
-                                      {"R1", "R1@1:600,200"}, {"R1", "R1@1:600,400"},
-                                      {"", "VCC@1:800,100"},  {"", "VCC@1:900,100"}};
+    const std::vector<Named> parts = {
+        {"U1(1/4)", "U1(1/4)"},   {"U1(2/4)", "U1(2/4)"},     {"R1", "R1@1:600,200"},
+        {"R1", "R1@1:600,400"},   {"", "VCC@1:800,100"},      {"", "VCC@1:900,100"},
+        {"R2", "R2@1:2000,1500"}, {"R2", "R2@1:2000,1500~2"}, {"R2", "R2@1:2000,1500~3"}};
     ASSERT_EQ(page["parts"].size(), parts.size() + 4);
     for (std::size_t i = 0; i < parts.size(); ++i) {
         EXPECT_EQ(page["parts"][i]["label"], parts[i].label) << i;

@@ -1,7 +1,7 @@
 #include "part_names.h"
 
-#include <map>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace dovla::sheettool::view {
 
@@ -18,12 +18,18 @@ std::string blockName(const model::Part& part) {
 }
 
 std::vector<std::string> partLinks(const model::Design& design) {
-    std::map<std::string, int> uses;
+    std::unordered_map<std::string, int> uses;
+    uses.reserve(design.parts.size());
     for (const model::Part& part : design.parts)
         ++uses[blockName(part)];
     std::vector<std::string> links;
     links.reserve(design.parts.size());
-    std::set<std::string> taken;
+    std::unordered_set<std::string> taken;
+    taken.reserve(design.parts.size());
+    // For each link given a number, the number to try next: those below it
+    // are taken, and stay taken, so a heap of parts on one place is
+    // numbered in one pass, not each from 2 again.
+    std::unordered_map<std::string, int> nextNumber;
     for (const model::Part& part : design.parts) {
         std::string link = blockName(part);
         if (link.empty() || uses[link] > 1) {
@@ -37,8 +43,12 @@ std::vector<std::string> partLinks(const model::Design& design) {
             link += std::to_string(part.origin.y);
         }
         std::string unique = link;
-        for (int n = 2; taken.count(unique) != 0; ++n)
-            unique = link + "~" + std::to_string(n);
+        if (taken.count(unique) != 0) {
+            int& n = nextNumber.try_emplace(link, 2).first->second;
+            do
+                unique = link + "~" + std::to_string(n++);
+            while (taken.count(unique) != 0);
+        }
         taken.insert(unique);
         links.push_back(std::move(unique));
     }

@@ -1,9 +1,10 @@
 #include "view_geometry.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <iterator>
-#include <map>
+#include <tuple>
 
 namespace dovla::sheettool::view {
 
@@ -129,6 +130,17 @@ model::Point pinNumberAt(const model::Pin& pin, bool across) {
     return {across ? midX + 7 : midX - 7, midY + 3};
 }
 
+namespace {
+
+// The width of a pin's number in characters, as its text has them.
+std::int64_t pinNumberWidth(const model::Pin& pin) {
+    char digits[16];
+    return (pin.letter != 0 ? 1 : 0) +
+           (std::to_chars(digits, digits + sizeof digits, pin.number).ptr - digits);
+}
+
+} // namespace
+
 std::string pinNumberText(const model::Pin& pin) {
     std::string text = pin.letter != 0 ? std::string(1, pin.letter) : std::string();
     return text + std::to_string(pin.number);
@@ -136,19 +148,44 @@ std::string pinNumberText(const model::Pin& pin) {
 
 std::vector<model::Point> pinNumberPlaces(const model::Design& design) {
     // Numbers are some 4 units a digit wide and 7 high, centred on their x.
+    // A number goes across its pin when it would overlap one placed before
+    // it in its cell or the cells around. The cells a number can take are
+    // known beforehand (each pin has two places), so they are numbered once
+    // by sorting; a cell keeps each place and width once, so that a heap of
+    // parts on one place costs no more than one part.
+    constexpr std::int64_t size = 32;
+    auto cellOf = [](int sheet, std::int64_t x, std::int64_t y) {
+        auto of = [](std::int64_t v) { return v >= 0 ? v / size : -((-v + size - 1) / size); };
+        return std::tuple(sheet, of(x), of(y));
+    };
+    using Cell = decltype(cellOf(0, 0, 0));
+    std::vector<Cell> cells;
+    cells.reserve(2 * design.pins.size());
+    for (const model::Pin& pin : design.pins) {
+        for (bool across : {false, true}) {
+            model::Point at = pinNumberAt(pin, across);
+            cells.push_back(cellOf(pin.sheet, at.x, at.y));
+        }
+    }
+    std::sort(cells.begin(), cells.end());
+    cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+    auto numberOf = [&](const Cell& cell) {
+        auto found = std::lower_bound(cells.begin(), cells.end(), cell);
+        return found != cells.end() && *found == cell ? found - cells.begin() : -1;
+    };
     struct Placed {
         std::int64_t x, y, halfWidth;
+        bool operator==(const Placed&) const = default;
     };
-    std::map<std::pair<int, std::pair<std::int64_t, std::int64_t>>, std::vector<Placed>> cells;
-    constexpr std::int64_t cell = 32;
-    auto cellOf = [](std::int64_t v) { return v >= 0 ? v / cell : -((-v + cell - 1) / cell); };
+    std::vector<std::vector<Placed>> placed(cells.size());
     auto overlaps = [&](int sheet, const Placed& p) {
+        auto [s, cx, cy] = cellOf(sheet, p.x, p.y);
         for (std::int64_t ox = -1; ox <= 1; ++ox) {
             for (std::int64_t oy = -1; oy <= 1; ++oy) {
-                auto found = cells.find({sheet, {cellOf(p.x) + ox, cellOf(p.y) + oy}});
-                if (found == cells.end())
+                auto number = numberOf({s, cx + ox, cy + oy});
+                if (number < 0)
                     continue;
-                for (const Placed& q : found->second) {
+                for (const Placed& q : placed[number]) {
                     if (std::llabs(p.x - q.x) < p.halfWidth + q.halfWidth &&
                         std::llabs(p.y - q.y) < 7)
                         return true;
@@ -160,11 +197,14 @@ std::vector<model::Point> pinNumberPlaces(const model::Design& design) {
     std::vector<model::Point> places;
     places.reserve(design.pins.size());
     for (const model::Pin& pin : design.pins) {
-        std::int64_t halfWidth = 2 * static_cast<std::int64_t>(pinNumberText(pin).size());
+        const std::int64_t halfWidth = 2 * pinNumberWidth(pin);
         model::Point at = pinNumberAt(pin);
         if (overlaps(pin.sheet, {at.x, at.y, halfWidth}))
             at = pinNumberAt(pin, true);
-        cells[{pin.sheet, {cellOf(at.x), cellOf(at.y)}}].push_back({at.x, at.y, halfWidth});
+        std::vector<Placed>& cell = placed[numberOf(cellOf(pin.sheet, at.x, at.y))];
+        const Placed number{at.x, at.y, halfWidth};
+        if (std::find(cell.begin(), cell.end(), number) == cell.end())
+            cell.push_back(number);
         places.push_back(at);
     }
     return places;
@@ -173,7 +213,8 @@ std::vector<model::Point> pinNumberPlaces(const model::Design& design) {
 namespace {
 
 // The net of what ends at each point of each sheet: the first such item
-// in the design's order.
+// in the design's order. The ends are sorted once, stably, and looked up
+// by halving.
 class NetsAt {
   public:
     explicit NetsAt(const model::Design& design) {
@@ -182,17 +223,27 @@ class NetsAt {
             if (group.kind != model::GroupRef::Net)
                 continue;
             model::forEachEnd(design, item, [&](int sheet, model::Point at) {
-                nets_.try_emplace({sheet, {at.x, at.y}}, group.index);
+                ends_.push_back({sheet, at.x, at.y, group.index});
             });
         }
+        std::stable_sort(ends_.begin(), ends_.end(), before);
     }
     std::int64_t at(int sheet, model::Point point) const {
-        auto found = nets_.find({sheet, {point.x, point.y}});
-        return found != nets_.end() ? found->second : -1;
+        End wanted{sheet, point.x, point.y, 0};
+        auto found = std::lower_bound(ends_.begin(), ends_.end(), wanted, before);
+        return found != ends_.end() && !before(wanted, *found) ? std::int64_t{found->net} : -1;
     }
 
   private:
-    std::map<std::pair<int, std::pair<std::int32_t, std::int32_t>>, std::int64_t> nets_;
+    struct End {
+        int sheet;
+        std::int32_t x, y;
+        std::uint32_t net;
+    };
+    static bool before(const End& a, const End& b) {
+        return std::tie(a.sheet, a.x, a.y) < std::tie(b.sheet, b.x, b.y);
+    }
+    std::vector<End> ends_;
 };
 
 } // namespace
