@@ -181,11 +181,11 @@ std::vector<model::Point> pinNumberPlaces(const model::Design& design) {
     auto overlaps = [&](int sheet, const Placed& p) {
         auto [s, cx, cy] = cellOf(sheet, p.x, p.y);
         for (std::int64_t ox = -1; ox <= 1; ++ox) {
-            for (std::int64_t oy = -1; oy <= 1; ++oy) {
-                auto number = numberOf({s, cx + ox, cy + oy});
-                if (number < 0)
-                    continue;
-                for (const Placed& q : placed[number]) {
+            // The three cells of a column around lie side by side in order.
+            const Cell last{s, cx + ox, cy + 1};
+            for (auto cell = std::lower_bound(cells.begin(), cells.end(), Cell{s, cx + ox, cy - 1});
+                 cell != cells.end() && *cell <= last; ++cell) {
+                for (const Placed& q : placed[cell - cells.begin()]) {
                     if (std::llabs(p.x - q.x) < p.halfWidth + q.halfWidth &&
                         std::llabs(p.y - q.y) < 7)
                         return true;
