@@ -24,6 +24,26 @@ void PrintTo(const FindingCase& c, std::ostream* out) {
 
 class Findings : public DesignTexts, public ::testing::WithParamInterface<FindingCase> {};
 
+// A net of twenty names, two of them drawn twice: more than a net's names
+// are looked along, so the later ones are found by the index.
+std::string twentyNames() {
+    std::string text = "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                       "wire from=210,100 to=450,100\n";
+    const std::vector<int> names = {1,  2,  3,  4,  5,  6,  7,  8, 9,  10, 11,
+                                    12, 13, 14, 15, 16, 17, 18, 3, 19, 18, 20};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += "label at=" + std::to_string(220 + 10 * i) + ",100 text=\"N" +
+                std::to_string(names[i]) + "\"\n";
+    return text;
+}
+
+std::string twentyNamesLine() {
+    std::string names;
+    for (int n = 1; n <= 20; ++n)
+        names += (n > 1 ? ", \"N" : "\"N") + std::to_string(n) + "\"";
+    return "a.sch: sheet 1 at 230,100: warning: net carries 20 names: " + names + " [two-names]";
+}
+
 TEST_P(Findings, AreListedWithTheirSheetAndPlace) {
     sheet("a.sch", "sheet code=4\n" + GetParam().sheet);
     RunResult text = tool({"check", "a.sch", "--fail-on", "info"});
@@ -181,6 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "power-short",
                     "a.sch: sheet 1 at 300,300: error: short: the net joins the power names "
                     "\"VCC\", \"GND\" [power-short]"},
+        FindingCase{"TwentyNamesEachOnce", twentyNames(), "two-names", twentyNamesLine()},
         FindingCase{"UnusedBlocks",
                     "part at=400,300 ref=\"U1\" name=\"7400\" lib=\"7400\" block=2\n",
                     "unused-blocks",
