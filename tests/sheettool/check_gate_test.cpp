@@ -407,6 +407,19 @@ TEST_F(DesignTexts, FindingsAreAlikeByTypeAndSubjectsInAnyOrder) {
          {"two-names AB C  #", "two-names A BC  #"},
          false},
         {"sheet code=4\n"
+         "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+         "part at=400,110 ref=\"R2\" name=\"RES\" lib=\"RES\"\n"
+         "wire from=210,100 to=350,100\n"
+         "label at=250,100 text=\"A::B\"\n"
+         "label at=300,100 text=\"C\"\n"
+         "part at=200,310 ref=\"R3\" name=\"RES\" lib=\"RES\"\n"
+         "part at=400,310 ref=\"R4\" name=\"RES\" lib=\"RES\"\n"
+         "wire from=210,300 to=350,300\n"
+         "label at=250,300 text=\"A\"\n"
+         "label at=300,300 text=\"B::C\"\n",
+         {"two-names A::B C  #", "two-names A B::C  #"},
+         false},
+        {"sheet code=4\n"
          "part at=200,110 ref=\"QA\" name=\"QB\" lib=\"QB\"\n"
          "part at=400,110 ref=\"QB\" name=\"QA\" lib=\"QA\"\n",
          {"unknown-part QA QB  #", "unknown-part QB QA (2)  #"},

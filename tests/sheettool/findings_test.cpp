@@ -188,6 +188,19 @@ INSTANTIATE_TEST_SUITE_P(
                     "a.sch: sheet 1 at 590,300: warning: name \"GND\" is on 2 nets that are not "
                     "joined: net \"GND[R1.2]\" (sheet 1 at 250,100), net \"GND[R3.2]\" (sheet 1 at "
                     "590,300) [name-on-separate-nets]"},
+        // Two ground symbols wired together are one place of the name: the
+        // first of them in the net.
+        FindingCase{"PowerNameOnSeparateNets",
+                    "part at=200,110 ref=\"R1\" name=\"RES\" lib=\"RES\"\n"
+                    "wire from=210,100 to=350,100\n"
+                    "label at=250,100 text=\"GND\"\n"
+                    "part at=600,330 ref=\"\" name=\"GND\" lib=\"GND\"\n"
+                    "part at=700,330 ref=\"\" name=\"GND\" lib=\"GND\"\n"
+                    "wire from=590,300 to=690,300\n",
+                    "name-on-separate-nets",
+                    "a.sch: sheet 1 at 690,300: warning: name \"GND\" is on 2 nets that are not "
+                    "joined: net \"GND[R1.2]\" (sheet 1 at 250,100), net \"GND[@1:590,300]\" "
+                    "(sheet 1 at 690,300) [name-on-separate-nets]"},
         // VCC and GND joined by two tags of one name on two sheets: the
         // short is in the middle of the way between them.
         FindingCase{"PowerShortThroughTags",
