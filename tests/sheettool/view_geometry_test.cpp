@@ -166,6 +166,37 @@ TEST(PinNumberPlaces, NumbersOfPinsThatMeetDoNotOverlap) {
     }
 }
 
+// Numbers are looked up by the cells of the plane they fall in: two that
+// overlap across the line between two cells, in either direction, are seen.
+TEST(PinNumberPlaces, NumbersOverlapAcrossTheLinesOfTheirCells) {
+    auto horizontal = [](std::int32_t x, std::int32_t y) {
+        model::Pin pin;
+        pin.sheet = 1;
+        pin.root = {x - 5, y};
+        pin.end = {x + 5, y};
+        pin.number = 1;
+        return pin; // its number at x,y-3
+    };
+    struct Case {
+        const char* what;
+        model::Point first, second; // the pins' middles
+        model::Point place;         // where the second's number goes
+    };
+    for (const Case& c : std::vector<Case>{
+             {"the cell below", {95, 36}, {95, 32}, {95, 41}},
+             {"the cell above", {95, 32}, {95, 36}, {95, 45}},
+             {"the cell to the left", {62, 50}, {65, 50}, {65, 59}},
+             {"the cell to the right", {65, 50}, {62, 50}, {62, 59}},
+             {"apart", {62, 36}, {62, 24}, {62, 21}},
+         }) {
+        model::Design design;
+        design.pins = {horizontal(c.first.x, c.first.y), horizontal(c.second.x, c.second.y)};
+        std::vector<model::Point> places = pinNumberPlaces(design);
+        ASSERT_EQ(places.size(), 2u);
+        EXPECT_EQ(places[1], c.place) << c.what;
+    }
+}
+
 TEST(BodyOf, UnknownPartsStandAsASquareAtTheirOrigin) {
     EXPECT_EQ(bodyOf(part(1, {300, 200}, true)), (Box{260, 180, 300, 200}));
     EXPECT_EQ(bodyOf(part(1, {300, 200}, false)), (Box{280, 180, 300, 200}));
