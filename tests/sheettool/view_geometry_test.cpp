@@ -167,7 +167,8 @@ TEST(PinNumberPlaces, NumbersOfPinsThatMeetDoNotOverlap) {
 }
 
 // Numbers are looked up by the cells of the plane they fall in: two that
-// overlap across the line between two cells, in either direction, are seen.
+// overlap across the line between two cells, in either direction and on
+// either side of the axes, are seen.
 TEST(PinNumberPlaces, NumbersOverlapAcrossTheLinesOfTheirCells) {
     auto horizontal = [](std::int32_t x, std::int32_t y) {
         model::Pin pin;
@@ -188,6 +189,8 @@ TEST(PinNumberPlaces, NumbersOverlapAcrossTheLinesOfTheirCells) {
              {"the cell to the left", {62, 50}, {65, 50}, {65, 59}},
              {"the cell to the right", {65, 50}, {62, 50}, {62, 59}},
              {"apart", {62, 36}, {62, 24}, {62, 21}},
+             {"the cell below, across the x axis", {0, 4}, {0, 1}, {0, 10}},
+             {"the cell to the left, across the y axis", {2, 50}, {-1, 50}, {-1, 59}},
          }) {
         model::Design design;
         design.pins = {horizontal(c.first.x, c.first.y), horizontal(c.second.x, c.second.y)};

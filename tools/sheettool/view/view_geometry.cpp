@@ -154,12 +154,18 @@ std::vector<model::Point> pinNumberPlaces(const model::Design& design) {
     // by sorting; a cell keeps each place and width once, so that a heap of
     // parts on one place costs no more than one part.
     constexpr std::int64_t size = 32;
+    // A cell as one number that sorts as (sheet, column, row) would: a
+    // column or row of a 32-bit coordinate, moved up by half the room of
+    // its 28 bits, takes no sign; the sheet takes the top 8.
+    constexpr std::int64_t lift = std::int64_t{1} << 27;
     auto cellOf = [](int sheet, std::int64_t x, std::int64_t y) {
         auto of = [](std::int64_t v) { return v >= 0 ? v / size : -((-v + size - 1) / size); };
-        return std::tuple(sheet, of(x), of(y));
+        return static_cast<std::uint64_t>(sheet) << 56 |
+               static_cast<std::uint64_t>(of(x) + lift) << 28 |
+               static_cast<std::uint64_t>(of(y) + lift);
     };
-    using Cell = decltype(cellOf(0, 0, 0));
-    std::vector<Cell> cells;
+    constexpr std::uint64_t column = std::uint64_t{1} << 28;
+    std::vector<std::uint64_t> cells;
     cells.reserve(2 * design.pins.size());
     for (const model::Pin& pin : design.pins) {
         for (bool across : {false, true}) {
@@ -169,9 +175,8 @@ std::vector<model::Point> pinNumberPlaces(const model::Design& design) {
     }
     std::sort(cells.begin(), cells.end());
     cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
-    auto numberOf = [&](const Cell& cell) {
-        auto found = std::lower_bound(cells.begin(), cells.end(), cell);
-        return found != cells.end() && *found == cell ? found - cells.begin() : -1;
+    auto numberOf = [&](std::uint64_t cell) {
+        return std::lower_bound(cells.begin(), cells.end(), cell) - cells.begin();
     };
     struct Placed {
         std::int64_t x, y, halfWidth;
@@ -179,12 +184,12 @@ std::vector<model::Point> pinNumberPlaces(const model::Design& design) {
     };
     std::vector<std::vector<Placed>> placed(cells.size());
     auto overlaps = [&](int sheet, const Placed& p) {
-        auto [s, cx, cy] = cellOf(sheet, p.x, p.y);
-        for (std::int64_t ox = -1; ox <= 1; ++ox) {
+        const std::uint64_t middle = cellOf(sheet, p.x, p.y);
+        for (std::uint64_t left = middle - column - 1; left <= middle + column - 1;
+             left += column) {
             // The three cells of a column around lie side by side in order.
-            const Cell last{s, cx + ox, cy + 1};
-            for (auto cell = std::lower_bound(cells.begin(), cells.end(), Cell{s, cx + ox, cy - 1});
-                 cell != cells.end() && *cell <= last; ++cell) {
+            for (auto cell = std::lower_bound(cells.begin(), cells.end(), left);
+                 cell != cells.end() && *cell <= left + 2; ++cell) {
                 for (const Placed& q : placed[cell - cells.begin()]) {
                     if (std::llabs(p.x - q.x) < p.halfWidth + q.halfWidth &&
                         std::llabs(p.y - q.y) < 7)
