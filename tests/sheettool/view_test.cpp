@@ -359,6 +359,44 @@ TEST_F(ViewCommand, ANetHasOneColourOnEverySheetAndInTheList) {
     }
 }
 
+// Nets are neighbours when their lines lie in the same or touching 50 by
+// 50 cells, whichever side, corner or sign of the coordinates: the second
+// net of a pair takes the second colour beside the first, else the first.
+TEST_F(ViewCommand, NeighboursAreTheNetsOfTouchingCells) {
+    const struct {
+        int ax, ay, bx, by;
+        bool near;
+    } pairs[] = {
+        {1000, 1000, 1000, 1060, true},  {1000, 1000, 1060, 1060, true},
+        {1000, 1000, 960, 960, true},    {1000, 1000, 1060, 960, true},
+        {-10, -10, 10, 10, true},        {-10, 10, 10, -10, true},
+        {1000, 1000, 1110, 1000, false}, {1000, 1000, 1110, 1060, false},
+        {1000, 1000, 1000, 1110, false}, {-60, -10, 10, 10, false},
+    };
+    std::string text;
+    for (std::size_t i = 0; i < std::size(pairs); ++i) {
+        auto net = [&](const std::string& name, int x, int y) {
+            return "wire from=" + std::to_string(x) + "," + std::to_string(y) +
+                   " to=" + std::to_string(x + 2) + "," + std::to_string(y) +
+                   "\nlabel at=" + std::to_string(x) + "," + std::to_string(y) + " text=\"" + name +
+                   std::to_string(i) + "\"\n";
+        };
+        text += "sheet code=4\n" + net("A", pairs[i].ax, pairs[i].ay) +
+                net("B", pairs[i].bx, pairs[i].by);
+    }
+    sheet("pairs.sch", text);
+    ASSERT_EQ(tool({"view", "pairs.sch", "--no-libraries", "-o", "page.html"}).status, 0);
+    const json page = designOfPage(dir.read("page.html"));
+    std::map<std::string, std::string> colours;
+    for (const json& net : page["nets"])
+        colours[net["key"]] = net["color"];
+    for (std::size_t i = 0; i < std::size(pairs); ++i) {
+        const std::string n = std::to_string(i);
+        EXPECT_EQ(colours["A" + n], view::netPalette[0]) << i;
+        EXPECT_EQ(colours["B" + n], view::netPalette[pairs[i].near ? 1 : 0]) << i;
+    }
+}
+
 // Everything the page needs is in it: no address to fetch from, and a
 // policy that forbids fetching.
 TEST_F(ViewCommand, PageFetchesNothing) {

@@ -83,13 +83,13 @@ class SheetCells {
                 const std::uint32_t cell = cellsOfNets[i].second;
                 if (crowded(cell))
                     continue;
-                auto [cx, cy] = cellOfKey(cellKeys[cell]);
-                for (std::int64_t ox = -1; ox <= 1; ++ox) {
-                    for (std::int64_t oy = -1; oy <= 1; ++oy) {
-                        std::uint64_t around = key(cx + ox, cy + oy);
-                        auto found = std::lower_bound(cellKeys.begin(), cellKeys.end(), around);
-                        if (found == cellKeys.end() || *found != around)
-                            continue;
+                // The three cells of a column around lie side by side in
+                // order, found by one search.
+                const std::uint64_t middle = cellKeys[cell];
+                for (std::uint64_t left = middle - column - 1; left <= middle + column - 1;
+                     left += column) {
+                    for (auto found = std::lower_bound(cellKeys.begin(), cellKeys.end(), left);
+                         found != cellKeys.end() && *found <= left + 2; ++found) {
                         auto other = static_cast<std::size_t>(found - cellKeys.begin());
                         if (crowded(other))
                             continue;
@@ -111,14 +111,13 @@ class SheetCells {
     static constexpr std::size_t crowd = 128;
     static constexpr std::int64_t walkLimit = 1'000'000;
 
-    // A cell's two numbers in one, so that the marks sort as numbers: the
-    // numbers of cells on the plane fit 32 bits each.
+    // A cell's two numbers in one that sorts as the pair would: each of
+    // them fits 32 bits, and with its sign bit turned it takes no sign.
+    static constexpr std::uint64_t column = std::uint64_t{1} << 32;
     static std::uint64_t key(std::int64_t x, std::int64_t y) {
-        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32 |
-               static_cast<std::uint32_t>(y);
-    }
-    static std::pair<std::int64_t, std::int64_t> cellOfKey(std::uint64_t key) {
-        return {static_cast<std::int32_t>(key >> 32), static_cast<std::int32_t>(key)};
+        constexpr std::uint32_t sign = 0x8000'0000;
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(x) ^ sign) << 32 |
+               (static_cast<std::uint32_t>(y) ^ sign);
     }
     static std::int64_t cellOf(std::int64_t v) {
         return v >= 0 ? v / neighbourReach : -((-v + neighbourReach - 1) / neighbourReach);
