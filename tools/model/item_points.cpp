@@ -1,6 +1,7 @@
 #include "item_points.h"
 
 #include <algorithm>
+#include <array>
 
 namespace dovla::model {
 
@@ -11,11 +12,39 @@ std::uint64_t ItemPoints::key(int sheet, Point point) {
            static_cast<std::uint32_t>(plane.y);
 }
 
+namespace {
+
+struct End {
+    std::uint64_t key;
+    ItemRef item;
+};
+
+// The ends in the order of their keys, those of one key in the order they
+// were made: a radix sort, stable by its nature, a byte at a time, that
+// passes over the bytes every key shares (most: a drawing's numbers are
+// small).
+void sortByKey(std::vector<End>& ends) {
+    std::uint64_t varying = 0;
+    for (const End& end : ends)
+        varying |= end.key ^ ends.front().key;
+    std::vector<End> sorted(ends.size());
+    for (int shift = 0; shift < 64; shift += 8) {
+        if ((varying >> shift & 0xFF) == 0)
+            continue;
+        std::array<std::size_t, 257> first{};
+        for (const End& end : ends)
+            ++first[(end.key >> shift & 0xFF) + 1];
+        for (std::size_t byte = 1; byte < first.size(); ++byte)
+            first[byte] += first[byte - 1];
+        for (const End& end : ends)
+            sorted[first[end.key >> shift & 0xFF]++] = end;
+        ends.swap(sorted);
+    }
+}
+
+} // namespace
+
 ItemPoints::ItemPoints(const Design& design) {
-    struct End {
-        std::uint64_t key;
-        ItemRef item;
-    };
     std::vector<End> ends;
     ends.reserve(design.items.size() * 2);
     for (const ItemRef& item : design.items) {
@@ -26,9 +55,7 @@ ItemPoints::ItemPoints(const Design& design) {
                 ends.push_back({at, item});
         });
     }
-    // Stable, so that the items at a point stay in the order they were made.
-    std::stable_sort(ends.begin(), ends.end(),
-                     [](const End& a, const End& b) { return a.key < b.key; });
+    sortByKey(ends);
     keys_.reserve(ends.size());
     items_.reserve(ends.size());
     for (const End& end : ends) {
@@ -38,7 +65,11 @@ ItemPoints::ItemPoints(const Design& design) {
 }
 
 std::span<const ItemRef> ItemPoints::at(int sheet, Point point) const {
-    auto [first, last] = std::equal_range(keys_.begin(), keys_.end(), key(sheet, point));
+    const std::uint64_t wanted = key(sheet, point);
+    const auto first = std::lower_bound(keys_.begin(), keys_.end(), wanted);
+    auto last = first;
+    while (last != keys_.end() && *last == wanted)
+        ++last;
     return {items_.data() + (first - keys_.begin()), static_cast<std::size_t>(last - first)};
 }
 
