@@ -494,7 +494,12 @@ class Checker {
             std::uint32_t net;
             std::vector<Place> at;
         };
-        std::map<std::string_view, std::vector<Places>> nets;
+        // Each name's nets, the names numbered as first met; the names on
+        // more than one net are then taken in the order of their bytes.
+        std::unordered_map<std::string_view, std::uint32_t> numberOf;
+        numberOf.reserve(design_.nets.size());
+        std::vector<std::string_view> names;
+        std::vector<std::vector<Places>> nets;
         for (std::uint32_t i = 0; i < design_.nets.size(); ++i) {
             NamesMet met;
             std::vector<std::vector<Place>> places;
@@ -508,12 +513,26 @@ class Checker {
                 if (!source->power || first)
                     places[number].push_back({source->sheet, source->at, member});
             }
-            for (std::size_t name = 0; name < places.size(); ++name)
-                nets[met.names()[name]].push_back({i, std::move(places[name])});
+            for (std::size_t name = 0; name < places.size(); ++name) {
+                auto [at, added] = numberOf.try_emplace(met.names()[name],
+                                                        static_cast<std::uint32_t>(names.size()));
+                if (added) {
+                    names.push_back(at->first);
+                    nets.emplace_back();
+                }
+                nets[at->second].push_back({i, std::move(places[name])});
+            }
         }
-        for (const auto& [name, apart] : nets) {
-            if (apart.size() < 2)
-                continue;
+        std::vector<std::uint32_t> shared;
+        for (std::uint32_t number = 0; number < nets.size(); ++number) {
+            if (nets[number].size() >= 2)
+                shared.push_back(number);
+        }
+        std::sort(shared.begin(), shared.end(),
+                  [&](std::uint32_t a, std::uint32_t b) { return names[a] < names[b]; });
+        for (std::uint32_t number : shared) {
+            const std::string_view name = names[number];
+            const std::vector<Places>& apart = nets[number];
             std::string list;
             std::vector<std::string> subjects = {std::string(name)};
             for (const Places& places : apart) {
