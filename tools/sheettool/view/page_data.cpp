@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <set>
+#include <type_traits>
 
 #include "design_json.h"
 #include "json_writer.h"
@@ -38,17 +40,35 @@ void put(std::string& out, const std::vector<std::int64_t>& values) {
     out += ']';
 }
 
-// One row, [a,b,...], behind the rows already in `rows`.
+// One row, [a,b,...], behind the rows already in `rows`. A row of numbers
+// alone, which most rows are, is written in a buffer of its own and added
+// at once.
 template <typename... Values> void row(std::string& rows, const Values&... values) {
-    rows += rows.empty() ? '[' : ',';
-    bool first = true;
-    auto each = [&](const auto& value) {
-        rows += first ? '[' : ',';
-        first = false;
-        put(rows, value);
-    };
-    (each(values), ...);
-    rows += ']';
+    if constexpr ((std::is_integral_v<Values> && ...)) {
+        constexpr std::size_t widest = 20; // -9223372036854775808
+        char text[2 + sizeof...(Values) * (1 + widest)];
+        char* end = text;
+        *end++ = rows.empty() ? '[' : ',';
+        char separator = '[';
+        auto each = [&](std::int64_t value) {
+            *end++ = separator;
+            separator = ',';
+            end = std::to_chars(end, end + widest, value).ptr;
+        };
+        (each(values), ...);
+        *end++ = ']';
+        rows.append(text, end);
+    } else {
+        rows += rows.empty() ? '[' : ',';
+        bool first = true;
+        auto each = [&](const auto& value) {
+            rows += first ? '[' : ',';
+            first = false;
+            put(rows, value);
+        };
+        (each(values), ...);
+        rows += ']';
+    }
 }
 
 std::int64_t netOf(model::GroupRef group) {
