@@ -17,11 +17,10 @@ namespace dovla::sheettool::view {
 
 namespace {
 
-using model::Json;
-
 // The rows that make up most of a large design's page are written straight
-// into the text, numbers by std::to_chars and texts escaped by the JSON
-// library: a tree of values for each row would cost more than the writing.
+// into the text, numbers by std::to_chars and texts as the JSON writer
+// escapes them: a tree of values for each row would cost more than the
+// writing.
 void put(std::string& out, std::int64_t value) {
     model::appendNumber(out, value);
 }
@@ -139,18 +138,14 @@ void addItem(const model::Design& design, const Placing& placing, model::ItemRef
     }
 }
 
-// A JSON text as a JSON string. The text has no control bytes (its names
-// were escaped) and its other bytes are UTF-8 that the JSON library wrote,
-// so a quote or backslash behind a backslash is what the library would
-// make of it, at a fraction of the cost on a sheet's thousands of rows.
-void appendAsString(std::string& out, const std::string& text) {
-    const bool plain = std::none_of(text.begin(), text.end(),
-                                    [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-    if (!plain) {
-        out += Json(text).dump();
-        return;
-    }
-    out += '"';
+// A sheet's items go into the page as one JSON string: the page reads a
+// sheet's items when it draws the sheet, not all of them when it opens.
+// Its rows are written into the string as they are, the quotes and
+// backslashes of their texts escaped. The texts hold no control bytes
+// (their names were escaped) and their other bytes are UTF-8 that a JSON
+// string keeps, so this is the string the JSON library would make of them,
+// at a fraction of the cost on a sheet's thousands of rows.
+void appendEscaped(std::string& out, std::string_view text) {
     std::size_t run = 0; // the start of the run not yet copied
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '"' || text[i] == '\\') {
@@ -160,7 +155,23 @@ void appendAsString(std::string& out, const std::string& text) {
         }
     }
     out.append(text, run);
-    out += '"';
+}
+
+// One list of a sheet's items in its string, behind `separator`: its rows
+// of numbers alone, or of texts too.
+void appendItemRows(std::string& out, char separator, const char* key, const std::string& rows,
+                    bool texts = false) {
+    out += separator;
+    out += "\\\"";
+    out += key;
+    out += "\\\":";
+    if (rows.empty())
+        out += '[';
+    else if (texts)
+        appendEscaped(out, rows);
+    else
+        out += rows;
+    out += ']';
 }
 
 void appendRows(std::string& out, const char* key, const std::string& rows) {
@@ -219,31 +230,25 @@ void appendSheets(const model::Design& design, const std::vector<DrawnSheet>& sh
         put(out, sheets[i].number);
         appendBox(out, "paper", sheets[i].paper);
         appendBox(out, "extent", sheets[i].extent);
-        // The items as a text of their own: the page reads a sheet's
-        // items when it draws the sheet, not all of them when it opens.
-        std::string items;
-        appendRows(items, "wires", sheet.wires);
-        appendRows(items, "buses", sheet.buses);
-        appendRows(items, "entries", sheet.entries);
-        appendRows(items, "junctions", sheet.junctions);
-        appendRows(items, "labels", sheet.labels);
-        appendRows(items, "tags", sheet.tags);
-        appendRows(items, "parts", sheet.parts);
-        appendRows(items, "pins", sheet.pins);
-        items += ",\"colors\":[";
+        out += ",\"items\":\"";
+        appendItemRows(out, '{', "wires", sheet.wires);
+        appendItemRows(out, ',', "buses", sheet.buses);
+        appendItemRows(out, ',', "entries", sheet.entries);
+        appendItemRows(out, ',', "junctions", sheet.junctions);
+        appendItemRows(out, ',', "labels", sheet.labels, true);
+        appendItemRows(out, ',', "tags", sheet.tags, true);
+        appendItemRows(out, ',', "parts", sheet.parts);
+        appendItemRows(out, ',', "pins", sheet.pins);
+        out += ",\\\"colors\\\":[";
         for (std::size_t c = 0; c < colors[i].size(); ++c) {
             if (c > 0)
-                items += ',';
-            put(items, colors[i][c].first);
-            items += ",\"";
-            items += colors[i][c].second;
-            items += '"';
+                out += ',';
+            put(out, colors[i][c].first);
+            out += ",\\\"";
+            out += colors[i][c].second;
+            out += "\\\"";
         }
-        items += "]}";
-        items[0] = '{';
-        out += ",\"items\":";
-        appendAsString(out, items);
-        out += '}';
+        out += "]}\"}";
         sheet = SheetRows();
         mayHandOn(out, handOn);
     }
