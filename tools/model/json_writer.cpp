@@ -1,5 +1,6 @@
 #include "json_writer.h"
 
+#include <algorithm>
 #include <array>
 
 namespace dovla::model {
@@ -19,11 +20,15 @@ JsonWriter& JsonWriter::open(char bracket) {
 
 JsonWriter& JsonWriter::close(char bracket) {
     out_ += bracket;
+    closed();
+    return *this;
+}
+
+void JsonWriter::closed() {
     comma_ = true;
     constexpr std::size_t piece = std::size_t{1} << 16;
     if (file_ != nullptr && out_.size() >= piece)
         handOn();
-    return *this;
 }
 
 void JsonWriter::handOn() {
@@ -39,11 +44,16 @@ bool JsonWriter::finish() {
 }
 
 JsonWriter& JsonWriter::key(Key name) {
-    separate();
-    out_ += '"';
-    out_.append(name.name().data(), name.name().size());
-    out_ += "\":";
-    comma_ = false;
+    char text[Key::longest + 4];
+    char* end = text;
+    if (comma_)
+        *end++ = ',';
+    *end++ = '"';
+    end = std::copy(name.name().begin(), name.name().end(), end);
+    *end++ = '"';
+    *end++ = ':';
+    out_.append(text, end);
+    comma_ = false; // its value comes next, without a comma
     return *this;
 }
 
@@ -128,8 +138,21 @@ JsonWriter& JsonWriter::bytes(std::string_view text) {
     return *this;
 }
 
+// A point as [x,y], added at once: a design's JSON holds millions.
 JsonWriter& JsonWriter::point(Point at) {
-    return open('[').value(at.x).value(at.y).close(']');
+    constexpr std::ptrdiff_t widest = 11; // -2147483648
+    char text[1 + 1 + widest + 1 + widest + 1];
+    char* end = text;
+    if (comma_)
+        *end++ = ',';
+    *end++ = '[';
+    end = std::to_chars(end, end + widest, at.x).ptr;
+    *end++ = ',';
+    end = std::to_chars(end, end + widest, at.y).ptr;
+    *end++ = ']';
+    out_.append(text, end);
+    closed();
+    return *this;
 }
 
 } // namespace dovla::model

@@ -29,11 +29,15 @@ class JsonWriter {
     // Hands on the rest to the file; false when a write to it failed.
     bool finish();
 
-    // A key the code names, checked as it is compiled to need no escape, so
-    // that it is copied as it is: a design's JSON names millions of keys.
+    // A key the code names, checked as it is compiled to need no escape and
+    // to be short, so that it is copied as it is, with its quotes and colon
+    // at once: a design's JSON names millions of keys.
     class Key {
       public:
+        static constexpr std::size_t longest = 40;
         template <std::size_t N> consteval Key(const char (&name)[N]) : name_(name, N - 1) {
+            if (name_.size() > longest)
+                throw "a key of the JSON is short";
             for (char c : name_) {
                 if (c < 0x20 || c > 0x7E || c == '"' || c == '\\')
                     throw "a key of the JSON needs no escape";
@@ -51,9 +55,12 @@ class JsonWriter {
 
     template <std::integral Number>
     requires(!std::same_as<Number, bool>) JsonWriter& value(Number number) {
-        separate();
-        char digits[24];
-        out_.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+        char text[1 + 24]; // the comma and the digits, added at once
+        char* end = text;
+        if (comma_)
+            *end++ = ',';
+        comma_ = true;
+        out_.append(text, std::to_chars(end, text + sizeof text, number).ptr);
         return *this;
     }
     JsonWriter& value(bool flag);
@@ -73,6 +80,7 @@ class JsonWriter {
 
   private:
     void separate();
+    void closed();
     void handOn();
 
     std::string& out_;
