@@ -233,7 +233,8 @@ void appendReportLine(std::string& out, std::string_view text);
 // rows make their numbers without a string of their own.
 inline void appendNumber(std::string& out, std::int64_t number) {
     char digits[24];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+    const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    out.append(digits, static_cast<std::size_t>(end - digits));
 }
 
 // The sheet of an item, and its end points (one or two; a point item's

@@ -52,7 +52,7 @@ JsonWriter& JsonWriter::key(Key name) {
     end = std::copy(name.name().begin(), name.name().end(), end);
     *end++ = '"';
     *end++ = ':';
-    out_.append(text, end);
+    out_.append(text, static_cast<std::size_t>(end - text));
     comma_ = false; // its value comes next, without a comma
     return *this;
 }
@@ -150,7 +150,7 @@ JsonWriter& JsonWriter::point(Point at) {
     *end++ = ',';
     end = std::to_chars(end, end + widest, at.y).ptr;
     *end++ = ']';
-    out_.append(text, end);
+    out_.append(text, static_cast<std::size_t>(end - text));
     closed();
     return *this;
 }

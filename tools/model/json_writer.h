@@ -60,7 +60,8 @@ class JsonWriter {
         if (comma_)
             *end++ = ',';
         comma_ = true;
-        out_.append(text, std::to_chars(end, text + sizeof text, number).ptr);
+        end = std::to_chars(end, text + sizeof text, number).ptr;
+        out_.append(text, static_cast<std::size_t>(end - text));
         return *this;
     }
     JsonWriter& value(bool flag);

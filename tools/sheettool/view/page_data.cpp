@@ -56,7 +56,7 @@ template <typename... Values> void row(std::string& rows, const Values&... value
         };
         (each(values), ...);
         *end++ = ']';
-        rows.append(text, end);
+        rows.append(text, static_cast<std::size_t>(end - text));
     } else {
         rows += rows.empty() ? '[' : ',';
         bool first = true;
