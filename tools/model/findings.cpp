@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 #include <optional>
-#include <set>
 #include <tuple>
 #include <unordered_map>
 
@@ -604,7 +603,8 @@ class Checker {
     }
 
     void checkParts() {
-        std::map<std::string, const Part*> byReference;
+        std::unordered_map<std::string_view, const Part*> byReference;
+        byReference.reserve(design_.parts.size());
         for (const Part& part : design_.parts) {
             if (!part.found) {
                 add(recordOf(part), part.sheet, part.origin, FindingKind::UnknownPart,
@@ -634,23 +634,27 @@ class Checker {
     // The blocks of a part of several that no placed part of its reference
     // and library part takes, reported at the part's first block.
     void checkFreeBlocks() {
-        std::vector<const Part*> firsts;
-        std::map<std::string, std::set<int>> placed;
-        std::map<std::string, const Part*> first;
+        struct Placed {
+            const Part* first;
+            std::vector<bool> blocks; // of the first's library part
+        };
+        std::vector<Placed> placed; // by reference, in the order first met
+        std::unordered_map<std::string_view, std::size_t> numberOf;
         for (const Part& part : design_.parts) {
             if (part.ref.empty() || !part.pinsPlaced || part.blockCount < 2)
                 continue;
-            auto [found, inserted] = first.try_emplace(part.ref, &part);
+            auto [found, inserted] = numberOf.try_emplace(part.ref, placed.size());
             if (inserted)
-                firsts.push_back(&part);
-            if (found->second->libName == part.libName)
-                placed[part.ref].insert(part.block);
+                placed.push_back({&part, std::vector<bool>(part.blockCount)});
+            Placed& reference = placed[found->second];
+            if (reference.first->libName == part.libName && part.block >= 0 &&
+                part.block < static_cast<int>(reference.blocks.size()))
+                reference.blocks[part.block] = true;
         }
-        for (const Part* part : firsts) {
-            const std::set<int>& blocks = placed[part->ref];
+        for (const auto& [part, blocks] : placed) {
             std::string free;
             for (int block = 0; block < part->blockCount; ++block) {
-                if (blocks.count(block) == 0)
+                if (!blocks[block])
                     free += (free.empty() ? "" : ", ") + part->ref + "(" +
                             std::to_string(block + 1) + "/" + std::to_string(part->blockCount) +
                             ")";
