@@ -66,8 +66,10 @@ while IFS=$'\t' read -r name file old new; do
   if ! cmake --build "$build" >"$scratch/build.log" 2>&1; then
     result="does not build"
     broken+=("$name")
-  elif ctest --test-dir "$build" -j2 --stop-on-failure ${DOVLA32_MUTATION_TESTS:+-R "$DOVLA32_MUTATION_TESTS"} \
-    >"$scratch/test.log" 2>&1; then
+  # A slip that makes a loop endless is caught by the time it takes: no
+  # test without a limit of its own takes a minute.
+  elif ctest --test-dir "$build" -j2 --stop-on-failure --timeout 300 \
+    ${DOVLA32_MUTATION_TESTS:+-R "$DOVLA32_MUTATION_TESTS"} >"$scratch/test.log" 2>&1; then
     result="SURVIVED"
     survived+=("$name")
   else
