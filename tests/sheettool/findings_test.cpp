@@ -403,5 +403,24 @@ TEST_F(DesignTexts, TheShippedExampleHasOnlyItsSpareGate) {
     EXPECT_EQ(findings[0]["subjects"], nlohmann::json::array({"U1"}));
 }
 
+// One reference on two library parts of several blocks: the blocks of the
+// other part take none of the first's.
+TEST_F(DesignTexts, BlocksOfAnotherPartUnderTheReferenceAreNotPlaced) {
+    dir.write("gates.lib.txt", "library-file\nheader\n"
+                               "part name=\"7402\" width=4 height=4 blocks=2\n"
+                               "  pin side=left offset=1 numbers=1,4 name=\"A\"\n"
+                               "  pin side=right offset=2 numbers=3,6 name=\"Y\"\n");
+    ASSERT_EQ(tool({"build", "gates.lib.txt", "-o", "gates.lib"}).status, 0);
+    dir.write("TAVEL.INI", "[Library]\nLIB0=basic.lib\nLIB1=logic.lib\nLIB2=gates.lib\n");
+    sheet("a.sch", "sheet code=4\n"
+                   "part at=400,300 ref=\"U1\" name=\"7400\" lib=\"7400\"\n"
+                   "part at=600,300 ref=\"U1\" name=\"7402\" lib=\"7402\" block=1\n");
+    const std::string out = tool({"check", "a.sch"}).out;
+    EXPECT_NE(out.find("a.sch: sheet 1 at 400,300: info: part U1 7400: blocks not placed: "
+                       "U1(2/4), U1(3/4), U1(4/4) [unused-blocks]\n"),
+              std::string::npos)
+        << out;
+}
+
 } // namespace
 } // namespace dovla::sheettool::testing
